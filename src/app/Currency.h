@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QMetaType>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+// A money amount in ten-thousandths of the currency unit, so that sums are exact:
+// 0.10 + 0.20 is 0.30, never 0.30000000000000004.
+class Currency {
+public:
+    static constexpr std::int64_t Scale = 10000;
+
+    constexpr Currency() = default;
+    static constexpr Currency fromRaw(std::int64_t tenThousandths) {
+        Currency c;
+        c.m_raw = tenThousandths;
+        return c;
+    }
+    // Rounds half away from zero to the nearest ten-thousandth.
+    static Currency fromDouble(double value);
+    // Reads the C-locale decimal text stored by other tools ("-12.5", "3", "1e2").
+    static std::optional<Currency> fromDecimalText(const QString& text);
+
+    constexpr std::int64_t raw() const { return m_raw; }
+    double toDouble() const { return double(m_raw) / double(Scale); }
+    // Plain decimal text with up to four decimals and no grouping ("-1234.5").
+    QString toDecimalText() const;
+
+    constexpr Currency& operator+=(Currency other) {
+        m_raw += other.m_raw;
+        return *this;
+    }
+    friend constexpr Currency operator+(Currency a, Currency b) { return a += b; }
+    friend constexpr Currency operator-(Currency a) { return fromRaw(-a.m_raw); }
+    friend constexpr bool operator==(Currency a, Currency b) = default;
+    friend constexpr auto operator<=>(Currency a, Currency b) = default;
+
+private:
+    std::int64_t m_raw = 0;
+};
+
+Q_DECLARE_METATYPE(Currency)

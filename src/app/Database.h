@@ -1,0 +1,60 @@
+#pragma once
+
+#include "EngineError.h"
+
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+#include <memory>
+
+struct sqlite3;
+class Recordset;
+struct Connection;
+
+// The one open database file. Opened for exclusive use, it holds SQLite's exclusive lock
+// from open to close, so a second process is refused at once with DatabaseInUse.
+// Every failure arrives as an EngineError with the number the error trap dispatches on.
+class Database {
+public:
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // Opens an existing file read-write; never creates one.
+    static std::unique_ptr<Database> open(const QString& path, bool exclusive = true);
+    // Creates a new, empty file; refuses to replace an existing one.
+    static std::unique_ptr<Database> create(const QString& path);
+
+    void close();
+    bool isOpen() const;
+    QString path() const { return m_path; }
+
+    // An updatable result over one table in the given order: the keys are read once,
+    // rows are fetched by key, and rows added later stay at the end until reopened.
+    std::unique_ptr<Recordset> openDynaset(const QString& table, const QString& orderBy = {},
+                                           const QString& keyColumn = QStringLiteral("zelid"));
+    // A read-only result of any query, read front to back.
+    std::unique_ptr<Recordset> openSnapshot(const QString& sql, const QVariantList& params = {});
+
+    void execute(const QString& sql, const QVariantList& params = {});
+    QVariant scalar(const QString& sql, const QVariantList& params = {});
+    // Runs work in one transaction: all of it is written or none of it.
+    void transaction(const std::function<void()>& work);
+    // Writes are committed when Update or Delete returns, so there are no read locks to free.
+    void idle() {}
+    bool tableExists(const QString& table);
+
+    sqlite3* handle() const;
+
+    // Test hook: the next `count` writes through a recordset fail with `number`
+    // before they touch the file, as a record held by someone else would.
+    void failNextWrites(int count, int number = ErrorNumber::RecordLocked);
+
+private:
+    Database() = default;
+    static std::unique_ptr<Database> openWithFlags(const QString& path, int flags, bool exclusive);
+
+    QString m_path;
+    std::shared_ptr<Connection> m_conn;
+};

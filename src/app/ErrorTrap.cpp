@@ -1,0 +1,72 @@
+#include "ErrorTrap.h"
+
+namespace {
+
+// Every message of the trap ends the program with this status, so a script that started
+// Purvex can tell that it did not run.
+constexpr int FailureStatus = 1;
+
+// The locked-record protocol: the writer retries at once, silently, 99 times; the 100th
+// failure asks, and Yes starts the count again.
+void handleLockedRecord(AppState& state, Services& services) {
+    state.gLockRetry = true;
+    ++state.gLockTries;
+    if (state.gLockTries < 100)
+        return;
+    const MsgAnswer answer =
+        services.message(QStringLiteral("Could not update locked record.  Do you wish to try again?"),
+                         QStringLiteral("Locked Record"), MsgButtons::YesNo);
+    if (answer == MsgAnswer::Yes) {
+        state.gLockTries = 1;
+        return;
+    }
+    state.gLockRetry = false;
+    endProgram(state, services, FailureStatus);
+}
+
+void showAndEnd(AppState& state, Services& services, const QString& text,
+                const QString& title = {}) {
+    services.message(text, title, MsgButtons::Ok);
+    endProgram(state, services, FailureStatus);
+}
+
+} // namespace
+
+void endProgram(AppState& state, Services& services, int status) {
+    state.programEnded = true;
+    state.exitStatus = status;
+    services.endProgram(status);
+}
+
+void ReportError(const EngineError& error, AppState& state, Services& services) {
+    switch (error.number()) {
+    case ErrorNumber::ObjectNotSet:
+        showAndEnd(state, services,
+                   QStringLiteral("There was an error accessing the database file.  Aborting..."));
+        return;
+    case ErrorNumber::DatabaseInUse:
+        showAndEnd(state, services,
+                   QStringLiteral("The database is in use.  You are attempting to run the "
+                                  "non-network version in a network environment.  The program "
+                                  "will exit."),
+                   QStringLiteral("Database File Already In Use"));
+        return;
+    case ErrorNumber::RecordLockedOnSave:
+    case ErrorNumber::RecordLocked:
+        handleLockedRecord(state, services);
+        return;
+    case ErrorNumber::InvalidObject:
+        showAndEnd(state, services,
+                   QStringLiteral("An error has occurred.  You may have forgotten to close a "
+                                  "window before packing or backing up the program's database.  "
+                                  "Please rerun the program."));
+        return;
+    case ErrorNumber::DialogCancelled:
+        state.gCancel = true;
+        return;
+    default:
+        showAndEnd(state, services,
+                   QStringLiteral("%1  %2").arg(error.number()).arg(error.description()));
+        return;
+    }
+}

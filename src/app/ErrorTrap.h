@@ -1,0 +1,42 @@
+#pragma once
+
+#include "AppState.h"
+#include "EngineError.h"
+#include "Services.h"
+
+#include <exception>
+#include <utility>
+
+// The shared error handler. Shows the message the error number calls for and either
+// returns (a locked record, a cancelled file dialog) or ends the program.
+void ReportError(const EngineError& error, AppState& state, Services& services);
+
+// Ends the program through the services and marks the state so that nothing more runs.
+void endProgram(AppState& state, Services& services, int status);
+
+// The error trap of a procedure: each statement run through it that fails goes to
+// ReportError, and the procedure resumes with the next statement. Once the program has
+// ended, no further statement runs.
+class ErrorTrap {
+public:
+    ErrorTrap(AppState& state, Services& services) : m_state(state), m_services(services) {}
+
+    template <class Statement> void operator()(Statement&& statement) {
+        if (m_state.programEnded)
+            return;
+        try {
+            std::forward<Statement>(statement)();
+        } catch (const EngineError& error) {
+            ReportError(error, m_state, m_services);
+        } catch (const std::exception& error) {
+            ReportError(EngineError(ErrorNumber::EngineFailure, QString::fromLocal8Bit(error.what())),
+                        m_state, m_services);
+        }
+    }
+
+    bool ended() const { return m_state.programEnded; }
+
+private:
+    AppState& m_state;
+    Services& m_services;
+};

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "Currency.h"
+
+#include <QLocale>
+#include <QString>
+
+#include <optional>
+
+// Decimal places of the locale's currency (2 for dollars and euros, 0 for yen).
+int currencyDigits(const QLocale& locale);
+
+// The amount in the locale's currency format, rounded half away from zero to the
+// currency's decimal places in exact arithmetic ("$1,234.50", "1.234,50 €", "￥1,235").
+QString formatCurrency(Currency amount, const QLocale& locale);
+
+// Reads an amount typed in the locale: currency sign before or after, grouping, the
+// decimal mark, a minus sign, a Unicode minus or parentheses for negatives, blanks
+// (non-breaking ones too) around or inside. Nullopt when the text is not a number.
+std::optional<Currency> parseCurrency(const QString& text, const QLocale& locale);

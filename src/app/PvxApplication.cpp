@@ -1,0 +1,24 @@
+#include "PvxApplication.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+PvxApplication::PvxApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName(QStringLiteral("Purvex"));
+    setApplicationVersion(QStringLiteral("1.01"));
+}
+
+bool PvxApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const EngineError& error) {
+        if (m_handler)
+            m_handler(error);
+    } catch (const std::exception& error) {
+        if (m_handler)
+            m_handler(EngineError(ErrorNumber::EngineFailure, QString::fromLocal8Bit(error.what())));
+    }
+    // Without a handler, or when it returned, there is no sound state to go on from.
+    std::fprintf(stderr, "purvex: unexpected error\n");
+    std::exit(1);
+}

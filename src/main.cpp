@@ -1,0 +1,25 @@
+#include "app/AppState.h"
+#include "app/ErrorTrap.h"
+#include "app/PvxApplication.h"
+#include "app/QtServices.h"
+#include "orders/frmMain.h"
+
+int main(int argc, char** argv) {
+    PvxApplication app(argc, argv);
+    QtServices services;
+    AppState state;
+
+    app.setUntrappedErrorHandler([&](const EngineError& error) {
+        services.message(QStringLiteral("%1  %2").arg(error.number()).arg(error.description()));
+        endProgram(state, services, 1);
+    });
+
+    // Purvex takes no command line and keeps no settings: everything it needs is pvx.mdb
+    // in the folder that is current when it starts.
+    frmMain form(state, services);
+    form.Form_Load();
+    if (state.programEnded)
+        return state.exitStatus;
+    form.show();
+    return app.exec();
+}

@@ -1,0 +1,32 @@
+#include "FakeServices.h"
+
+MsgAnswer FakeServices::message(const QString& text, const QString& title, MsgButtons buttons) {
+    messages.append({text, title.isEmpty() ? applicationTitle() : title, buttons});
+    if (onMessage)
+        onMessage(messages.constLast());
+    if (buttons == MsgButtons::Ok)
+        return MsgAnswer::Ok;
+    if (answers.empty())
+        return MsgAnswer::Yes;
+    const MsgAnswer answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+int FakeServices::runModal(QDialog& dialog) {
+    if (onModal)
+        onModal(dialog);
+    else
+        dialog.reject();
+    return dialog.result();
+}
+
+void FakeServices::setBusy(bool busy) {
+    ++busyCalls;
+    busyDepth += busy ? 1 : -1;
+}
+
+void FakeServices::endProgram(int status) {
+    ended = true;
+    exitStatus = status;
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "app/Services.h"
+
+#include <QDialog>
+#include <QList>
+#include <QLocale>
+
+#include <deque>
+#include <functional>
+
+// Records every message shown and answers from a script; the clock, the locale and the
+// modal runner are set by the test.
+class FakeServices : public Services {
+public:
+    struct Message {
+        QString text;
+        QString title; // as shown: the application's title when none was given
+        MsgButtons buttons;
+    };
+
+    MsgAnswer message(const QString& text, const QString& title, MsgButtons buttons) override;
+    void beep() override { ++beeps; }
+    QDate today() override { return clock.date(); }
+    QDateTime now() override { return clock; }
+    QLocale locale() override { return userLocale; }
+    int runModal(QDialog& dialog) override;
+    void setBusy(bool busy) override;
+    void endProgram(int status) override;
+
+    // Answers for the next Yes/No questions, in order; Yes when the script has run out.
+    std::deque<MsgAnswer> answers;
+    // Called with each message as it is shown (after it is recorded), to act in between.
+    std::function<void(const Message&)> onMessage;
+    // Fills in and closes a modal dialog; without it the dialog is rejected.
+    std::function<void(QDialog&)> onModal;
+
+    QList<Message> messages;
+    int beeps = 0;
+    int busyDepth = 0;
+    int busyCalls = 0;
+    bool ended = false;
+    int exitStatus = 0;
+    QDateTime clock{QDate(2026, 12, 7), QTime(10, 30)};
+    QLocale userLocale{QLocale::English, QLocale::UnitedStates};
+};
