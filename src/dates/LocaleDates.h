@@ -33,11 +33,33 @@ QString shortDate(const QVariant& stored, const QLocale& locale);
 // the separators / - . and blank, two- and four-digit years, ISO yyyy-mm-dd, month names,
 // and an optional time of day. Nullopt when the text is not a date (a day the month lacks
 // included).
+//
+// In detail:
+// - Three fields, each two apart by one of / - . , with blanks around it or by blanks
+//   alone ("30. 05. 1998"); blanks around the whole text are ignored, anything left over
+//   makes the text no date. The literal text a locale's short date ends with (the dot of
+//   "1998. 05. 30.") may be left out.
+// - Numbers are read in the locale's field order. yyyy-mm-dd is always ISO, and a first
+//   field of three or four digits is a year followed by month and day in any locale.
+// - A month name (the locale's full or abbreviated name, standalone forms too, or the
+//   English one; any case, a trailing dot ignored) may stand for the month anywhere:
+//   "30 May 1998", "May 30, 1998", "30-May-98". Of the other two numbers one with three or
+//   more digits or above 31 is the year; otherwise the locale's order of day and year
+//   decides.
+// - Years of one or two digits go through expandTwoDigitYear, three or four digits are
+//   taken as written; years 1 to 9999 only. A day the month lacks never rolls over.
+// - Two fields ("5/30") are not a date: the current year is never assumed, so what is
+//   stored never depends on the day it was typed.
+// - A time of day may follow after a blank (or the T of ISO): h:mm or h:mm:ss, 24-hour, or
+//   12-hour with the locale's AM/PM text or AM/PM before or after it.
+// - The locale's own digits read as well as ASCII digits.
 std::optional<DateValue> toDate(const QString& text, const QLocale& locale);
 // True exactly when toDate would succeed.
 bool isDate(const QString& text, const QLocale& locale);
 
-// The fixed window for two-digit years: 00-29 are 2000-2029, 30-99 are 1930-1999.
+// The fixed window for two-digit years: 00-29 are 2000-2029, 30-99 are 1930-1999. It does
+// not slide with the current date, so a typed year means the same on every day. Values
+// outside 0-99 are full years already and come back unchanged.
 int expandTwoDigitYear(int twoDigitYear);
 
 } // namespace LocaleDates
