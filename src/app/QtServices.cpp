@@ -5,6 +5,10 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDialog>
+#include <QFileDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
 
 #include <cstdio>
 #include <cstdlib>
@@ -30,6 +34,25 @@ void QtServices::setBusy(bool busy) {
         QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
     else
         QApplication::restoreOverrideCursor();
+}
+
+QString QtServices::saveFileName(QWidget* parent, const QString& caption,
+                                 const QString& defaultName, const QString& filter) {
+    return QFileDialog::getSaveFileName(parent, caption, defaultName, filter);
+}
+
+std::unique_ptr<QPrinter> QtServices::choosePrinter(QWidget* parent) {
+    if (QPrinterInfo::availablePrinters().isEmpty()) {
+        message(QStringLiteral("No printer is installed.  Install a printer, or save the "
+                               "report as PDF instead."),
+                {}, MsgButtons::Ok);
+        return nullptr;
+    }
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    QPrintDialog dialog(printer.get(), parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return nullptr;
+    return printer;
 }
 
 void QtServices::endProgram(int status) {

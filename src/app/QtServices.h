@@ -12,6 +12,9 @@ public:
     QLocale locale() override;
     int runModal(QDialog& dialog) override;
     void setBusy(bool busy) override;
+    QString saveFileName(QWidget* parent, const QString& caption, const QString& defaultName,
+                         const QString& filter) override;
+    std::unique_ptr<QPrinter> choosePrinter(QWidget* parent) override;
     [[noreturn]] void endProgram(int status) override;
 };
 

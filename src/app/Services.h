@@ -5,7 +5,11 @@
 #include <QLocale>
 #include <QString>
 
+#include <memory>
+
 class QDialog;
+class QPrinter;
+class QWidget;
 
 enum class MsgButtons { Ok, YesNo };
 enum class MsgAnswer { Ok, Yes, No };
@@ -29,6 +33,12 @@ public:
     virtual int runModal(QDialog& dialog) = 0;
     // The hourglass while long work runs; calls nest.
     virtual void setBusy(bool busy) = 0;
+    // Asks where to save a file; empty when the user cancelled.
+    virtual QString saveFileName(QWidget* parent, const QString& caption,
+                                 const QString& defaultName, const QString& filter) = 0;
+    // Lets the user choose a printer; null when there is none or the user cancelled
+    // (the production version has said which).
+    virtual std::unique_ptr<QPrinter> choosePrinter(QWidget* parent) = 0;
     // Ends the process at once. The production version does not return; a fake records
     // the status and returns, and AppState::programEnded stops the procedure.
     virtual void endProgram(int status) = 0;

@@ -1,5 +1,7 @@
 #include "FakeServices.h"
 
+#include <QPrinter>
+
 MsgAnswer FakeServices::message(const QString& text, const QString& title, MsgButtons buttons) {
     messages.append({text, title.isEmpty() ? applicationTitle() : title, buttons});
     if (onMessage)
@@ -29,4 +31,20 @@ void FakeServices::setBusy(bool busy) {
 void FakeServices::endProgram(int status) {
     ended = true;
     exitStatus = status;
+}
+
+QString FakeServices::saveFileName(QWidget*, const QString&, const QString& defaultName,
+                                   const QString&) {
+    saveDialogs << defaultName;
+    return nextSaveFileName;
+}
+
+std::unique_ptr<QPrinter> FakeServices::choosePrinter(QWidget*) {
+    if (printerPdfPath.isEmpty())
+        return nullptr;
+    ++printJobs;
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(printerPdfPath);
+    return printer;
 }

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QList>
 #include <QLocale>
+#include <QStringList>
 
 #include <deque>
 #include <functional>
@@ -27,6 +28,9 @@ public:
     int runModal(QDialog& dialog) override;
     void setBusy(bool busy) override;
     void endProgram(int status) override;
+    QString saveFileName(QWidget* parent, const QString& caption, const QString& defaultName,
+                         const QString& filter) override;
+    std::unique_ptr<QPrinter> choosePrinter(QWidget* parent) override;
 
     // Answers for the next Yes/No questions, in order; Yes when the script has run out.
     std::deque<MsgAnswer> answers;
@@ -34,6 +38,13 @@ public:
     std::function<void(const Message&)> onMessage;
     // Fills in and closes a modal dialog; without it the dialog is rejected.
     std::function<void(QDialog&)> onModal;
+
+    // The next file name the save dialog answers with; empty means the user cancelled.
+    QString nextSaveFileName;
+    QStringList saveDialogs; // the default names the dialogs were opened with
+    // Where "printed" pages go: a PDF file; empty means no printer is available.
+    QString printerPdfPath;
+    int printJobs = 0;
 
     QList<Message> messages;
     int beeps = 0;
