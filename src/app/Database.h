@@ -15,6 +15,14 @@ struct Connection;
 // The one open database file. Opened for exclusive use, it holds SQLite's exclusive lock
 // from open to close, so a second process is refused at once with DatabaseInUse.
 // Every failure arrives as an EngineError with the number the error trap dispatches on.
+//
+// Text without regard to case: every connection has the SQL function pvx_fold(text), the
+// text case-folded by Unicode rules (QString::toCaseFolded), where SQLite's own NOCASE
+// folds only A-Z. A find by the beginning of a text is written
+//     pvx_fold(descr) LIKE pvx_fold(?) ESCAPE '\'
+// with the user's text bound as likePrefixPattern(text) (SqliteStatement.h), which
+// escapes % _ and \ so they match themselves. Recordset::findFirst compares text the
+// same way. Sorting uses the columns' COLLATE NOCASE.
 class Database {
 public:
     ~Database();
@@ -37,6 +45,9 @@ public:
     // A read-only result of any query, read front to back.
     std::unique_ptr<Recordset> openSnapshot(const QString& sql, const QVariantList& params = {});
 
+    // Repeated SQL text reuses its prepared statement (params are bound afresh), so a loop
+    // of execute() inside transaction() costs no more than a hand-prepared INSERT. Text
+    // holding several statements (a schema script) runs them in turn, without params.
     void execute(const QString& sql, const QVariantList& params = {});
     QVariant scalar(const QString& sql, const QVariantList& params = {});
     // Runs work in one transaction: all of it is written or none of it.

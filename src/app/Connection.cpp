@@ -1,0 +1,70 @@
+#include "Connection.h"
+
+#include "EngineError.h"
+
+#include <sqlite3.h>
+
+#include <vector>
+
+Connection::~Connection() {
+    close();
+}
+
+void Connection::checkOpen() const {
+    if (!db)
+        throwEngineError(ErrorNumber::InvalidObject);
+}
+
+void Connection::close() {
+    // Statements borrowed right now stay valid objects; they are only finalised.
+    m_cache.clear();
+    const QSet<SqliteStatement*> live = m_live;
+    m_live.clear();
+    for (SqliteStatement* statement : live)
+        statement->detach();
+    if (db) {
+        sqlite3_close_v2(db);
+        db = nullptr;
+    }
+    transactionDepth = 0;
+}
+
+StatementLease Connection::prepared(const QString& sql) {
+    checkOpen();
+    const auto found = m_cache.find(sql);
+    if (found != m_cache.end()) {
+        found->lastUse = ++m_useCounter;
+        // The same text in use further up the stack must not be reset under its user.
+        if (found->statement.use_count() == 1)
+            return StatementLease(found->statement);
+        return StatementLease(std::make_shared<SqliteStatement>(*this, sql));
+    }
+    auto statement = std::make_shared<SqliteStatement>(*this, sql);
+    if (!statement->tail().isEmpty() || statement->isEmpty())
+        return StatementLease(std::move(statement));
+    if (m_cache.size() >= CacheLimit) {
+        auto oldest = m_cache.begin();
+        for (auto it = m_cache.begin(); it != m_cache.end(); ++it) {
+            if (it->lastUse < oldest->lastUse)
+                oldest = it;
+        }
+        m_cache.erase(oldest);
+    }
+    m_cache.insert(sql, CacheEntry{statement, ++m_useCounter});
+    return StatementLease(std::move(statement));
+}
+
+void Connection::takeInjectedWriteFailure() {
+    if (failWritesLeft <= 0)
+        return;
+    --failWritesLeft;
+    throw EngineError(failWritesNumber, engineErrorText(failWritesNumber));
+}
+
+void Connection::registerStatement(SqliteStatement* statement) {
+    m_live.insert(statement);
+}
+
+void Connection::unregisterStatement(SqliteStatement* statement) {
+    m_live.remove(statement);
+}

@@ -1,0 +1,271 @@
+#include "Database.h"
+
+#include "Connection.h"
+#include "Dynaset.h"
+#include "Snapshot.h"
+#include "SqliteStatement.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// pvx_fold(text): the text case-folded with Unicode rules, so "Émile" and "éMILE" compare
+// equal where SQLite's own NOCASE only folds A-Z. Numbers are folded as their text.
+void foldFunction(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    const int bytes = sqlite3_value_bytes(argv[0]);
+    if (!text) {
+        sqlite3_result_error_nomem(context);
+        return;
+    }
+    bool ascii = true;
+    for (int i = 0; i < bytes && ascii; ++i)
+        ascii = (static_cast<unsigned char>(text[i]) & 0x80) == 0;
+    // Most text is plain ASCII; folding it needs no trip through QString.
+    if (ascii) {
+        std::string folded(text, size_t(bytes));
+        for (char& c : folded) {
+            if (c >= 'A' && c <= 'Z')
+                c = char(c - 'A' + 'a');
+        }
+        sqlite3_result_text(context, folded.data(), bytes, SQLITE_TRANSIENT);
+        return;
+    }
+    const QByteArray folded = QString::fromUtf8(text, bytes).toCaseFolded().toUtf8();
+    sqlite3_result_text(context, folded.constData(), int(folded.size()), SQLITE_TRANSIENT);
+}
+
+QByteArray nativePath(const QString& path) {
+    return QFile::encodeName(path);
+}
+
+// Root ignores permission bits when writing, so access() alone would let root open a file
+// marked read-only and write to it behind the user's back; the bits are checked as well.
+bool isWritable(const QString& path) {
+    const QByteArray name = nativePath(path);
+    struct stat info {};
+    if (::stat(name.constData(), &info) != 0)
+        return false;
+    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return false;
+    return ::access(name.constData(), W_OK) == 0;
+}
+
+void execOnOpen(sqlite3* db, const char* sql, const QString& path) {
+    const int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        throwSqliteError(db, rc, SqlContext::Open, path);
+}
+
+Connection& openConnection(const std::shared_ptr<Connection>& connection) {
+    if (!connection || !connection->isOpen())
+        throwEngineError(ErrorNumber::InvalidObject);
+    return *connection;
+}
+
+void rollbackQuietly(Connection& connection, bool outermost, const QString& savepoint) {
+    if (!connection.isOpen())
+        return;
+    if (outermost) {
+        if (!sqlite3_get_autocommit(connection.db))
+            sqlite3_exec(connection.db, "ROLLBACK", nullptr, nullptr, nullptr);
+        return;
+    }
+    const QByteArray sql = QStringLiteral("ROLLBACK TO %1; RELEASE %1").arg(savepoint).toUtf8();
+    sqlite3_exec(connection.db, sql.constData(), nullptr, nullptr, nullptr);
+}
+
+} // namespace
+
+Database::~Database() {
+    close();
+}
+
+std::unique_ptr<Database> Database::open(const QString& path, bool exclusive) {
+    using namespace ErrorNumber;
+    const QFileInfo info(path);
+    const QString file = QDir::toNativeSeparators(info.absoluteFilePath());
+    if (!info.exists())
+        throwEngineError(DatabaseFileNotFound, file);
+    if (info.isDir())
+        throw EngineError(CannotOpenFile,
+                          QStringLiteral("'%1' is a folder, not a database file.").arg(file));
+    if (!isWritable(info.absoluteFilePath()))
+        throw EngineError(CannotOpenFile,
+                          QStringLiteral("The database file '%1' is read-only.  Make it "
+                                         "writable to work with it.")
+                              .arg(file));
+    // SQLite writes its rollback journal next to the file, so the folder must be writable too.
+    const QString folder = info.absolutePath();
+    if (!isWritable(folder))
+        throw EngineError(CannotOpenFile,
+                          QStringLiteral("The folder '%1' that holds the database '%2' is "
+                                         "read-only.  The database needs to create its journal "
+                                         "file there.")
+                              .arg(QDir::toNativeSeparators(folder), file));
+    return openWithFlags(info.absoluteFilePath(), SQLITE_OPEN_READWRITE, exclusive);
+}
+
+std::unique_ptr<Database> Database::create(const QString& path) {
+    using namespace ErrorNumber;
+    const QFileInfo info(path);
+    const QString file = QDir::toNativeSeparators(info.absoluteFilePath());
+    if (!QFileInfo(info.absolutePath()).isDir())
+        throwEngineError(PathNotFound, QDir::toNativeSeparators(info.absolutePath()));
+    QFile newFile(info.absoluteFilePath());
+    // NewOnly refuses an existing file atomically, so a database is never replaced.
+    if (!newFile.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        if (info.exists())
+            throw EngineError(3204, QStringLiteral("Database '%1' already exists.").arg(file));
+        throwEngineError(PermissionDenied, file);
+    }
+    newFile.close();
+    try {
+        return open(info.absoluteFilePath(), true);
+    } catch (...) {
+        QFile::remove(info.absoluteFilePath());
+        throw;
+    }
+}
+
+std::unique_ptr<Database> Database::openWithFlags(const QString& path, int flags, bool exclusive) {
+    registerValueTypes();
+    sqlite3* handle = nullptr;
+    const int rc = sqlite3_open_v2(nativePath(path).constData(), &handle, flags, nullptr);
+    auto connection = std::make_shared<Connection>(handle, path);
+    if (rc != SQLITE_OK)
+        throwSqliteError(handle, rc, SqlContext::Open, path);
+    if (sqlite3_db_readonly(handle, "main") == 1)
+        throw EngineError(ErrorNumber::CannotOpenFile,
+                          QStringLiteral("The database file '%1' can only be opened read-only.")
+                              .arg(QDir::toNativeSeparators(path)));
+
+    // Another process holding the file answers at once instead of after a wait.
+    sqlite3_busy_timeout(handle, 0);
+    sqlite3_create_function_v2(handle, "pvx_fold", 1,
+                               SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+                               foldFunction, nullptr, nullptr, nullptr);
+    if (exclusive)
+        execOnOpen(handle, "PRAGMA locking_mode=EXCLUSIVE", path);
+    execOnOpen(handle, "PRAGMA journal_mode=DELETE", path);
+    execOnOpen(handle, "PRAGMA synchronous=FULL", path);
+    // A report walks a million rows in date order through an index, and a bulk load
+    // updates three indexes at random places: with SQLite's default 2 MB cache both
+    // spend their time re-reading and spilling pages. The limit is a ceiling; memory
+    // is taken only as pages are read.
+    execOnOpen(handle, "PRAGMA cache_size=-65536", path);
+    // Reading the schema tells a foreign file from a database before anything else does.
+    execOnOpen(handle, "SELECT count(*) FROM sqlite_master", path);
+    // In exclusive locking mode SQLite holds only a shared lock until the first write; an
+    // empty write transaction takes the exclusive lock now, so a second copy of the program
+    // is refused at its start rather than at its first save.
+    if (exclusive) {
+        execOnOpen(handle, "BEGIN EXCLUSIVE", path);
+        execOnOpen(handle, "COMMIT", path);
+    }
+
+    std::unique_ptr<Database> database(new Database);
+    database->m_path = path;
+    database->m_conn = std::move(connection);
+    return database;
+}
+
+void Database::close() {
+    if (m_conn)
+        m_conn->close();
+}
+
+bool Database::isOpen() const {
+    return m_conn && m_conn->isOpen();
+}
+
+sqlite3* Database::handle() const {
+    return m_conn ? m_conn->db : nullptr;
+}
+
+std::unique_ptr<Recordset> Database::openDynaset(const QString& table, const QString& orderBy,
+                                                 const QString& keyColumn) {
+    openConnection(m_conn);
+    return std::make_unique<Dynaset>(m_conn, table, orderBy, keyColumn);
+}
+
+std::unique_ptr<Recordset> Database::openSnapshot(const QString& sql, const QVariantList& params) {
+    openConnection(m_conn);
+    return std::make_unique<Snapshot>(m_conn, sql, params);
+}
+
+void Database::execute(const QString& sql, const QVariantList& params) {
+    Connection& connection = openConnection(m_conn);
+    StatementLease statement = connection.prepared(sql);
+    if (!statement->tail().isEmpty() && !params.isEmpty())
+        throwEngineError(ErrorNumber::EngineFailure,
+                         QStringLiteral("parameters cannot be given to several statements"));
+    statement->bind(params);
+    while (statement->step()) {
+    }
+    // A script of several statements (schema text) runs one statement after the other.
+    QString rest = statement->tail();
+    while (!rest.isEmpty()) {
+        SqliteStatement next(connection, rest);
+        next.bind({});
+        while (next.step()) {
+        }
+        rest = next.tail();
+    }
+}
+
+QVariant Database::scalar(const QString& sql, const QVariantList& params) {
+    Connection& connection = openConnection(m_conn);
+    StatementLease statement = connection.prepared(sql);
+    statement->requireSingle();
+    statement->bind(params);
+    return statement->step() ? statement->value(0) : QVariant();
+}
+
+void Database::transaction(const std::function<void()>& work) {
+    Connection& connection = openConnection(m_conn);
+    const bool outermost = sqlite3_get_autocommit(connection.db) != 0;
+    const QString savepoint = QStringLiteral("pvx_work%1").arg(connection.transactionDepth + 1);
+    execute(outermost ? QStringLiteral("BEGIN IMMEDIATE")
+                      : QStringLiteral("SAVEPOINT %1").arg(savepoint));
+    ++connection.transactionDepth;
+    try {
+        work();
+    } catch (...) {
+        connection.transactionDepth = std::max(0, connection.transactionDepth - 1);
+        rollbackQuietly(connection, outermost, savepoint);
+        throw;
+    }
+    connection.transactionDepth = std::max(0, connection.transactionDepth - 1);
+    try {
+        execute(outermost ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE %1").arg(savepoint));
+    } catch (...) {
+        rollbackQuietly(connection, outermost, savepoint);
+        throw;
+    }
+}
+
+bool Database::tableExists(const QString& table) {
+    return scalar(QStringLiteral("SELECT count(*) FROM sqlite_master "
+                                 "WHERE type IN ('table', 'view') AND name = ? COLLATE NOCASE"),
+                  {table})
+               .toInt() > 0;
+}
+
+void Database::failNextWrites(int count, int number) {
+    Connection& connection = openConnection(m_conn);
+    connection.failWritesLeft = count;
+    connection.failWritesNumber = number;
+}
