@@ -1,0 +1,321 @@
+#include "Schema.h"
+
+#include "Database.h"
+#include "EngineError.h"
+#include "Recordset.h"
+
+#include <QHash>
+#include <QSet>
+#include <QVariant>
+
+#include <vector>
+
+namespace Schema {
+namespace {
+
+struct Column {
+    const char* name;
+    // The adapter converts values by declared type (DATE, CURRENCY, BOOLEAN, SMALLINT),
+    // so these words matter beyond documentation.
+    const char* declaration;
+};
+
+struct Table {
+    const char* name;
+    std::vector<Column> columns;
+};
+
+// Every table and column the program reads; check() verifies the same list create() builds.
+// Column names are unique across all tables: the custom report query selects bare column
+// names from pvx joined to the lookup tables. No table name occurs inside another one,
+// because the query builder decides whether a table is already joined by a text search.
+const std::vector<Table>& tables() {
+    static const std::vector<Table> list{
+        {"pvx",
+         {
+             {"zelid", "INTEGER PRIMARY KEY AUTOINCREMENT"},
+             {"descr", "VARCHAR(80) COLLATE NOCASE"},
+             {"Type", "SMALLINT"},
+             {"status", "SMALLINT"},
+             {"ordernum", "VARCHAR(50) COLLATE NOCASE"},
+             {"via", "VARCHAR(50) COLLATE NOCASE"},
+             {"dateorder", "DATE"},
+             {"dateexpect", "DATE"},
+             {"datereceive", "DATE"},
+             {"amount", "CURRENCY"},
+             {"method", "VARCHAR(50) COLLATE NOCASE"},
+             {"misc1", "VARCHAR(50) COLLATE NOCASE"},
+             {"vendor", "VARCHAR(80) COLLATE NOCASE"},
+             {"address", "VARCHAR(250) COLLATE NOCASE"},
+             {"phone", "VARCHAR(30) COLLATE NOCASE"},
+             {"fax", "VARCHAR(30) COLLATE NOCASE"},
+             {"email", "VARCHAR(80) COLLATE NOCASE"},
+             // Not MEMO: SQLite would give that word numeric affinity and store "1e5"
+             // typed into the notes as a number.
+             {"items", "TEXT COLLATE NOCASE"},
+             {"notes", "TEXT COLLATE NOCASE"},
+         }},
+        {"TypeNames",
+         {
+             {"TypeCode", "SMALLINT PRIMARY KEY"},
+             {"TypeName", "VARCHAR(20) COLLATE NOCASE NOT NULL"},
+             {"IsOrder", "BOOLEAN NOT NULL"},
+             {"IsRebate", "BOOLEAN NOT NULL"},
+             {"IsSale", "BOOLEAN NOT NULL"},
+         }},
+        {"StatusNames",
+         {
+             {"StatusCode", "SMALLINT PRIMARY KEY"},
+             {"StatusName", "VARCHAR(20) COLLATE NOCASE NOT NULL"},
+             {"IsReceived", "BOOLEAN NOT NULL"},
+             {"IsOutstanding", "BOOLEAN NOT NULL"},
+         }},
+        {"RptSpec",
+         {
+             {"SpecID", "INTEGER PRIMARY KEY"},
+             {"Desc", "TEXT COLLATE NOCASE NOT NULL"},
+             {"fieldname", "TEXT NOT NULL"},
+             {"datatype", "SMALLINT NOT NULL"},
+             {"defwidth", "REAL"},
+             {"IsCurrency", "BOOLEAN NOT NULL DEFAULT 0"},
+             {"filename", "TEXT NOT NULL"},
+             {"Linkfield", "TEXT"},
+         }},
+    };
+    return list;
+}
+
+// The three sort orders of the main form and the built-in reports: a list of one type
+// within a date range ordered by date and vendor, the outstanding list by status and date,
+// the overdue list by expected date.
+constexpr const char* indexes[] = {
+    "CREATE INDEX pvx_dateorder ON pvx (dateorder)",
+    "CREATE INDEX pvx_descr ON pvx (descr)",
+    "CREATE INDEX pvx_vendor ON pvx (vendor)",
+    "CREATE INDEX pvx_type_dateorder ON pvx (Type, dateorder, vendor)",
+    "CREATE INDEX pvx_status_dateorder ON pvx (status, dateorder, descr)",
+    "CREATE INDEX pvx_dateexpect ON pvx (dateexpect)",
+};
+
+struct LookupRow {
+    int code;
+    const char* name;
+    bool flags[3];
+};
+
+constexpr LookupRow typeRows[] = {
+    {0, "Order", {true, false, false}},
+    {1, "Rebate", {false, true, false}},
+    {2, "Sale", {false, false, true}},
+};
+
+// "Outstanding" means what the outstanding report lists: not received or partially received.
+constexpr LookupRow statusRows[] = {
+    {0, "No", {false, true}},
+    {1, "Partially", {false, true}},
+    {2, "Yes", {true, false}},
+};
+
+enum DataType { Text = 1, Number = 2, Date = 3, YesNo = 4 };
+
+struct CatalogueRow {
+    const char* desc;
+    const char* fieldname;
+    DataType datatype;
+    double defwidth; // inches
+    bool isCurrency;
+    const char* filename;
+    const char* linkfield;
+};
+
+// The lookup tables are joined on a pair of columns (pvx column;lookup column), since
+// a column name shared by both tables would be ambiguous in the report query.
+constexpr const char* typeLink = "Type;TypeCode";
+constexpr const char* statusLink = "status;StatusCode";
+
+constexpr CatalogueRow catalogue[] = {
+    {"Description", "descr", Text, 2.5, false, "pvx", nullptr},
+    {"Type", "TypeName", Text, 0.7, false, "TypeNames", typeLink},
+    {"Received", "StatusName", Text, 0.8, false, "StatusNames", statusLink},
+    {"Order Number", "ordernum", Text, 1.1, false, "pvx", nullptr},
+    {"Ordered By", "via", Text, 1.0, false, "pvx", nullptr},
+    {"Date Ordered", "dateorder", Date, 0.9, false, "pvx", nullptr},
+    {"Date Expected", "dateexpect", Date, 0.9, false, "pvx", nullptr},
+    {"Date Received", "datereceive", Date, 0.9, false, "pvx", nullptr},
+    {"Amount", "amount", Number, 1.0, true, "pvx", nullptr},
+    {"Payment Method", "method", Text, 1.0, false, "pvx", nullptr},
+    {"Miscellaneous", "misc1", Text, 1.0, false, "pvx", nullptr},
+    {"Vendor", "vendor", Text, 2.0, false, "pvx", nullptr},
+    {"Address", "address", Text, 2.5, false, "pvx", nullptr},
+    {"Phone", "phone", Text, 1.2, false, "pvx", nullptr},
+    {"Fax", "fax", Text, 1.2, false, "pvx", nullptr},
+    {"E-mail", "email", Text, 2.0, false, "pvx", nullptr},
+    {"Items", "items", Text, 3.0, false, "pvx", nullptr},
+    {"Notes", "notes", Text, 3.0, false, "pvx", nullptr},
+    {"Record Number", "zelid", Number, 0.8, false, "pvx", nullptr},
+    {"Fully Received", "IsReceived", YesNo, 0.7, false, "StatusNames", statusLink},
+    {"Outstanding", "IsOutstanding", YesNo, 0.7, false, "StatusNames", statusLink},
+    {"Is an Order", "IsOrder", YesNo, 0.6, false, "TypeNames", typeLink},
+    {"Is a Rebate", "IsRebate", YesNo, 0.6, false, "TypeNames", typeLink},
+    {"Is a Sale", "IsSale", YesNo, 0.6, false, "TypeNames", typeLink},
+};
+
+QString quoted(const char* identifier) {
+    return QLatin1Char('"') + QLatin1String(identifier) + QLatin1Char('"');
+}
+
+QString createTableSql(const Table& table) {
+    QStringList columns;
+    for (const Column& column : table.columns)
+        columns << quoted(column.name) + QLatin1Char(' ') + QLatin1String(column.declaration);
+    return QStringLiteral("CREATE TABLE %1 (%2)")
+        .arg(quoted(table.name), columns.join(QStringLiteral(", ")));
+}
+
+// Column names of a table, folded to lower case as SQLite compares them; empty when the
+// table does not exist.
+QSet<QString> columnsOf(Database& db, const QString& table) {
+    QSet<QString> names;
+    auto rs = db.openSnapshot(QStringLiteral("SELECT name FROM pragma_table_info(?)"), {table});
+    for (; !rs->eof(); rs->moveNext())
+        names.insert(rs->value(QStringLiteral("name")).toString().toLower());
+    rs->close();
+    return names;
+}
+
+void checkCatalogue(Database& db, const QHash<QString, QSet<QString>>& present,
+                    QStringList& problems) {
+    auto rs = db.openSnapshot(QStringLiteral(
+        "SELECT SpecID, \"Desc\", fieldname, datatype, filename, Linkfield FROM RptSpec "
+        "ORDER BY SpecID"));
+    int expectedId = 1;
+    for (; !rs->eof(); rs->moveNext(), ++expectedId) {
+        const int id = rs->value(QStringLiteral("SpecID")).toInt();
+        const QString desc = rs->value(QStringLiteral("Desc")).toString();
+        const QString where = QStringLiteral("RptSpec row %1 (\"%2\")").arg(id).arg(desc);
+        // The designer indexes its per-field settings by SpecID.
+        if (id != expectedId) {
+            problems << QStringLiteral("RptSpec: SpecID %1 found where %2 was expected; the "
+                                       "numbers must run from 1 without gaps.")
+                            .arg(id)
+                            .arg(expectedId);
+            expectedId = id;
+        }
+        const int datatype = rs->value(QStringLiteral("datatype")).toInt();
+        if (datatype < Text || datatype > YesNo)
+            problems << QStringLiteral("%1: datatype %2 is not 1 to 4.")
+                            .arg(where, QString::number(datatype));
+
+        const QString table = rs->value(QStringLiteral("filename")).toString();
+        const QString field = rs->value(QStringLiteral("fieldname")).toString();
+        const QSet<QString> columns = present.contains(table.toLower())
+                                          ? present.value(table.toLower())
+                                          : columnsOf(db, table);
+        if (columns.isEmpty()) {
+            problems << QStringLiteral("%1: table %2 does not exist.").arg(where, table);
+            continue;
+        }
+        if (!columns.contains(field.toLower()))
+            problems << QStringLiteral("%1: column %2.%3 does not exist.").arg(where, table, field);
+        if (table.compare(QStringLiteral("pvx"), Qt::CaseInsensitive) == 0)
+            continue;
+        const QStringList link = rs->value(QStringLiteral("Linkfield")).toString().split(u';');
+        const QString pvxColumn = link.value(0);
+        const QString otherColumn = link.size() > 1 ? link.value(1) : pvxColumn;
+        if (!present.value(QStringLiteral("pvx")).contains(pvxColumn.toLower()) ||
+            !columns.contains(otherColumn.toLower()))
+            problems << QStringLiteral(
+                            "%1: the join key \"%2\" does not name columns of pvx and %3.")
+                            .arg(where, rs->value(QStringLiteral("Linkfield")).toString(), table);
+    }
+    rs->close();
+    if (expectedId == 1)
+        problems << QStringLiteral("RptSpec holds no report fields.");
+}
+
+} // namespace
+
+void create(Database& db) {
+    db.transaction([&db] {
+        for (const Table& table : tables())
+            db.execute(createTableSql(table));
+        for (const char* index : indexes)
+            db.execute(QLatin1String(index));
+
+        const QString typeSql = QStringLiteral("INSERT INTO TypeNames (TypeCode, TypeName, "
+                                               "IsOrder, IsRebate, IsSale) VALUES (?, ?, ?, ?, ?)");
+        for (const LookupRow& row : typeRows)
+            db.execute(typeSql, {row.code, QString::fromLatin1(row.name), row.flags[0],
+                                 row.flags[1], row.flags[2]});
+        const QString statusSql = QStringLiteral("INSERT INTO StatusNames (StatusCode, "
+                                                 "StatusName, IsReceived, IsOutstanding) "
+                                                 "VALUES (?, ?, ?, ?)");
+        for (const LookupRow& row : statusRows)
+            db.execute(statusSql,
+                       {row.code, QString::fromLatin1(row.name), row.flags[0], row.flags[1]});
+
+        const QString catalogueSql = QStringLiteral(
+            "INSERT INTO RptSpec (SpecID, \"Desc\", fieldname, datatype, defwidth, IsCurrency, "
+            "filename, Linkfield) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+        int catalogueId = 0;
+        for (const CatalogueRow& row : catalogue) {
+            db.execute(catalogueSql,
+                       {++catalogueId, QString::fromLatin1(row.desc),
+                        QString::fromLatin1(row.fieldname), int(row.datatype), row.defwidth,
+                        row.isCurrency, QString::fromLatin1(row.filename),
+                        row.linkfield ? QVariant(QString::fromLatin1(row.linkfield)) : QVariant()});
+        }
+        db.execute(QStringLiteral("PRAGMA user_version = %1").arg(CurrentVersion));
+    });
+}
+
+QStringList check(Database& db) {
+    QStringList problems;
+    try {
+        auto integrity = db.openSnapshot(QStringLiteral("PRAGMA integrity_check"));
+        for (; !integrity->eof(); integrity->moveNext()) {
+            const QString line = integrity->value(integrity->fieldNames().value(0)).toString();
+            if (line != QLatin1String("ok"))
+                problems << QStringLiteral("Integrity: %1").arg(line);
+        }
+        integrity->close();
+        // A damaged file can report anything below; its integrity is the whole story.
+        if (!problems.isEmpty())
+            return problems;
+
+        const int version = db.scalar(QStringLiteral("PRAGMA user_version")).toInt();
+        if (version > CurrentVersion)
+            problems << QStringLiteral("The database has layout version %1, made by a newer "
+                                       "program; this program knows version %2.")
+                            .arg(version)
+                            .arg(CurrentVersion);
+
+        QHash<QString, QSet<QString>> present;
+        bool complete = true;
+        for (const Table& table : tables()) {
+            const QString name = QString::fromLatin1(table.name);
+            const QSet<QString> columns = columnsOf(db, name);
+            if (columns.isEmpty()) {
+                problems << QStringLiteral("Table %1 is missing.").arg(name);
+                complete = false;
+                continue;
+            }
+            present.insert(name.toLower(), columns);
+            for (const Column& column : table.columns) {
+                if (!columns.contains(QString::fromLatin1(column.name).toLower())) {
+                    problems << QStringLiteral("Column %1.%2 is missing.")
+                                    .arg(name, QString::fromLatin1(column.name));
+                    complete = false;
+                }
+            }
+        }
+        // The catalogue rows are judged against the tables they name, which must be whole.
+        if (complete)
+            checkCatalogue(db, present, problems);
+    } catch (const EngineError& error) {
+        problems << error.description();
+    }
+    return problems;
+}
+
+} // namespace Schema

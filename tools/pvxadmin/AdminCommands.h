@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QStringList>
+
+class QTextStream;
+
+// The commands of pvxadmin, the command-line companion that makes and checks pvx.mdb files.
+namespace AdminCommands {
+
+inline constexpr int ExitOk = 0;
+inline constexpr int ExitFailure = 1;
+inline constexpr int ExitUsage = 2;
+inline constexpr int DefaultDemoRecords = 60;
+
+// Runs one command line (without the program name). Results go to out; a failure or a
+// usage error is one line on err beginning with "pvxadmin: ". Returns the exit status.
+int run(const QStringList& arguments, QTextStream& out, QTextStream& err);
+
+} // namespace AdminCommands
