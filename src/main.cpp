@@ -10,7 +10,8 @@ int main(int argc, char** argv) {
     AppState state;
 
     app.setUntrappedErrorHandler([&](const EngineError& error) {
-        services.message(QStringLiteral("%1  %2").arg(error.number()).arg(error.description()));
+        services.message(QStringLiteral("%1  %2").arg(error.number()).arg(error.description()), {},
+                         MsgButtons::Ok);
         endProgram(state, services, 1);
     });
 

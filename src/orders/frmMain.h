@@ -1,0 +1,162 @@
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+
+#include <array>
+
+struct AppState;
+class Database;
+class DateField;
+class ElasticLayout;
+class QAction;
+class QActionGroup;
+class QCloseEvent;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class Recordset;
+class Services;
+
+// The main window: one order record at a time in a fixed set of entry controls, a bar of
+// navigation and record buttons, and the menus that lead to the rest of the program.
+//
+// The controls, the flags and the procedures are public because the other windows of the
+// order entry work on them directly: the vendor dialog writes into the vendor boxes, a
+// find shows the record it moved to.
+class frmMain : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // Builds the window and its controls; no data is read until Form_Load.
+    frmMain(AppState& state, Services& services, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // Runs the start-up sequence and shows the window only if the program is still
+    // running afterwards. Returns whether it was shown.
+    bool loadAndShow();
+
+    // The container that places and stretches the controls.
+    ElasticLayout* elasticLayout() const { return m_layout; }
+
+    // Start-up: finds the data directory, opens the database and shows the newest order.
+    // Every step runs through the error trap; a failure ends the program.
+    void Form_Load();
+    // Shut-down: closes the recordset and the database and, unless backup or compaction
+    // is reopening the window, ends the program.
+    void Form_Unload();
+
+    // Enters edit mode on the user's first change of a shown record.
+    void MarkChanged();
+    // The order date, vendor and items captions read differently for a sale.
+    void SetTypeCaptions();
+    // Copies the current record of gOrders into the controls.
+    void ShowRecord();
+    void ClearFields();
+    void EnableFields();
+    void DisableFields();
+    void ShowEditButtons();
+    void ShowBrowseButtons();
+
+    // The list handlers; a change of position is the click of a drop-down list.
+    void cmbType_Click();
+    void cmbStatus_Click();
+
+    // True once the user has changed the shown record, and while ShowRecord or ClearFields
+    // fill the controls so that the change events they raise are not taken for the user's.
+    bool mDirty = false;
+    // True from Add New until Update or Cancel.
+    bool mAdding = false;
+
+    QLineEdit* txtDescr = nullptr;
+    QComboBox* cmbType = nullptr;
+    QComboBox* cmbStatus = nullptr;
+    QLineEdit* txtOrderNum = nullptr;
+    QLineEdit* txtVia = nullptr;
+    DateField* dcDateOrder = nullptr;
+    DateField* dcDateExpect = nullptr;
+    DateField* dcDateReceive = nullptr;
+    QLineEdit* txtAmount = nullptr;
+    QLineEdit* txtMethod = nullptr;
+    QPushButton* cmdSelVend = nullptr;
+    QLineEdit* txtVendor = nullptr;
+    QPlainTextEdit* txtAddress = nullptr;
+    QLineEdit* txtPhone = nullptr;
+    QLineEdit* txtFax = nullptr;
+    QLineEdit* txtEmail = nullptr;
+    QPlainTextEdit* txtItems = nullptr;
+    QPlainTextEdit* txtNotes = nullptr;
+    QLineEdit* txtMisc1 = nullptr;
+
+    QLabel* lblDateOrder = nullptr;
+    QLabel* lblVendor = nullptr;
+    QLabel* lblItems = nullptr;
+    QFrame* Line1 = nullptr;
+
+    QPushButton* cmdFirst = nullptr;
+    QPushButton* cmdPrevious = nullptr;
+    QPushButton* cmdNext = nullptr;
+    QPushButton* cmdLast = nullptr;
+    QPushButton* cmdAddNew = nullptr;
+    QPushButton* cmdDelete = nullptr;
+    QPushButton* cmdFind = nullptr;
+    QPushButton* cmdCancel = nullptr;
+    QPushButton* cmdUpdate = nullptr;
+    QPushButton* cmdHelp = nullptr;
+
+    QMenu* mnuFileMenu = nullptr;
+    QAction* mnuBackup = nullptr;
+    QAction* mnuPack = nullptr;
+    QAction* mnuExit = nullptr;
+    QMenu* mnuSortMenu = nullptr;
+    // The menu groups are indexed from 1 in their click handlers: mnuSort[index - 1].
+    std::array<QAction*, 3> mnuSort{};
+    QMenu* mnuReportsMenu = nullptr;
+    std::array<QAction*, 5> mnuRpt{};
+    QAction* mnuRptCustom = nullptr;
+    QMenu* mnuHelpmenu = nullptr;
+    std::array<QAction*, 3> mnuHelp{};
+    QAction* mnuAbout = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // A caption's height in twips: from the top of its box up to the one above.
+    static constexpr int CaptionHeight = 240;
+
+    QLineEdit* textBox(const QString& name, int maxLength);
+    QLabel* caption(const QString& name, const QString& text, int left, int top, int width);
+    void createControls();
+    void placeControls();
+    void createButtons();
+    void createMenus();
+    void setTabOrderChain();
+    void setHelpContexts();
+    void connectChangeHandlers();
+
+    // The entry controls in the order they are enabled and disabled.
+    QList<QWidget*> entryControls() const;
+    // Shows stored text in full even where it is longer than the box lets the user type,
+    // so that a record written by another tool is not cut short when it is saved again.
+    void showText(QLineEdit* box, const QVariant& value);
+
+    // The open database and the main recordset; a step that runs without them fails as
+    // an unset object does, so the trap reports it instead of the program crashing.
+    Database& database() const;
+    Recordset& orders() const;
+
+    AppState& m_state;
+    Services& m_services;
+    ElasticLayout* m_layout = nullptr;
+    // Exactly one sort order carries the check mark.
+    QActionGroup* m_sortGroup = nullptr;
+    // The most characters the user may type into each single-line box.
+    QHash<QLineEdit*, int> m_limits;
+    // Set by Form_Load, cleared by Form_Unload, so closing twice shuts down once.
+    bool m_loaded = false;
+};

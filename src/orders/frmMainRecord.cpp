@@ -1,0 +1,174 @@
+// Showing a record in the main form, emptying it, and switching between browse and edit mode.
+
+#include "frmMain.h"
+
+#include "app/AppState.h"
+#include "app/Currency.h"
+#include "app/Money.h"
+#include "app/Recordset.h"
+#include "app/Services.h"
+#include "dates/DateField.h"
+#include "dates/LocaleDates.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A stored position that is Null, not a number or not in the list shows the first entry.
+int listPosition(const QVariant& stored, const QComboBox& list) {
+    bool ok = false;
+    const int position = stored.isNull() ? 0 : stored.toInt(&ok);
+    return ok && position >= 0 && position < list.count() ? position : 0;
+}
+
+QString amountText(const QVariant& stored, const QLocale& locale) {
+    if (stored.isNull())
+        return {};
+    if (stored.metaType() == QMetaType::fromType<Currency>())
+        return formatCurrency(stored.value<Currency>(), locale);
+    bool ok = false;
+    const double value = stored.toDouble(&ok);
+    return ok ? formatCurrency(Currency::fromDouble(value), locale) : stored.toString();
+}
+
+} // namespace
+
+void frmMain::MarkChanged() {
+    if (mDirty || mAdding)
+        return;
+    mDirty = true;
+    ShowEditButtons();
+    cmdAddNew->hide();
+}
+
+void frmMain::cmbType_Click() {
+    MarkChanged();
+    SetTypeCaptions();
+}
+
+void frmMain::cmbStatus_Click() {
+    MarkChanged();
+}
+
+void frmMain::SetTypeCaptions() {
+    switch (cmbType->currentIndex()) {
+    case 0:
+    case 1:
+        lblDateOrder->setText(u"Date Ordered"_s);
+        lblVendor->setText(u"Ordered From"_s);
+        lblItems->setText(u"Items Ordered"_s);
+        break;
+    case 2:
+        lblDateOrder->setText(u"Date Sold"_s);
+        lblVendor->setText(u"Sold To"_s);
+        lblItems->setText(u"Items Sold"_s);
+        break;
+    default:
+        // No selection: the captions stay as they are.
+        break;
+    }
+}
+
+void frmMain::showText(QLineEdit* box, const QVariant& value) {
+    const QString text = value.toString();
+    box->setMaxLength(std::max(m_limits.value(box), int(text.size())));
+    box->setText(text);
+}
+
+void frmMain::ShowRecord() {
+    Recordset& rs = orders();
+    const QLocale locale = m_services.locale();
+    mDirty = true;
+    showText(txtDescr, rs.value(u"descr"_s));
+    cmbType->setCurrentIndex(listPosition(rs.value(u"Type"_s), *cmbType));
+    SetTypeCaptions();
+    cmbStatus->setCurrentIndex(listPosition(rs.value(u"status"_s), *cmbStatus));
+    showText(txtOrderNum, rs.value(u"ordernum"_s));
+    showText(txtVia, rs.value(u"via"_s));
+    dcDateOrder->setText(LocaleDates::shortDate(rs.value(u"dateorder"_s), locale));
+    dcDateExpect->setText(LocaleDates::shortDate(rs.value(u"dateexpect"_s), locale));
+    dcDateReceive->setText(LocaleDates::shortDate(rs.value(u"datereceive"_s), locale));
+    txtAmount->setMaxLength(m_limits.value(txtAmount));
+    txtAmount->setText(amountText(rs.value(u"amount"_s), locale));
+    showText(txtMethod, rs.value(u"method"_s));
+    showText(txtMisc1, rs.value(u"misc1"_s));
+    showText(txtVendor, rs.value(u"vendor"_s));
+    txtAddress->setPlainText(rs.value(u"address"_s).toString());
+    showText(txtPhone, rs.value(u"phone"_s));
+    showText(txtFax, rs.value(u"fax"_s));
+    showText(txtEmail, rs.value(u"email"_s));
+    txtItems->setPlainText(rs.value(u"items"_s).toString());
+    txtNotes->setPlainText(rs.value(u"notes"_s).toString());
+    mDirty = false;
+}
+
+void frmMain::ClearFields() {
+    mDirty = true;
+    for (auto it = m_limits.cbegin(); it != m_limits.cend(); ++it)
+        it.key()->setMaxLength(it.value());
+    txtDescr->clear();
+    cmbType->setCurrentIndex(0);
+    SetTypeCaptions();
+    cmbStatus->setCurrentIndex(0);
+    txtOrderNum->clear();
+    txtVia->clear();
+    dcDateOrder->setText(QString());
+    dcDateExpect->setText(QString());
+    dcDateReceive->setText(QString());
+    for (QLineEdit* box : {txtAmount, txtMethod, txtMisc1, txtVendor})
+        box->clear();
+    txtAddress->clear();
+    for (QLineEdit* box : {txtPhone, txtFax, txtEmail})
+        box->clear();
+    txtItems->clear();
+    txtNotes->clear();
+    mDirty = false;
+}
+
+QList<QWidget*> frmMain::entryControls() const {
+    return {txtDescr,     cmbType,       cmbStatus, txtOrderNum, txtVia,   dcDateOrder,
+            dcDateExpect, dcDateReceive, txtAmount, txtMethod,   txtMisc1, txtVendor,
+            txtAddress,   txtPhone,      txtFax,    txtEmail,    txtItems, txtNotes};
+}
+
+void frmMain::EnableFields() {
+    for (QWidget* control : entryControls())
+        control->setEnabled(true);
+    cmdSelVend->setEnabled(true);
+}
+
+void frmMain::DisableFields() {
+    for (QWidget* control : entryControls())
+        control->setEnabled(false);
+    cmdSelVend->setEnabled(false);
+}
+
+void frmMain::ShowEditButtons() {
+    for (QPushButton* b : {cmdFirst, cmdPrevious, cmdNext, cmdLast, cmdHelp, cmdFind, cmdDelete})
+        b->hide();
+    cmdCancel->show();
+    cmdUpdate->show();
+    for (QAction* item : mnuSort)
+        item->setEnabled(false);
+    mnuExit->setEnabled(false);
+}
+
+void frmMain::ShowBrowseButtons() {
+    for (QPushButton* b :
+         {cmdFirst, cmdPrevious, cmdNext, cmdLast, cmdHelp, cmdFind, cmdDelete, cmdAddNew})
+        b->show();
+    cmdCancel->hide();
+    cmdUpdate->hide();
+    for (QAction* item : mnuSort)
+        item->setEnabled(true);
+    mnuExit->setEnabled(true);
+}
