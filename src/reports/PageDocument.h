@@ -1,0 +1,160 @@
+#pragma once
+
+#include "TableFormat.h"
+
+#include <QFont>
+#include <QList>
+#include <QObject>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QRectF>
+#include <QStringList>
+
+class QLocale;
+
+// One piece of text placed on a page: where it goes (in twips from the paper's top-left
+// corner), the text as it will be drawn, already made to fit, and which side of its box
+// it keeps to. Text a little too wide is drawn narrower (stretch below 1) rather than
+// shortened, so an amount or a date never loses a digit; text far too wide is cut short
+// with an ellipsis.
+struct PageCell {
+    QRectF rect;
+    QString text;
+    Qt::Alignment alignment = Qt::AlignLeft;
+    double stretch = 1;
+};
+
+// One line of body output: a table row or a paragraph line.
+struct PageLine {
+    QRectF rect;
+    bool bold = false;
+    QList<PageCell> cells;
+};
+
+struct Page {
+    QList<PageLine> lines;
+};
+
+// The page printer's document: pages of table rows and paragraph lines under a header and
+// a footer.
+//
+// Everything is laid out here, in twips, without painting, so that the preview, the
+// printer and a PDF all draw the same pages, and so that paging can be checked without a
+// screen. Text is measured in twips as well (a font of 225 px at 1440 px per inch is the
+// body font's 11.25 pt), which keeps the layout the same on every device.
+//
+// A document runs from start() to end(). Rows that no longer fit on the page go to a new
+// one by themselves; newPage() is emitted as each page begins, the first included, before
+// anything is placed on it, so a listener can put column headings at the top.
+class PageDocument : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr double TwipsPerInch = 1440;
+    // Half an inch all round: the widest built-in table, 7 inches, fits across both Letter
+    // and A4 in portrait.
+    static constexpr double Margin = 720;
+    // Space between a cell's text and its column's edges, so neighbouring columns never
+    // run together.
+    static constexpr double CellPaddingX = 30;
+    // The narrowest a cell's text is drawn before it is cut short instead.
+    static constexpr double MinStretch = 0.8;
+    static constexpr double CellPaddingY = 20;
+    // Between the header and the body, and between the body and the footer.
+    static constexpr double BandGap = 180;
+
+    explicit PageDocument(QObject* parent = nullptr);
+
+    static QFont bodyFont(bool bold = false);
+    static QFont headerFont();
+
+    // The paper of the default printer, or failing that the paper usual where the user
+    // lives: Letter in the Americas that use it, A4 elsewhere.
+    static QPageSize defaultPageSize(const QLocale& locale);
+    static QPageSize localePageSize(const QLocale& locale);
+
+    // Paper and orientation take effect when the next document starts.
+    void setPageSize(const QPageSize& size) { m_pageSize = size; }
+    QPageSize pageSize() const { return m_pageSize; }
+    void setOrientation(QPageLayout::Orientation orientation) { m_orientation = orientation; }
+    QPageLayout::Orientation orientation() const { return m_orientation; }
+
+    // Discards the previous document and opens a new one, with no header or footer and
+    // body text not bold. The first page begins with the first output.
+    void start();
+    // Closes the last page; the page count is then final. A document with no output still
+    // has one page.
+    void end();
+    bool isOpen() const { return m_open; }
+
+    // "left|centre|right", drawn on every page of the document, the first included,
+    // whenever it is set; "%d" stands for the page number.
+    void setHeader(const QString& text) { m_header = text; }
+    void setFooter(const QString& text) { m_footer = text; }
+    QString header() const { return m_header; }
+    QString footer() const { return m_footer; }
+
+    void setBold(bool bold) { m_bold = bold; }
+    bool bold() const { return m_bold; }
+
+    // Prints one table row per list of cells, the n-th cell in the n-th column. Missing
+    // cells are empty; cells beyond the last column have nowhere to go and are dropped.
+    // Line breaks and tabs in a cell print as spaces. Output while no document is open is
+    // ignored.
+    void table(const TableFormat& format, const QList<QStringList>& rows);
+    // Prints text in the body font from the left margin, one line per line of text; an
+    // empty text (or a lone line break) leaves one empty line.
+    void paragraph(const QString& text = {});
+
+    int pageCount() const { return int(m_pages.size()); }
+    // Pages are numbered from 1.
+    const Page& page(int number) const { return m_pages.at(number - 1); }
+
+    // Geometry of the current document, in twips.
+    QSizeF paperSize() const { return m_paper; }
+    QRectF bodyRect() const { return m_body; }
+    QRectF headerRect() const;
+    QRectF footerRect() const;
+    double rowHeight() const;
+    double paragraphLineHeight() const;
+
+    // The header or footer of a page, laid out: up to three cells, left, centred and right.
+    QList<PageCell> headerCells(int number) const {
+        return bandCells(m_header, number, headerRect());
+    }
+    QList<PageCell> footerCells(int number) const {
+        return bandCells(m_footer, number, footerRect());
+    }
+    // The three sections of a header text for a page, "%d" replaced by its number.
+    static QStringList sections(const QString& text, int number);
+
+Q_SIGNALS:
+    void newPage(int number);
+
+private:
+    void computeGeometry();
+    // Makes room for a line of the given height, beginning a new page when it does not fit.
+    // Returns the top of the line.
+    double reserveLine(double height);
+    void beginPage();
+    void addLine(PageLine line);
+    QList<PageCell> bandCells(const QString& text, int number, const QRectF& band) const;
+
+    QPageSize m_pageSize{QPageSize::Letter};
+    QPageLayout::Orientation m_orientation = QPageLayout::Portrait;
+    QSizeF m_paper;
+    QRectF m_body;
+    double m_headerHeight = 0;
+
+    QList<Page> m_pages;
+    QString m_header;
+    QString m_footer;
+    bool m_open = false;
+    bool m_bold = false;
+    double m_y = 0;
+    // While newPage() is being handled, output belongs to the page's heading.
+    int m_notifying = 0;
+    // Whether the current page holds anything besides its heading: a row that does not
+    // fit on a page with nothing else on it stays there, or paging would never end.
+    bool m_pageHasBody = false;
+};

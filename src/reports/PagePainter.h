@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+class PageDocument;
+class QPagedPaintDevice;
+class QPainter;
+class QPrinter;
+
+// Draws page `number` (from 1) of the document. The painter's coordinates are twips from
+// the top-left corner of the paper; the caller scales them to its device.
+void paintPage(QPainter& painter, const PageDocument& document, int number);
+
+// Prints every page of the document on the printer, on the document's paper where the
+// printer has it and shrunk to fit where it has not. False, with the reason in *error,
+// when the printer does not take the job.
+bool printDocument(const PageDocument& document, QPrinter& printer, QString* error = nullptr);
+
+// Writes every page of the document to a PDF file. The pages go to a temporary file
+// beside it that replaces the file only when complete, so a failure never leaves a
+// half-written file, nor harms one that was already there. False, with the reason in
+// *error, when the file could not be written.
+bool writePdf(const PageDocument& document, const QString& fileName, QString* error = nullptr);

@@ -1,0 +1,233 @@
+#include "frmOutput.h"
+
+#include "PagePainter.h"
+#include "PagePreview.h"
+
+#include "app/ElasticLayout.h"
+#include "app/HelpContext.h"
+#include "app/Services.h"
+
+#include <QDir>
+#include <QIcon>
+#include <QLabel>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int DesignWidth = 8580;
+constexpr int DesignHeight = 5715;
+constexpr int HelpContextId = 37;
+
+QPushButton* button(QWidget* parent, const QString& name, const QString& caption) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    return b;
+}
+
+QScrollBar* scrollBar(QWidget* parent, const QString& name, Qt::Orientation orientation,
+                      int minimum, int maximum, int small, int large, int value) {
+    auto* bar = new QScrollBar(orientation, parent);
+    bar->setObjectName(name);
+    bar->setRange(minimum, maximum);
+    bar->setSingleStep(small);
+    bar->setPageStep(large);
+    bar->setValue(value);
+    return bar;
+}
+
+} // namespace
+
+frmOutput::frmOutput(Services& services, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_services(services) {
+    setObjectName(u"frmOutput"_s);
+    setWindowTitle(u"Report Output"_s);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setHelpContext(this, HelpContextId);
+
+    m_document = new PageDocument(this);
+    m_document->setPageSize(PageDocument::defaultPageSize(m_services.locale()));
+    connect(m_document, &PageDocument::newPage, this, &frmOutput::vsPrinter_NewPage);
+
+    m_layout = new ElasticLayout(DesignWidth, DesignHeight, this);
+    m_layout->setObjectName(u"elasticOutput"_s);
+    auto* frame = new QVBoxLayout(this);
+    frame->setContentsMargins(0, 0, 0, 0);
+    frame->addWidget(m_layout);
+
+    createControls();
+    placeControls();
+
+    connect(scrlPage, &QScrollBar::valueChanged, this, &frmOutput::scrlPage_Change);
+    connect(scrlZoom, &QScrollBar::valueChanged, this, &frmOutput::scrlZoom_Change);
+    connect(cmdPrint, &QPushButton::clicked, this, &frmOutput::cmdPrint_Click);
+    connect(cmdOk, &QPushButton::clicked, this, &frmOutput::cmdOk_Click);
+    connect(cmdSavePdf, &QPushButton::clicked, this, &frmOutput::cmdSavePdf_Click);
+
+    resize(m_layout->openingSize());
+}
+
+frmOutput::~frmOutput() = default;
+
+void frmOutput::createControls() {
+    vsViewPort1 = new QScrollArea(m_layout);
+    vsViewPort1->setObjectName(u"vsViewPort1"_s);
+    vsViewPort1->setBackgroundRole(QPalette::Dark);
+    vsViewPort1->setAlignment(Qt::AlignCenter);
+    vsViewPort1->setWidgetResizable(false);
+
+    vsPrinter = new PagePreview(*m_document);
+    vsPrinter->setObjectName(u"vsPrinter"_s);
+    vsViewPort1->setWidget(vsPrinter);
+
+    scrlPage = scrollBar(m_layout, u"scrlPage"_s, Qt::Vertical, 1, 1, 1, 2, 1);
+    scrlZoom = scrollBar(m_layout, u"scrlZoom"_s, Qt::Horizontal, 10, 250, 10, 50, 60);
+    vsPrinter->setZoom(scrlZoom->value());
+
+    Picture1 = new QLabel(m_layout);
+    Picture1->setObjectName(u"Picture1"_s);
+    Picture1->setAlignment(Qt::AlignCenter);
+    const QIcon lens =
+        QIcon::fromTheme(u"zoom-in"_s, style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    Picture1->setPixmap(lens.pixmap(24, 24));
+
+    cmdPrint = button(m_layout, u"cmdPrint"_s, u"&Print"_s);
+    cmdOk = button(m_layout, u"cmdOk"_s, u"&Ok"_s);
+    // "&Print" already answers to Alt+P, and a shared mnemonic would only move the focus.
+    cmdSavePdf = button(m_layout, u"cmdSavePdf"_s, u"Save as P&DF..."_s);
+}
+
+void frmOutput::placeControls() {
+    // clang-format off
+    ElasticLayout& l = *m_layout;
+    l.place(vsViewPort1,  120,  120, 7695, 4815);
+    l.place(scrlPage,    8040,  240,  255, 4695);
+    l.place(Picture1,     360, 5160,  495,  495);
+    l.place(scrlZoom,     960, 5280, 2655,  255);
+    l.place(cmdSavePdf,  3690, 5160, 1170,  375);
+    l.place(cmdPrint,    4920, 5160, 1335,  375);
+    l.place(cmdOk,       6600, 5160, 1335,  375);
+    // clang-format on
+}
+
+void frmOutput::setRepeatHeader(const TableFormat& format, const QStringList& titles) {
+    m_repeatHeader = true;
+    m_headerFormat = format;
+    m_headerTitles = titles;
+}
+
+void frmOutput::clearRepeatHeader() {
+    m_repeatHeader = false;
+}
+
+void frmOutput::startDoc(QPageLayout::Orientation orientation) {
+    m_document->setPageSize(PageDocument::defaultPageSize(m_services.locale()));
+    m_document->setOrientation(orientation);
+    m_document->start();
+    // The paper may have turned; the page bar keeps its place.
+    vsPrinter->refresh();
+}
+
+void frmOutput::setHeader(const QString& text) {
+    m_document->setHeader(text);
+    vsPrinter->update();
+}
+
+void frmOutput::setFooter(const QString& text) {
+    m_document->setFooter(text);
+    vsPrinter->update();
+}
+
+void frmOutput::tableRow(const TableFormat& format, const QStringList& cells) {
+    m_document->table(format, {cells});
+}
+
+void frmOutput::table(const TableFormat& format, const QList<QStringList>& rows) {
+    m_document->table(format, rows);
+}
+
+void frmOutput::setBold(bool bold) {
+    m_document->setBold(bold);
+}
+
+void frmOutput::paragraph(const QString& text) {
+    m_document->paragraph(text);
+}
+
+void frmOutput::endDoc() {
+    m_document->end();
+    scrlPage->setMaximum(std::max(1, m_document->pageCount()));
+    vsPrinter->setPage(scrlPage->value());
+    vsPrinter->refresh();
+}
+
+int frmOutput::pageCount() const {
+    return m_document->pageCount();
+}
+
+void frmOutput::showWindow() {
+    show();
+    raise();
+    activateWindow();
+}
+
+void frmOutput::scrlPage_Change() {
+    vsPrinter->setPage(scrlPage->value());
+}
+
+void frmOutput::scrlZoom_Change() {
+    vsPrinter->setZoom(scrlZoom->value());
+}
+
+void frmOutput::cmdPrint_Click() {
+    if (m_document->pageCount() == 0)
+        return;
+    std::unique_ptr<QPrinter> printer = m_services.choosePrinter(this);
+    if (!printer)
+        return;
+    m_services.setBusy(true);
+    const bool printed = printDocument(*m_document, *printer);
+    m_services.setBusy(false);
+    if (!printed)
+        m_services.message(u"The report could not be printed.  Check that the printer is "
+                           u"ready, then try again."_s);
+}
+
+void frmOutput::cmdOk_Click() {
+    close();
+}
+
+void frmOutput::cmdSavePdf_Click() {
+    if (m_document->pageCount() == 0)
+        return;
+    const QString fileName = m_services.saveFileName(this, u"Save as PDF"_s, u"report.pdf"_s,
+                                                     u"PDF Files (*.pdf);;All Files (*)"_s);
+    if (fileName.isEmpty())
+        return;
+    m_services.setBusy(true);
+    QString error;
+    const bool written = writePdf(*m_document, fileName, &error);
+    m_services.setBusy(false);
+    if (!written)
+        m_services.message(u"The report could not be saved as %1.  %2."_s.arg(
+            QDir::toNativeSeparators(fileName), error));
+}
+
+void frmOutput::vsPrinter_NewPage(int) {
+    if (!m_repeatHeader)
+        return;
+    // Whatever the report had set for its own rows holds again after the headings.
+    const bool bold = m_document->bold();
+    m_document->setBold(true);
+    m_document->table(m_headerFormat, {m_headerTitles});
+    m_document->setBold(bold);
+}
