@@ -147,6 +147,9 @@ frmMain::frmMain(AppState& state, Services& services, QWidget* parent)
     setTabOrderChain();
     setHelpContexts();
     connectChangeHandlers();
+    connectCommandHandlers();
+    connectSortHandlers();
+    connectFindHandlers();
 
     // The window opens in browse mode.
     cmdCancel->hide();

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 
 #include <array>
 
@@ -21,6 +22,8 @@ class QPlainTextEdit;
 class QPushButton;
 class Recordset;
 class Services;
+class frmFind;
+class frmSelVen;
 
 // The main window: one order record at a time in a fixed set of entry controls, a bar of
 // navigation and record buttons, and the menus that lead to the rest of the program.
@@ -65,6 +68,28 @@ public:
     // The list handlers; a change of position is the click of a drop-down list.
     void cmbType_Click();
     void cmbStatus_Click();
+
+    // Record commands (frmMainCommands.cpp).
+    void cmdAddNew_Click();
+    void cmdUpdate_Click();
+    void cmdCancel_Click();
+    void cmdDelete_Click();
+    // True when the controls hold a record that may be saved; otherwise one message has
+    // been shown and the focus moved to the control to put right.
+    bool ValidateRecord();
+    // Writes the controls into the row gOrders is adding or editing, and saves it.
+    void WriteRecord();
+
+    // Paging and sort order (frmMainSort.cpp).
+    void cmdFirst_Click();
+    void cmdPrevious_Click();
+    void cmdNext_Click();
+    void cmdLast_Click();
+    void mnuSort_Click(int index);
+
+    // Find and Select Existing (frmMainFind.cpp).
+    void cmdFind_Click();
+    void cmdSelVend_Click();
 
     // True once the user has changed the shown record, and while ShowRecord or ClearFields
     // fill the controls so that the change events they raise are not taken for the user's.
@@ -138,6 +163,14 @@ private:
     void setTabOrderChain();
     void setHelpContexts();
     void connectChangeHandlers();
+    void connectCommandHandlers();
+    void connectSortHandlers();
+    void connectFindHandlers();
+
+    // Replaces gOrders by a new dynaset over pvx in the given order.
+    void openOrders(const QString& orderBy);
+    // Puts the check mark on sort item index (1 to 3) alone.
+    void checkSortItem(int index);
 
     // The entry controls in the order they are enabled and disabled.
     QList<QWidget*> entryControls() const;
@@ -157,6 +190,11 @@ private:
     QActionGroup* m_sortGroup = nullptr;
     // The most characters the user may type into each single-line box.
     QHash<QLineEdit*, int> m_limits;
+    // The find dialog is only hidden by its OK, so the next find starts from the choice
+    // made last; Cancel destroys it.
+    QPointer<frmFind> m_frmFind;
+    // The vendor list is modeless: one at a time.
+    QPointer<frmSelVen> m_frmSelVen;
     // Set by Form_Load, cleared by Form_Unload, so closing twice shuts down once.
     bool m_loaded = false;
 };
