@@ -1,3 +1,261 @@
+// The record commands of the main form: Add New (and Add Another), Update, Cancel and
+// Delete, the check made before every save and the writer of a record.
+
 #include "frmMain.h"
 
-void frmMain::connectCommandHandlers() {}
+#include "AmountBox.h"
+
+#include "app/AppState.h"
+#include "app/ErrorTrap.h"
+#include "app/LockedWrite.h"
+#include "app/Money.h"
+#include "app/Recordset.h"
+#include "app/Services.h"
+#include "dates/DateField.h"
+#include "dates/LocaleDates.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString AddNewCaption = u"&Add New"_s;
+const QString AddAnotherCaption = u"&Add Another"_s;
+
+// Text fields written by the program hold empty strings, never Null.
+QVariant textValue(const QString& text) {
+    return text.isNull() ? QVariant(u""_s) : QVariant(text);
+}
+
+QVariant dateValue(const QString& text, const QLocale& locale) {
+    const auto date = LocaleDates::toDate(text, locale);
+    return date ? date->toVariant() : QVariant();
+}
+
+QVariant amountValue(const QString& text, const QLocale& locale) {
+    const auto amount = parseCurrency(text, locale);
+    return amount ? QVariant::fromValue(*amount) : QVariant();
+}
+
+bool isBlank(const QString& text) {
+    return text.trimmed().isEmpty();
+}
+
+// The user may click a save command straight from the amount box; its check on leaving
+// runs first, as it would have had the user tabbed out of the box before clicking.
+bool amountAccepted(QLineEdit* box) {
+    auto* amount = qobject_cast<AmountBox*>(box);
+    return !amount || amount->checkEntry();
+}
+
+} // namespace
+
+void frmMain::connectCommandHandlers() {
+    connect(cmdAddNew, &QPushButton::clicked, this, &frmMain::cmdAddNew_Click);
+    connect(cmdUpdate, &QPushButton::clicked, this, &frmMain::cmdUpdate_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmMain::cmdCancel_Click);
+    connect(cmdDelete, &QPushButton::clicked, this, &frmMain::cmdDelete_Click);
+}
+
+bool frmMain::ValidateRecord() {
+    const QLocale locale = m_services.locale();
+    bool ok = true;
+    if (txtDescr->text().isEmpty()) {
+        m_services.message(u"You must enter a description, for this order/Rebate record or "
+                           u"click the Cancel button."_s);
+        txtDescr->setFocus(Qt::OtherFocusReason);
+        ok = false;
+    }
+    if (ok && !LocaleDates::isDate(dcDateOrder->text(), locale)) {
+        m_services.message(u"Please enter an order date."_s, u"No Order Date"_s);
+        dcDateOrder->setFocus(Qt::OtherFocusReason);
+        ok = false;
+    }
+    // A received date of blanks alone is stored as no date, so it counts as empty here too:
+    // otherwise a record could be saved as received with no date of receipt.
+    if (ok && isBlank(dcDateReceive->text()) && cmbStatus->currentIndex() == 2) {
+        m_services.message(u"Please enter the date the order was received."_s,
+                           u"Receive Date Needed"_s);
+        dcDateReceive->setFocus(Qt::OtherFocusReason);
+        ok = false;
+    }
+    if (ok && !isBlank(dcDateReceive->text()) && cmbStatus->currentIndex() == 0) {
+        m_services.message(u"You have entered a Date Received, but the Received status "
+                           u"indicates the order has not been received."_s,
+                           u"Check Received Status"_s);
+        cmbStatus->setFocus(Qt::OtherFocusReason);
+        ok = false;
+    }
+    return ok;
+}
+
+void frmMain::WriteRecord() {
+    ErrorTrap trap(m_state, m_services);
+    const QLocale locale = m_services.locale();
+    // The values go into the recordset's buffer only; the row is written by update() in one
+    // statement, so a failure anywhere before or during it leaves the file as it was.
+    const std::pair<const char*, QVariant> fields[] = {
+        {"descr", textValue(txtDescr->text())},
+        {"Type", cmbType->currentIndex()},
+        {"status", cmbStatus->currentIndex()},
+        {"ordernum", textValue(txtOrderNum->text())},
+        {"via", textValue(txtVia->text())},
+        {"dateorder", dateValue(dcDateOrder->text(), locale)},
+        {"dateexpect", dateValue(dcDateExpect->text(), locale)},
+        {"datereceive", dateValue(dcDateReceive->text(), locale)},
+        {"amount", amountValue(txtAmount->text(), locale)},
+        {"method", textValue(txtMethod->text())},
+        {"misc1", textValue(txtMisc1->text())},
+        {"vendor", textValue(txtVendor->text())},
+        {"address", textValue(txtAddress->toPlainText())},
+        {"phone", textValue(txtPhone->text())},
+        {"fax", textValue(txtFax->text())},
+        {"email", textValue(txtEmail->text())},
+        {"items", textValue(txtItems->toPlainText())},
+        {"notes", textValue(txtNotes->toPlainText())},
+    };
+    for (const auto& [field, value] : fields)
+        trap([&] { orders().setValue(QString::fromLatin1(field), value); });
+
+    const bool written =
+        !trap.ended() && writeWithRetry(m_state, trap, [this] { orders().update(); });
+    if (written)
+        return;
+    // The row was not written: drop the buffer so that the recordset is not left half way
+    // through an AddNew or Edit. The controls keep what the user typed.
+    try {
+        if (m_state.gOrders && m_state.gOrders->isEditing())
+            m_state.gOrders->cancelUpdate();
+    } catch (const EngineError&) {
+        // The recordset is beyond use already; the error that got here has been reported.
+    }
+}
+
+void frmMain::cmdAddNew_Click() {
+    ErrorTrap trap(m_state, m_services);
+    if (cmdAddNew->text() == AddAnotherCaption) {
+        bool accepted = true;
+        trap([&] { accepted = amountAccepted(txtAmount); });
+        if (!accepted || trap.ended())
+            return;
+        bool ok = false;
+        trap([&] { ok = ValidateRecord(); });
+        if (!ok || trap.ended())
+            return;
+        trap([&] { orders().addNew(); });
+        trap([&] { WriteRecord(); });
+        if (trap.ended())
+            return;
+    } else {
+        trap([&] { mAdding = true; });
+        bool empty = false;
+        trap([&] { empty = orders().bof() && orders().eof(); });
+        if (empty)
+            trap([&] { EnableFields(); });
+        else
+            trap([&] { orders().moveLast(); });
+        trap([&] { ShowEditButtons(); });
+        trap([&] { cmdAddNew->setText(AddAnotherCaption); });
+    }
+    trap([&] { ClearFields(); });
+    trap([&] {
+        dcDateOrder->setText(LocaleDates::shortDate(m_services.today(), m_services.locale()));
+    });
+    trap([&] { txtDescr->setFocus(Qt::OtherFocusReason); });
+}
+
+void frmMain::cmdUpdate_Click() {
+    ErrorTrap trap(m_state, m_services);
+    bool accepted = true;
+    trap([&] { accepted = amountAccepted(txtAmount); });
+    if (!accepted || trap.ended())
+        return;
+    bool ok = false;
+    trap([&] { ok = ValidateRecord(); });
+    if (!ok || trap.ended())
+        return;
+
+    // The key is read before the write so that the saved row can be found again, wherever
+    // it now sits in the recordset's order.
+    QVariant key;
+    if (mAdding) {
+        trap([&] { orders().addNew(); });
+        trap([&] {
+            key = orders().value(u"zelid"_s);
+            if (key.isNull())
+                key = 1;
+        });
+        trap([&] { WriteRecord(); });
+        if (trap.ended())
+            return;
+        trap([&] { cmdAddNew->setText(AddNewCaption); });
+    } else {
+        trap([&] { key = orders().value(u"zelid"_s); });
+        trap([&] { orders().edit(); });
+        trap([&] { WriteRecord(); });
+        if (trap.ended())
+            return;
+    }
+
+    bool found = false;
+    trap([&] { found = orders().findFirstWhere(u"zelid = ?"_s, {key}); });
+    if (!found)
+        trap([&] { orders().moveFirst(); });
+    trap([&] { ShowRecord(); });
+    trap([&] { ShowBrowseButtons(); });
+    trap([&] {
+        mAdding = false;
+        mDirty = false;
+    });
+}
+
+void frmMain::cmdCancel_Click() {
+    Recordset& rs = orders();
+    if (!(rs.bof() && rs.eof())) {
+        if (mAdding)
+            rs.moveLast();
+        ShowRecord();
+    } else {
+        ClearFields();
+        DisableFields();
+    }
+    ShowBrowseButtons();
+    cmdAddNew->setText(AddNewCaption);
+    mDirty = false;
+    mAdding = false;
+}
+
+void frmMain::cmdDelete_Click() {
+    ErrorTrap trap(m_state, m_services);
+    bool empty = true;
+    trap([&] { empty = orders().bof() && orders().eof(); });
+    if (empty || trap.ended())
+        return;
+    MsgAnswer answer = MsgAnswer::No;
+    trap([&] {
+        answer = m_services.message(u"Are you sure that you want to delete this order record?"_s,
+                                    u"Delete Record"_s, MsgButtons::YesNo);
+    });
+    if (answer != MsgAnswer::Yes)
+        return;
+
+    const bool deleted = writeWithRetry(m_state, trap, [this] { orders().deleteRecord(); });
+    if (!deleted || trap.ended())
+        return;
+    trap([&] { orders().moveNext(); });
+    trap([&] { empty = orders().bof() && orders().eof(); });
+    if (empty) {
+        trap([&] { ClearFields(); });
+        trap([&] { DisableFields(); });
+        return;
+    }
+    bool pastEnd = false;
+    trap([&] { pastEnd = orders().eof(); });
+    if (pastEnd)
+        trap([&] { orders().movePrevious(); });
+    trap([&] { ShowRecord(); });
+}

@@ -1,0 +1,64 @@
+#include "AmountBox.h"
+
+#include "app/Money.h"
+#include "app/Services.h"
+#include "dates/DateField.h"
+
+#include <QFocusEvent>
+#include <QMouseEvent>
+
+using namespace Qt::StringLiterals;
+
+AmountBox::AmountBox(Services& services, QWidget* parent)
+    : QLineEdit(parent), m_services(services) {
+    // The same leave check as the date fields, so that the amount box and a date field
+    // that both refuse their text never throw the focus back and forth between them.
+    m_leaveCheck = new LeaveCheck(this, [this] { checkEntry(); });
+}
+
+AmountBox::~AmountBox() = default;
+
+bool AmountBox::checkEntry() {
+    const QString typed = text();
+    // Blanks alone are what the user sees as an empty box, and they store no amount.
+    if (typed.trimmed().isEmpty())
+        return true;
+    const QLocale locale = m_services.locale();
+    if (const auto amount = parseCurrency(typed, locale)) {
+        setText(formatCurrency(*amount, locale));
+        return true;
+    }
+    m_services.message(
+        u"You must enter a valid number for the dollar amount or leave the field blank"_s, {},
+        MsgButtons::Ok);
+    if (m_leaveCheck)
+        m_leaveCheck->returnFocus();
+    return false;
+}
+
+void AmountBox::focusInEvent(QFocusEvent* event) {
+    QLineEdit::focusInEvent(event);
+    m_selectOnClick = false;
+    switch (event->reason()) {
+    case Qt::ActiveWindowFocusReason:
+    case Qt::PopupFocusReason:
+        // Coming back from another window or from the context menu is no new entry: what
+        // the user had selected stays selected.
+        return;
+    case Qt::MouseFocusReason:
+        m_selectOnClick = true;
+        break;
+    default:
+        break;
+    }
+    selectAll();
+}
+
+void AmountBox::mouseReleaseEvent(QMouseEvent* event) {
+    QLineEdit::mouseReleaseEvent(event);
+    if (!m_selectOnClick)
+        return;
+    m_selectOnClick = false;
+    if (!hasSelectedText())
+        selectAll();
+}

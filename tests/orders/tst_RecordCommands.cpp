@@ -1,0 +1,664 @@
+// Add New, Add Another, Update, Cancel and Delete on the main form, driven through its
+// buttons, with the rows checked in the file afterwards by the sqlite3 tool.
+#include "orders/frmMain.h"
+
+#include "app/AppState.h"
+#include "app/Database.h"
+#include "app/Recordset.h"
+#include "dates/DateField.h"
+#include "support/FakeServices.h"
+#include "support/OrderFixture.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString DescrMessage = u"You must enter a description, for this order/Rebate record or click "
+                             u"the Cancel button."_s;
+const QString DeleteQuestion = u"Are you sure that you want to delete this order record?"_s;
+const QString LockedQuestion = u"Could not update locked record.  Do you wish to try again?"_s;
+
+QVariantMap order(const QString& descr, const QDate& dateOrder) {
+    return {{u"descr"_s, descr}, {u"Type"_s, 0}, {u"status"_s, 0}, {u"dateorder"_s, dateOrder}};
+}
+
+// Three orders; in the form's first order (newest first) they come Alpha, Beta, Gamma.
+QList<QVariantMap> threeOrders() {
+    return {order(u"Beta"_s, QDate(2024, 6, 1)), order(u"Gamma"_s, QDate(2023, 1, 1)),
+            order(u"Alpha"_s, QDate(2025, 3, 3))};
+}
+
+} // namespace
+
+class tst_RecordCommands : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void addNewThenUpdateStoresEveryField();
+    void addAnotherThreeTimesThenCancelKeepsThree();
+    void updateWithEmptyDescriptionShowsOnlyThatMessage();
+    void checksBeforeSaving_data();
+    void checksBeforeSaving();
+    void dateWithTimeOfDayIsStoredWithIt();
+    void editThenUpdateRewritesTheSameRow();
+    void cancelShowsTheStoredValuesAgain();
+    void amountThatIsNoNumberIsWrittenAsNull();
+    void addingToAnEmptyTable();
+    void deleteRecord_data();
+    void deleteRecord();
+    void lockedRecordOnUpdate_data();
+    void lockedRecordOnUpdate();
+    void lockedRecordOnDeleteAnsweredNo();
+    void otherWriteErrorEndsTheProgramWithNothingSaved_data();
+    void otherWriteErrorEndsTheProgramWithNothingSaved();
+
+private:
+    void load(const QList<QVariantMap>& rows);
+    static void settle();
+    // A click as the window system delivers it: the focus moves on the press, and what that
+    // sets off runs before the button comes up.
+    static void click(QWidget* button);
+    // Gives the control the focus, as the user's click into it would, and replaces its text.
+    void type(QWidget* control, const QString& text);
+    static void choose(QComboBox* list, int position);
+    int rowCount() const;
+    // Closes the form and everything it holds open, then reads the file with sqlite3.
+    QList<QVariantMap> fileRows(const QString& sql);
+
+    QTemporaryDir m_dir;
+    QString m_previousDir;
+    std::unique_ptr<AppState> m_state;
+    std::unique_ptr<FakeServices> m_services;
+    std::unique_ptr<frmMain> m_form;
+};
+
+void tst_RecordCommands::init() {
+    m_previousDir = QDir::currentPath();
+    QFile::remove(m_dir.filePath(u"pvx.mdb"_s));
+    m_state = std::make_unique<AppState>();
+    m_services = std::make_unique<FakeServices>();
+}
+
+void tst_RecordCommands::cleanup() {
+    m_form.reset();
+    m_state.reset();
+    m_services.reset();
+    QDir::setCurrent(m_previousDir);
+}
+
+void tst_RecordCommands::load(const QList<QVariantMap>& rows) {
+    OrderFixture::createDatabase(m_dir.path(), rows);
+    QDir::setCurrent(m_dir.path());
+    m_form = std::make_unique<frmMain>(*m_state, *m_services);
+    QVERIFY(m_form->loadAndShow());
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+}
+
+void tst_RecordCommands::settle() {
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+}
+
+void tst_RecordCommands::click(QWidget* button) {
+    QVERIFY2(button->isVisible() && button->isEnabled(), qPrintable(button->objectName()));
+    QTest::mousePress(button, Qt::LeftButton);
+    settle();
+    QTest::mouseRelease(button, Qt::LeftButton);
+    settle();
+}
+
+void tst_RecordCommands::type(QWidget* control, const QString& text) {
+    control->setFocus(Qt::MouseFocusReason);
+    settle();
+    QWidget* target = control;
+    if (auto* field = qobject_cast<DateField*>(control)) {
+        target = field->lineEdit();
+        field->lineEdit()->selectAll();
+    } else if (auto* box = qobject_cast<QLineEdit*>(control)) {
+        box->selectAll();
+    } else if (auto* memo = qobject_cast<QPlainTextEdit*>(control)) {
+        memo->selectAll();
+    }
+    if (text.isEmpty())
+        QTest::keyClick(target, Qt::Key_Delete);
+    else
+        QTest::keyClicks(target, text);
+}
+
+void tst_RecordCommands::choose(QComboBox* list, int position) {
+    list->setFocus(Qt::MouseFocusReason);
+    settle();
+    QTest::keyClick(list, Qt::Key_Home);
+    for (int i = 0; i < position; ++i)
+        QTest::keyClick(list, Qt::Key_Down);
+}
+
+int tst_RecordCommands::rowCount() const {
+    return m_state->gDatabase->scalar(u"SELECT count(*) FROM pvx"_s).toInt();
+}
+
+QList<QVariantMap> tst_RecordCommands::fileRows(const QString& sql) {
+    if (m_form && !m_state->programEnded)
+        m_form->close();
+    m_form.reset();
+    // After the program has ended nothing was closed; the file lock goes with the objects.
+    m_state->gOrders.reset();
+    m_state->gDatabase.reset();
+
+    QProcess sqlite;
+    sqlite.start(u"sqlite3"_s, {u"-readonly"_s, u"-json"_s, m_dir.filePath(u"pvx.mdb"_s), sql});
+    if (!sqlite.waitForFinished(10000) || sqlite.exitCode() != 0) {
+        qWarning() << "sqlite3 failed:" << sqlite.readAllStandardError();
+        return {};
+    }
+    QList<QVariantMap> rows;
+    const QJsonArray array = QJsonDocument::fromJson(sqlite.readAllStandardOutput()).array();
+    for (const QJsonValue& row : array)
+        rows << row.toObject().toVariantMap();
+    return rows;
+}
+
+void tst_RecordCommands::addNewThenUpdateStoresEveryField() {
+    load(threeOrders());
+    click(m_form->cmdAddNew);
+
+    QCOMPARE(m_form->cmdAddNew->text(), u"&Add Another"_s);
+    QVERIFY(m_form->mAdding);
+    QVERIFY(m_form->cmdUpdate->isVisible());
+    QVERIFY(!m_form->cmdNext->isVisible());
+    QCOMPARE(m_form->dcDateOrder->text(), u"12/7/2026"_s);
+    QVERIFY(m_form->txtDescr->text().isEmpty());
+    QCOMPARE(QApplication::focusWidget(), m_form->txtDescr);
+
+    type(m_form->txtDescr, u"Garden hose"_s);
+    choose(m_form->cmbType, 2);
+    choose(m_form->cmbStatus, 1);
+    type(m_form->txtOrderNum, u"H-77"_s);
+    type(m_form->txtVia, u"Sam"_s);
+    type(m_form->dcDateOrder, u"5/30/98"_s);
+    type(m_form->dcDateExpect, u"6/2/1998"_s);
+    type(m_form->txtAmount, u"1234.5"_s);
+    type(m_form->txtMethod, u"Check 1001"_s);
+    type(m_form->txtVendor, u"Hose & Co. 'Ltd'"_s);
+    type(m_form->txtAddress, u"1 Main St"_s);
+    QTest::keyClick(m_form->txtAddress, Qt::Key_Return);
+    QTest::keyClicks(m_form->txtAddress, u"Springfield"_s);
+    type(m_form->txtPhone, u"555-0199"_s);
+    type(m_form->txtEmail, u"hose@example.com"_s);
+    type(m_form->txtItems, u"1 hose"_s);
+    type(m_form->txtNotes, u"Green; 50 ft"_s);
+    // Fax, Miscellaneous and the received date are left empty.
+    click(m_form->cmdUpdate);
+
+    QVERIFY(m_services->messages.isEmpty());
+    QVERIFY(!m_form->mAdding);
+    QVERIFY(!m_form->mDirty);
+    QCOMPARE(m_form->cmdAddNew->text(), u"&Add New"_s);
+    QVERIFY(m_form->cmdNext->isVisible());
+    QVERIFY(!m_form->cmdUpdate->isVisible());
+    // The new record is shown as stored, although it is last in the recordset.
+    QCOMPARE(m_form->txtDescr->text(), u"Garden hose"_s);
+    QCOMPARE(m_form->dcDateOrder->text(), u"5/30/1998"_s);
+    QCOMPARE(m_form->txtAmount->text(), u"$1,234.50"_s);
+    QCOMPARE(m_form->lblVendor->text(), u"Sold To"_s);
+    QCOMPARE(rowCount(), 4);
+
+    const auto rows = fileRows(u"SELECT descr, Type, status, ordernum, via, dateorder, dateexpect, "
+                               u"datereceive, amount, method, misc1, vendor, address, phone, fax, "
+                               u"email, items, notes, typeof(fax) AS faxType, typeof(misc1) AS "
+                               u"miscType FROM pvx WHERE descr = 'Garden hose'"_s);
+    QCOMPARE(rows.size(), 1);
+    const QVariantMap& row = rows.first();
+    QCOMPARE(row[u"Type"_s].toInt(), 2);
+    QCOMPARE(row[u"status"_s].toInt(), 1);
+    QCOMPARE(row[u"ordernum"_s].toString(), u"H-77"_s);
+    QCOMPARE(row[u"via"_s].toString(), u"Sam"_s);
+    QCOMPARE(row[u"dateorder"_s].toString(), u"1998-05-30"_s);
+    QCOMPARE(row[u"dateexpect"_s].toString(), u"1998-06-02"_s);
+    QVERIFY(row[u"datereceive"_s].isNull());
+    QCOMPARE(row[u"amount"_s].toDouble(), 1234.5);
+    QCOMPARE(row[u"method"_s].toString(), u"Check 1001"_s);
+    QCOMPARE(row[u"vendor"_s].toString(), u"Hose & Co. 'Ltd'"_s);
+    QCOMPARE(row[u"address"_s].toString(), u"1 Main St\nSpringfield"_s);
+    QCOMPARE(row[u"phone"_s].toString(), u"555-0199"_s);
+    QCOMPARE(row[u"email"_s].toString(), u"hose@example.com"_s);
+    QCOMPARE(row[u"items"_s].toString(), u"1 hose"_s);
+    QCOMPARE(row[u"notes"_s].toString(), u"Green; 50 ft"_s);
+    // Empty boxes are stored as empty text, not as Null.
+    QCOMPARE(row[u"faxType"_s].toString(), u"text"_s);
+    QCOMPARE(row[u"miscType"_s].toString(), u"text"_s);
+}
+
+void tst_RecordCommands::addAnotherThreeTimesThenCancelKeepsThree() {
+    load({order(u"Existing"_s, QDate(2020, 1, 1))});
+    click(m_form->cmdAddNew);
+    for (const QString& descr : {u"One"_s, u"Two"_s, u"Three"_s}) {
+        type(m_form->txtDescr, descr);
+        type(m_form->txtVendor, u"Vendor of "_s + descr);
+        click(m_form->cmdAddNew);
+        // Saved, and the form is empty again for the next one.
+        QCOMPARE(m_form->cmdAddNew->text(), u"&Add Another"_s);
+        QVERIFY(m_form->mAdding);
+        QVERIFY(m_form->txtDescr->text().isEmpty());
+        QVERIFY(m_form->txtVendor->text().isEmpty());
+        QCOMPARE(m_form->dcDateOrder->text(), u"12/7/2026"_s);
+        QCOMPARE(QApplication::focusWidget(), m_form->txtDescr);
+        QVERIFY(!m_state->gOrders->isEditing());
+    }
+    QCOMPARE(rowCount(), 4);
+    QVERIFY(m_services->messages.isEmpty());
+
+    type(m_form->txtDescr, u"Four"_s);
+    click(m_form->cmdCancel);
+
+    QVERIFY(!m_form->mAdding);
+    QVERIFY(!m_form->mDirty);
+    QCOMPARE(m_form->cmdAddNew->text(), u"&Add New"_s);
+    QVERIFY(m_form->cmdNext->isVisible());
+    // The last record of the recordset: the third one saved.
+    QCOMPARE(m_form->txtDescr->text(), u"Three"_s);
+    const auto rows = fileRows(u"SELECT descr, vendor FROM pvx ORDER BY zelid"_s);
+    QCOMPARE(rows.size(), 4);
+    QCOMPARE(rows[1][u"descr"_s].toString(), u"One"_s);
+    QCOMPARE(rows[2][u"vendor"_s].toString(), u"Vendor of Two"_s);
+    QCOMPARE(rows[3][u"descr"_s].toString(), u"Three"_s);
+}
+
+void tst_RecordCommands::updateWithEmptyDescriptionShowsOnlyThatMessage() {
+    load(threeOrders());
+    click(m_form->cmdAddNew);
+    // The order date is missing too, and the status says received without a date.
+    type(m_form->dcDateOrder, QString());
+    choose(m_form->cmbStatus, 2);
+    click(m_form->cmdUpdate);
+
+    QCOMPARE(m_services->messages.size(), 1);
+    QCOMPARE(m_services->messages[0].text, DescrMessage);
+    QCOMPARE(m_services->messages[0].title, u"Purvex"_s);
+    QCOMPARE(m_services->messages[0].buttons, MsgButtons::Ok);
+    QCOMPARE(QApplication::focusWidget(), m_form->txtDescr);
+    QVERIFY(m_form->mAdding);
+    QVERIFY(m_form->cmdUpdate->isVisible());
+    QCOMPARE(rowCount(), 3);
+}
+
+void tst_RecordCommands::checksBeforeSaving_data() {
+    QTest::addColumn<QString>("dateOrder");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("dateReceive");
+    QTest::addColumn<QString>("title"); // empty: saved without a message
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("focus");
+
+    const QString needed = u"Please enter the date the order was received."_s;
+    const QString check = u"You have entered a Date Received, but the Received status indicates "
+                          u"the order has not been received."_s;
+    const QString noOrderDate = u"Please enter an order date."_s;
+    QTest::newRow("yes without received date")
+        << u"1/2/2026"_s << 2 << QString() << u"Receive Date Needed"_s << needed
+        << u"dcDateReceive"_s;
+    QTest::newRow("yes with blanks for a received date")
+        << u"1/2/2026"_s << 2 << u"   "_s << u"Receive Date Needed"_s << needed
+        << u"dcDateReceive"_s;
+    QTest::newRow("no with received date") << u"1/2/2026"_s << 0 << u"1/9/2026"_s
+                                           << u"Check Received Status"_s << check << u"cmbStatus"_s;
+    QTest::newRow("partially without received date")
+        << u"1/2/2026"_s << 1 << QString() << QString() << QString() << QString();
+    QTest::newRow("partially with received date")
+        << u"1/2/2026"_s << 1 << u"1/9/2026"_s << QString() << QString() << QString();
+    QTest::newRow("yes with received date")
+        << u"1/2/2026"_s << 2 << u"1/9/2026"_s << QString() << QString() << QString();
+    QTest::newRow("no without received date")
+        << u"1/2/2026"_s << 0 << QString() << QString() << QString() << QString();
+    QTest::newRow("order date that is no date")
+        << u"Tuesday"_s << 0 << QString() << u"No Order Date"_s << noOrderDate << u"dcDateOrder"_s;
+    QTest::newRow("order date missing")
+        << QString() << 0 << QString() << u"No Order Date"_s << noOrderDate << u"dcDateOrder"_s;
+    // The order date is checked before the received date.
+    QTest::newRow("both wrong") << QString() << 2 << QString() << u"No Order Date"_s << noOrderDate
+                                << u"dcDateOrder"_s;
+}
+
+void tst_RecordCommands::checksBeforeSaving() {
+    QFETCH(QString, dateOrder);
+    QFETCH(int, status);
+    QFETCH(QString, dateReceive);
+    QFETCH(QString, title);
+    QFETCH(QString, text);
+    QFETCH(QString, focus);
+    load(threeOrders());
+    click(m_form->cmdAddNew);
+    type(m_form->txtDescr, u"Lamp"_s);
+    choose(m_form->cmbStatus, status);
+    // Set as if left there earlier: the date field's own check on leaving is not under test.
+    m_form->dcDateOrder->setText(dateOrder);
+    m_form->dcDateReceive->setText(dateReceive);
+    m_form->txtDescr->setFocus();
+    settle();
+    click(m_form->cmdUpdate);
+
+    if (title.isEmpty()) {
+        QVERIFY(m_services->messages.isEmpty());
+        QVERIFY(!m_form->mAdding);
+        QCOMPARE(m_form->txtDescr->text(), u"Lamp"_s);
+        QCOMPARE(rowCount(), 4);
+        return;
+    }
+    QCOMPARE(m_services->messages.size(), 1);
+    QCOMPARE(m_services->messages[0].title, title);
+    QCOMPARE(m_services->messages[0].text, text);
+    QCOMPARE(m_services->messages[0].buttons, MsgButtons::Ok);
+    QCOMPARE(QApplication::focusWidget()->objectName().isEmpty()
+                 ? QApplication::focusWidget()->parentWidget()->objectName()
+                 : QApplication::focusWidget()->objectName(),
+             focus);
+    QVERIFY(m_form->mAdding);
+    QCOMPARE(m_form->txtDescr->text(), u"Lamp"_s);
+    QCOMPARE(rowCount(), 3);
+}
+
+void tst_RecordCommands::dateWithTimeOfDayIsStoredWithIt() {
+    load(threeOrders());
+    click(m_form->cmdAddNew);
+    type(m_form->txtDescr, u"Auction lot 12"_s);
+    type(m_form->dcDateOrder, u"5/30/1998 14:05"_s);
+    type(m_form->txtAmount, u"0"_s);
+    click(m_form->cmdUpdate);
+
+    QVERIFY(m_services->messages.isEmpty());
+    QCOMPARE(m_form->dcDateOrder->text(), u"5/30/1998"_s);
+    QCOMPARE(m_form->txtAmount->text(), u"$0.00"_s);
+    const auto rows = fileRows(
+        u"SELECT dateorder, amount, typeof(amount) AS kind FROM pvx WHERE descr = 'Auction lot 12'"_s);
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows[0][u"dateorder"_s].toString(), u"1998-05-30 14:05:00"_s);
+    // Zero is an amount; only an empty box stores none.
+    QVERIFY(rows[0][u"kind"_s].toString() != u"null"_s);
+    QCOMPARE(rows[0][u"amount"_s].toDouble(), 0.0);
+}
+
+void tst_RecordCommands::editThenUpdateRewritesTheSameRow() {
+    load(threeOrders());
+    click(m_form->cmdNext);
+    QCOMPARE(m_form->txtDescr->text(), u"Beta"_s);
+    const int key = m_state->gOrders->value(u"zelid"_s).toInt();
+
+    type(m_form->txtDescr, u"Beta revised"_s);
+    QVERIFY(m_form->mDirty);
+    QVERIFY(!m_form->cmdAddNew->isVisible());
+    type(m_form->dcDateOrder, u"1/1/1990"_s);
+    type(m_form->txtAmount, u"-12.5"_s);
+    type(m_form->txtPhone, QString());
+    click(m_form->cmdUpdate);
+
+    QVERIFY(m_services->messages.isEmpty());
+    QVERIFY(!m_form->mDirty);
+    QVERIFY(m_form->cmdAddNew->isVisible());
+    QCOMPARE(m_form->txtDescr->text(), u"Beta revised"_s);
+    QCOMPARE(m_form->dcDateOrder->text(), u"1/1/1990"_s);
+    QCOMPARE(m_state->gOrders->value(u"zelid"_s).toInt(), key);
+    QCOMPARE(rowCount(), 3);
+
+    const auto rows =
+        fileRows(u"SELECT zelid, descr, dateorder, amount, phone FROM pvx ORDER BY zelid"_s);
+    QCOMPARE(rows.size(), 3);
+    QCOMPARE(rows[0][u"zelid"_s].toInt(), key);
+    QCOMPARE(rows[0][u"descr"_s].toString(), u"Beta revised"_s);
+    QCOMPARE(rows[0][u"dateorder"_s].toString(), u"1990-01-01"_s);
+    QCOMPARE(rows[0][u"amount"_s].toDouble(), -12.5);
+    QCOMPARE(rows[0][u"phone"_s].toString(), QString(u""_s));
+    QCOMPARE(rows[1][u"descr"_s].toString(), u"Gamma"_s);
+    QCOMPARE(rows[2][u"descr"_s].toString(), u"Alpha"_s);
+}
+
+void tst_RecordCommands::cancelShowsTheStoredValuesAgain() {
+    load(threeOrders());
+    click(m_form->cmdLast);
+    type(m_form->txtDescr, u"Changed"_s);
+    choose(m_form->cmbType, 2);
+    click(m_form->cmdCancel);
+
+    QCOMPARE(m_form->txtDescr->text(), u"Gamma"_s);
+    QCOMPARE(m_form->cmbType->currentIndex(), 0);
+    QCOMPARE(m_form->lblDateOrder->text(), u"Date Ordered"_s);
+    QVERIFY(!m_form->mDirty);
+    QVERIFY(m_form->cmdAddNew->isVisible());
+    QVERIFY(m_form->cmdNext->isVisible());
+    const auto rows = fileRows(u"SELECT descr FROM pvx ORDER BY descr"_s);
+    QCOMPARE(rows.size(), 3);
+    QCOMPARE(rows[2][u"descr"_s].toString(), u"Gamma"_s);
+}
+
+void tst_RecordCommands::amountThatIsNoNumberIsWrittenAsNull() {
+    QVariantMap priced = order(u"Priced"_s, QDate(2024, 1, 1));
+    priced[u"amount"_s] = 99.5;
+    load({priced});
+    // The amount box never lets such text be left; the writer still must not guess at it.
+    m_state->gOrders->edit();
+    m_form->txtAmount->setText(u"twelve"_s);
+    m_form->WriteRecord();
+
+    QVERIFY(m_services->messages.isEmpty());
+    QVERIFY(!m_state->gOrders->isEditing());
+    const auto rows = fileRows(u"SELECT typeof(amount) AS kind FROM pvx"_s);
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows[0][u"kind"_s].toString(), u"null"_s);
+}
+
+void tst_RecordCommands::addingToAnEmptyTable() {
+    load({});
+    QVERIFY(!m_form->txtDescr->isEnabled());
+    QVERIFY(!m_form->cmdSelVend->isEnabled());
+
+    click(m_form->cmdAddNew);
+    const QList<QWidget*> controls = {m_form->txtDescr, m_form->dcDateOrder, m_form->txtAmount,
+                                      m_form->txtNotes, m_form->cmdSelVend};
+    for (QWidget* control : controls)
+        QVERIFY2(control->isEnabled(), qPrintable(control->objectName()));
+    QCOMPARE(QApplication::focusWidget(), m_form->txtDescr);
+    QCOMPARE(m_form->dcDateOrder->text(), u"12/7/2026"_s);
+
+    type(m_form->txtDescr, u"Never saved"_s);
+    click(m_form->cmdCancel);
+    QVERIFY(!m_form->txtDescr->isEnabled());
+    QVERIFY(!m_form->cmdSelVend->isEnabled());
+    QVERIFY(m_form->txtDescr->text().isEmpty());
+    QVERIFY(m_form->dcDateOrder->text().isEmpty());
+    QCOMPARE(m_form->cmdAddNew->text(), u"&Add New"_s);
+    QVERIFY(m_form->cmdAddNew->isVisible());
+    QVERIFY(!m_form->mAdding);
+    QCOMPARE(rowCount(), 0);
+
+    // And the first record of a new file: saved, shown, the controls stay enabled.
+    click(m_form->cmdAddNew);
+    type(m_form->txtDescr, u"First ever"_s);
+    click(m_form->cmdUpdate);
+    QVERIFY(m_services->messages.isEmpty());
+    QCOMPARE(m_form->txtDescr->text(), u"First ever"_s);
+    QVERIFY(m_form->txtDescr->isEnabled());
+    QCOMPARE(rowCount(), 1);
+}
+
+void tst_RecordCommands::deleteRecord_data() {
+    QTest::addColumn<int>("records");
+    QTest::addColumn<int>("position"); // in the form's order: Alpha, Beta, Gamma
+    QTest::addColumn<bool>("yes");
+    QTest::addColumn<QString>("shown"); // empty: the empty, disabled form
+    QTest::addColumn<QStringList>("left");
+
+    QTest::newRow("first") << 3 << 0 << true << u"Beta"_s << QStringList{u"Beta"_s, u"Gamma"_s};
+    QTest::newRow("middle") << 3 << 1 << true << u"Gamma"_s << QStringList{u"Alpha"_s, u"Gamma"_s};
+    QTest::newRow("last") << 3 << 2 << true << u"Beta"_s << QStringList{u"Alpha"_s, u"Beta"_s};
+    QTest::newRow("only") << 1 << 0 << true << QString() << QStringList{};
+    QTest::newRow("answered no") << 3 << 1 << false << u"Beta"_s
+                                 << QStringList{u"Alpha"_s, u"Beta"_s, u"Gamma"_s};
+}
+
+void tst_RecordCommands::deleteRecord() {
+    QFETCH(int, records);
+    QFETCH(int, position);
+    QFETCH(bool, yes);
+    QFETCH(QString, shown);
+    QFETCH(QStringList, left);
+    load(threeOrders().mid(3 - records));
+    for (int i = 0; i < position; ++i)
+        click(m_form->cmdNext);
+    m_services->answers = {yes ? MsgAnswer::Yes : MsgAnswer::No};
+
+    click(m_form->cmdDelete);
+
+    QCOMPARE(m_services->messages.size(), 1);
+    QCOMPARE(m_services->messages[0].text, DeleteQuestion);
+    QCOMPARE(m_services->messages[0].title, u"Delete Record"_s);
+    QCOMPARE(m_services->messages[0].buttons, MsgButtons::YesNo);
+    QCOMPARE(m_form->txtDescr->text(), shown);
+    QCOMPARE(m_form->txtDescr->isEnabled(), !shown.isEmpty());
+    QCOMPARE(m_form->cmdSelVend->isEnabled(), !shown.isEmpty());
+    QVERIFY(m_form->cmdDelete->isVisible());
+    QVERIFY(!m_form->mDirty);
+    if (shown.isEmpty())
+        QVERIFY(m_form->dcDateOrder->text().isEmpty());
+
+    QStringList stored;
+    for (const QVariantMap& row : fileRows(u"SELECT descr FROM pvx ORDER BY descr"_s))
+        stored << row[u"descr"_s].toString();
+    QCOMPARE(stored, left);
+}
+
+void tst_RecordCommands::lockedRecordOnUpdate_data() {
+    QTest::addColumn<bool>("adding");
+    QTest::addColumn<int>("failures");
+    QTest::addColumn<QList<MsgAnswer>>("answers");
+    QTest::addColumn<int>("questions");
+    QTest::addColumn<bool>("saved");
+
+    for (bool adding : {false, true}) {
+        const char* kind = adding ? "adding: " : "editing: ";
+        QTest::addRow("%s99 failures, silent", kind)
+            << adding << 99 << QList<MsgAnswer>{} << 0 << true;
+        QTest::addRow("%s100 failures, yes", kind)
+            << adding << 100 << QList<MsgAnswer>{MsgAnswer::Yes} << 1 << true;
+        QTest::addRow("%s198 failures, yes once", kind)
+            << adding << 198 << QList<MsgAnswer>{MsgAnswer::Yes} << 1 << true;
+        QTest::addRow("%s199 failures, yes twice", kind)
+            << adding << 199 << QList<MsgAnswer>{MsgAnswer::Yes, MsgAnswer::Yes} << 2 << true;
+        QTest::addRow("%s100 failures, no", kind)
+            << adding << 100 << QList<MsgAnswer>{MsgAnswer::No} << 1 << false;
+    }
+}
+
+void tst_RecordCommands::lockedRecordOnUpdate() {
+    QFETCH(bool, adding);
+    QFETCH(int, failures);
+    QFETCH(QList<MsgAnswer>, answers);
+    QFETCH(int, questions);
+    QFETCH(bool, saved);
+    load(threeOrders());
+    if (adding)
+        click(m_form->cmdAddNew);
+    type(m_form->txtDescr, u"Written at last"_s);
+    m_services->answers.assign(answers.begin(), answers.end());
+    m_state->gDatabase->failNextWrites(failures, ErrorNumber::RecordLocked);
+
+    click(m_form->cmdUpdate);
+
+    QCOMPARE(m_services->messages.size(), questions);
+    for (const FakeServices::Message& shown : std::as_const(m_services->messages)) {
+        QCOMPARE(shown.text, LockedQuestion);
+        QCOMPARE(shown.title, u"Locked Record"_s);
+        QCOMPARE(shown.buttons, MsgButtons::YesNo);
+    }
+    QCOMPARE(m_services->ended, !saved);
+    if (!saved) {
+        // Nothing half done: the recordset holds no pending row and the form still holds
+        // what the user typed, in the mode it was in.
+        QVERIFY(!m_state->gOrders->isEditing());
+        QCOMPARE(m_form->mAdding, adding);
+        QVERIFY(m_form->cmdUpdate->isVisible());
+        QCOMPARE(m_form->txtDescr->text(), u"Written at last"_s);
+    } else {
+        QVERIFY(!m_form->cmdUpdate->isVisible());
+        QCOMPARE(m_form->txtDescr->text(), u"Written at last"_s);
+    }
+    QStringList stored;
+    for (const QVariantMap& row : fileRows(u"SELECT descr FROM pvx ORDER BY descr"_s))
+        stored << row[u"descr"_s].toString();
+    QStringList expected = {u"Beta"_s, u"Gamma"_s};
+    if (adding || !saved)
+        expected.prepend(u"Alpha"_s);
+    if (saved)
+        expected.append(u"Written at last"_s);
+    QCOMPARE(stored, expected);
+}
+
+void tst_RecordCommands::lockedRecordOnDeleteAnsweredNo() {
+    load(threeOrders());
+    m_services->answers = {MsgAnswer::Yes, MsgAnswer::No};
+    m_state->gDatabase->failNextWrites(100, ErrorNumber::RecordLocked);
+
+    click(m_form->cmdDelete);
+
+    QCOMPARE(m_services->messages.size(), 2);
+    QCOMPARE(m_services->messages[1].text, LockedQuestion);
+    QVERIFY(m_services->ended);
+    QCOMPARE(fileRows(u"SELECT descr FROM pvx"_s).size(), 3);
+}
+
+void tst_RecordCommands::otherWriteErrorEndsTheProgramWithNothingSaved_data() {
+    QTest::addColumn<bool>("adding");
+    QTest::addColumn<bool>("another");
+    QTest::newRow("update of a new record") << true << false;
+    QTest::newRow("add another") << true << true;
+    QTest::newRow("update of a shown record") << false << false;
+}
+
+void tst_RecordCommands::otherWriteErrorEndsTheProgramWithNothingSaved() {
+    QFETCH(bool, adding);
+    QFETCH(bool, another);
+    load(threeOrders());
+    if (adding)
+        click(m_form->cmdAddNew);
+    type(m_form->txtDescr, u"Half written?"_s);
+    type(m_form->txtAmount, u"15"_s);
+    m_state->gDatabase->failNextWrites(1, ErrorNumber::DiskFull);
+
+    click(another ? m_form->cmdAddNew : m_form->cmdUpdate);
+
+    QCOMPARE(m_services->messages.size(), 1);
+    QCOMPARE(m_services->messages[0].text, u"61  Disk full"_s);
+    QCOMPARE(m_services->messages[0].title, u"Purvex"_s);
+    QVERIFY(m_services->ended);
+    QVERIFY(m_state->programEnded);
+    QVERIFY(!m_state->gOrders->isEditing());
+    QCOMPARE(m_form->mAdding, adding);
+    QCOMPARE(m_form->txtDescr->text(), u"Half written?"_s);
+    QCOMPARE(m_form->txtAmount->text(), u"$15.00"_s);
+
+    const auto rows = fileRows(u"SELECT descr, typeof(amount) AS kind FROM pvx ORDER BY descr"_s);
+    QCOMPARE(rows.size(), 3);
+    QCOMPARE(rows[0][u"descr"_s].toString(), u"Alpha"_s);
+    for (const QVariantMap& row : rows)
+        QCOMPARE(row[u"kind"_s].toString(), u"null"_s);
+}
+
+QTEST_MAIN(tst_RecordCommands)
+#include "tst_RecordCommands.moc"
