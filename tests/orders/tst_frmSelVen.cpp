@@ -1,0 +1,371 @@
+#include "orders/frmMain.h"
+#include "orders/frmSelVen.h"
+
+#include "app/AppState.h"
+#include "app/Database.h"
+#include "support/FakeServices.h"
+#include "support/OrderFixture.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString NoVendorsText =
+    u"You have not yet entered any vendor names for other order records."_s;
+const QString NoSelectionText = u"You must select a vendor from the list or click Cancel."_s;
+const QString OverwriteText = u"Are you sure you wish to overwrite the current vendor information "
+                              u"with the vendor you have selected from the list?"_s;
+
+QVariantMap withVendor(const QString& descr, const QVariant& vendor) {
+    return {{u"descr"_s, descr}, {u"Type"_s, 0}, {u"status"_s, 0}, {u"vendor"_s, vendor}};
+}
+
+QVariantMap contact(const QString& descr, const QString& vendor, const QVariant& address,
+                    const QVariant& phone, const QVariant& fax, const QVariant& email,
+                    const QDate& dateOrder) {
+    return {{u"descr"_s, descr},   {u"Type"_s, 0},          {u"status"_s, 0},
+            {u"vendor"_s, vendor}, {u"address"_s, address}, {u"phone"_s, phone},
+            {u"fax"_s, fax},       {u"email"_s, email},     {u"dateorder"_s, dateOrder}};
+}
+
+} // namespace
+
+class tst_frmSelVen : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void listsEachNameByTheRule_data();
+    void listsEachNameByTheRule();
+    void itemDataIsTheKeyOfARecordWithThatName();
+    void emptyTableSaysNoVendors();
+    void okWithoutSelectionAsksForOne();
+    void cancelClosesAndSetsCancel();
+    void copiesWithoutAskingWhenVendorAndAddressAreEmpty();
+    void asksBeforeOverwriting_data();
+    void asksBeforeOverwriting();
+    void deletedRecordCopiesNothing();
+    void isModelessAndOneAtATime();
+
+private:
+    void start(const QList<QVariantMap>& rows);
+    // Opens the vendor list through the main form's button.
+    frmSelVen* openList();
+    void select(frmSelVen* dialog, const QString& name);
+    QStringList listed(const frmSelVen* dialog) const;
+    void checkEditMode() const;
+    void checkBrowseMode() const;
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<AppState> m_state;
+    std::unique_ptr<FakeServices> m_services;
+    std::unique_ptr<frmMain> m_form;
+    QString m_startDir;
+};
+
+void tst_frmSelVen::init() {
+    m_startDir = QDir::currentPath();
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_state = std::make_unique<AppState>();
+    m_services = std::make_unique<FakeServices>();
+}
+
+void tst_frmSelVen::cleanup() {
+    m_form.reset();
+    m_state.reset();
+    QDir::setCurrent(m_startDir);
+    m_dir.reset();
+}
+
+void tst_frmSelVen::start(const QList<QVariantMap>& rows) {
+    OrderFixture::createDatabase(m_dir->path(), rows);
+    QDir::setCurrent(m_dir->path());
+    m_form = std::make_unique<frmMain>(*m_state, *m_services);
+    QVERIFY(m_form->loadAndShow());
+    QVERIFY(m_services->messages.isEmpty());
+}
+
+frmSelVen* tst_frmSelVen::openList() {
+    QTest::mouseClick(m_form->cmdSelVend, Qt::LeftButton);
+    const QList<frmSelVen*> open = m_form->findChildren<frmSelVen*>();
+    return open.size() == 1 && open.at(0)->isVisible() ? open.at(0) : nullptr;
+}
+
+void tst_frmSelVen::select(frmSelVen* dialog, const QString& name) {
+    const QList<QListWidgetItem*> items = dialog->List1->findItems(name, Qt::MatchExactly);
+    QCOMPARE(items.size(), 1);
+    const QRect where = dialog->List1->visualItemRect(items.at(0));
+    QTest::mouseClick(dialog->List1->viewport(), Qt::LeftButton, {}, where.center());
+    QCOMPARE(dialog->List1->selectedItems(), items);
+}
+
+QStringList tst_frmSelVen::listed(const frmSelVen* dialog) const {
+    QStringList names;
+    for (int i = 0; i < dialog->List1->count(); ++i)
+        names << dialog->List1->item(i)->text();
+    return names;
+}
+
+void tst_frmSelVen::checkEditMode() const {
+    for (QPushButton* b : {m_form->cmdFirst, m_form->cmdPrevious, m_form->cmdNext, m_form->cmdLast,
+                           m_form->cmdFind, m_form->cmdDelete, m_form->cmdAddNew})
+        QVERIFY2(!b->isVisible(), qPrintable(b->objectName()));
+    QVERIFY(m_form->cmdUpdate->isVisible());
+    QVERIFY(m_form->cmdCancel->isVisible());
+    QVERIFY(m_form->mDirty);
+    QVERIFY(!m_form->mnuSort[0]->isEnabled());
+}
+
+void tst_frmSelVen::checkBrowseMode() const {
+    for (QPushButton* b : {m_form->cmdFirst, m_form->cmdPrevious, m_form->cmdNext, m_form->cmdLast,
+                           m_form->cmdFind, m_form->cmdDelete, m_form->cmdAddNew})
+        QVERIFY2(b->isVisible(), qPrintable(b->objectName()));
+    QVERIFY(!m_form->cmdUpdate->isVisible());
+    QVERIFY(!m_form->cmdCancel->isVisible());
+    QVERIFY(!m_form->mDirty);
+}
+
+void tst_frmSelVen::listsEachNameByTheRule_data() {
+    QTest::addColumn<QVariantList>("vendors");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("three alike, one blank, one of spaces")
+        << QVariantList{u"Acme"_s, u""_s, u"Acme"_s, u"   "_s, u"Acme"_s} << QStringList{u"Acme"_s};
+    QTest::newRow("Null is blank")
+        << QVariantList{QVariant(), u"Bolt"_s, QVariant()} << QStringList{u"Bolt"_s};
+    QTest::newRow("in name order") << QVariantList{u"Zenith"_s, u"Acme"_s, u"Mercury"_s, u"Acme"_s}
+                                   << QStringList{u"Acme"_s, u"Mercury"_s, u"Zenith"_s};
+    QTest::newRow("case differs") << QVariantList{u"acme"_s, u"Bolt"_s, u"ACME"_s}
+                                  << QStringList{u"ACME"_s, u"acme"_s, u"Bolt"_s};
+    QTest::newRow("spaces differ") << QVariantList{u"Acme"_s, u"Acme "_s, u" Acme"_s}
+                                   << QStringList{u" Acme"_s, u"Acme"_s, u"Acme "_s};
+    QTest::newRow("stored as typed, blanks inside") << QVariantList{u"Big  Store"_s, u"Big Store"_s}
+                                                    << QStringList{u"Big  Store"_s, u"Big Store"_s};
+    QTest::newRow("only blanks") << QVariantList{u""_s, QVariant(), u" \t "_s} << QStringList{};
+}
+
+void tst_frmSelVen::listsEachNameByTheRule() {
+    QFETCH(QVariantList, vendors);
+    QFETCH(QStringList, expected);
+    QList<QVariantMap> rows;
+    for (int i = 0; i < vendors.size(); ++i)
+        rows << withVendor(u"Order %1"_s.arg(i), vendors.at(i));
+    start(rows);
+
+    frmSelVen* dialog = openList();
+    QVERIFY(dialog);
+    if (expected.isEmpty()) {
+        QCOMPARE(m_services->messages.size(), 1);
+        QCOMPARE(m_services->messages.at(0).text, NoVendorsText);
+    } else {
+        QVERIFY(m_services->messages.isEmpty());
+    }
+    QStringList names = listed(dialog);
+    // Names equal but for case sort side by side in the engine's order; which comes first
+    // is not the user's concern, that each is there once is.
+    QStringList sorted = names;
+    sorted.sort(Qt::CaseSensitive);
+    expected.sort(Qt::CaseSensitive);
+    QCOMPARE(sorted, expected);
+    for (int i = 1; i < names.size(); ++i)
+        QVERIFY(names.at(i - 1).compare(names.at(i), Qt::CaseInsensitive) <= 0);
+}
+
+void tst_frmSelVen::itemDataIsTheKeyOfARecordWithThatName() {
+    start({withVendor(u"A"_s, u"Mercury"_s), withVendor(u"B"_s, u"Acme"_s),
+           withVendor(u"C"_s, u"Zenith"_s), withVendor(u"D"_s, u"Acme"_s)});
+    frmSelVen* dialog = openList();
+    QVERIFY(dialog);
+    QCOMPARE(dialog->List1->count(), 3);
+    for (int i = 0; i < dialog->List1->count(); ++i) {
+        const QListWidgetItem* item = dialog->List1->item(i);
+        const QVariant vendor = m_state->gDatabase->scalar(
+            u"SELECT vendor FROM pvx WHERE zelid = ?"_s, {item->data(Qt::UserRole)});
+        QCOMPARE(vendor.toString(), item->text());
+    }
+}
+
+void tst_frmSelVen::emptyTableSaysNoVendors() {
+    start({});
+    // Reachable while the first record is being added.
+    QTest::mouseClick(m_form->cmdAddNew, Qt::LeftButton);
+    QVERIFY(m_form->cmdSelVend->isEnabled());
+    frmSelVen* dialog = openList();
+    QVERIFY(dialog);
+    QCOMPARE(m_services->messages.size(), 1);
+    QCOMPARE(m_services->messages.at(0).text, NoVendorsText);
+    QCOMPARE(m_services->messages.at(0).title, u"No Vendors"_s);
+    QCOMPARE(m_services->messages.at(0).buttons, MsgButtons::Ok);
+    QCOMPARE(dialog->List1->count(), 0);
+
+    QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
+    QCOMPARE(m_services->messages.size(), 2);
+    QCOMPARE(m_services->messages.at(1).text, NoSelectionText);
+    QCOMPARE(m_services->messages.at(1).title, u"No Vendor Selected"_s);
+    QVERIFY(dialog->isVisible());
+
+    QPointer<frmSelVen> guard = dialog;
+    QTest::mouseClick(dialog->cmdCancel, Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(guard.isNull());
+    QCOMPARE(m_services->messages.size(), 2);
+}
+
+void tst_frmSelVen::okWithoutSelectionAsksForOne() {
+    start({withVendor(u"A"_s, u"Acme"_s)});
+    frmSelVen* dialog = openList();
+    QVERIFY(dialog);
+    QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
+    QCOMPARE(m_services->messages.size(), 1);
+    QCOMPARE(m_services->messages.at(0).text, NoSelectionText);
+    QVERIFY(dialog->isVisible());
+    checkBrowseMode();
+}
+
+void tst_frmSelVen::cancelClosesAndSetsCancel() {
+    start({withVendor(u"A"_s, u"Acme"_s)});
+    frmSelVen* dialog = openList();
+    QVERIFY(dialog);
+    select(dialog, u"Acme"_s);
+    m_state->gCancel = false;
+    QPointer<frmSelVen> guard = dialog;
+    QTest::mouseClick(dialog->cmdCancel, Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(guard.isNull());
+    QVERIFY(m_state->gCancel);
+    QVERIFY(m_services->messages.isEmpty());
+    checkBrowseMode();
+    QCOMPARE(m_form->txtVendor->text(), u"Acme"_s);
+}
+
+void tst_frmSelVen::copiesWithoutAskingWhenVendorAndAddressAreEmpty() {
+    // The record on show (latest date) has no vendor or address but a phone, fax and
+    // e-mail, which the copy overwrites; Null fields of the source come over as empty.
+    start({contact(u"Shown"_s, u""_s, u""_s, u"111"_s, u"222"_s, u"old@example.com"_s,
+                   QDate(2020, 1, 2)),
+           contact(u"Source"_s, u"Acme"_s, u"1 Main St\nSpringfield"_s, u"555-0100"_s, QVariant(),
+                   u"sales@acme.example"_s, QDate(2020, 1, 1))});
+    QCOMPARE(m_form->txtDescr->text(), u"Shown"_s);
+    checkBrowseMode();
+
+    frmSelVen* dialog = openList();
+    QVERIFY(dialog);
+    QPointer<frmSelVen> guard = dialog;
+    select(dialog, u"Acme"_s);
+    QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
+    QVERIFY(m_services->messages.isEmpty());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(guard.isNull());
+
+    QCOMPARE(m_form->txtVendor->text(), u"Acme"_s);
+    QCOMPARE(m_form->txtAddress->toPlainText(), u"1 Main St\nSpringfield"_s);
+    QCOMPARE(m_form->txtPhone->text(), u"555-0100"_s);
+    QCOMPARE(m_form->txtFax->text(), QString());
+    QCOMPARE(m_form->txtEmail->text(), u"sales@acme.example"_s);
+    QCOMPARE(m_form->txtDescr->text(), u"Shown"_s);
+    checkEditMode();
+    // Nothing is saved until Update.
+    QCOMPARE(
+        m_state->gDatabase->scalar(u"SELECT phone FROM pvx WHERE descr = 'Shown'"_s).toString(),
+        u"111"_s);
+}
+
+void tst_frmSelVen::asksBeforeOverwriting_data() {
+    QTest::addColumn<QString>("vendor");
+    QTest::addColumn<QString>("address");
+    QTest::newRow("vendor") << u"Old vendor"_s << QString();
+    QTest::newRow("address") << QString() << u"Old address"_s;
+    QTest::newRow("both") << u"Old vendor"_s << u"Old address"_s;
+    // Only an empty box counts as empty.
+    QTest::newRow("vendor of spaces") << u"  "_s << QString();
+}
+
+void tst_frmSelVen::asksBeforeOverwriting() {
+    QFETCH(QString, vendor);
+    QFETCH(QString, address);
+    start({contact(u"Shown"_s, vendor, address, u"111"_s, u"222"_s, u"old@example.com"_s,
+                   QDate(2020, 1, 2)),
+           contact(u"Source"_s, u"Acme"_s, u"1 Main St"_s, u"555-0100"_s, u"555-0101"_s,
+                   u"sales@acme.example"_s, QDate(2020, 1, 1))});
+    frmSelVen* dialog = openList();
+    QVERIFY(dialog);
+    select(dialog, u"Acme"_s);
+
+    m_services->answers = {MsgAnswer::No};
+    QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
+    QCOMPARE(m_services->messages.size(), 1);
+    QCOMPARE(m_services->messages.at(0).text, OverwriteText);
+    QCOMPARE(m_services->messages.at(0).title, u"Overwrite Vendor Information"_s);
+    QCOMPARE(m_services->messages.at(0).buttons, MsgButtons::YesNo);
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(dialog->List1->selectedItems().size(), 1);
+    QCOMPARE(dialog->List1->selectedItems().at(0)->text(), u"Acme"_s);
+    QCOMPARE(m_form->txtVendor->text(), vendor);
+    QCOMPARE(m_form->txtAddress->toPlainText(), address);
+    QCOMPARE(m_form->txtPhone->text(), u"111"_s);
+    checkBrowseMode();
+
+    m_services->answers = {MsgAnswer::Yes};
+    QPointer<frmSelVen> guard = dialog;
+    QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
+    QCOMPARE(m_services->messages.size(), 2);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(guard.isNull());
+    QCOMPARE(m_form->txtVendor->text(), u"Acme"_s);
+    QCOMPARE(m_form->txtAddress->toPlainText(), u"1 Main St"_s);
+    QCOMPARE(m_form->txtPhone->text(), u"555-0100"_s);
+    QCOMPARE(m_form->txtFax->text(), u"555-0101"_s);
+    QCOMPARE(m_form->txtEmail->text(), u"sales@acme.example"_s);
+    checkEditMode();
+}
+
+void tst_frmSelVen::deletedRecordCopiesNothing() {
+    start(
+        {contact(u"Shown"_s, u""_s, u""_s, u""_s, u""_s, u""_s, QDate(2020, 1, 2)),
+         contact(u"Source"_s, u"Acme"_s, u"1 Main St"_s, u""_s, u""_s, u""_s, QDate(2020, 1, 1))});
+    frmSelVen* dialog = openList();
+    QVERIFY(dialog);
+    select(dialog, u"Acme"_s);
+    m_state->gDatabase->execute(u"DELETE FROM pvx WHERE descr = 'Source'"_s);
+    QPointer<frmSelVen> guard = dialog;
+    QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(guard.isNull());
+    QVERIFY(m_services->messages.isEmpty());
+    QVERIFY(m_form->txtVendor->text().isEmpty());
+    checkBrowseMode();
+}
+
+void tst_frmSelVen::isModelessAndOneAtATime() {
+    start({withVendor(u"A"_s, u"Acme"_s), withVendor(u"B"_s, u"Bolt"_s)});
+    frmSelVen* dialog = openList();
+    QVERIFY(dialog);
+    QVERIFY(!dialog->isModal());
+    QVERIFY(!QApplication::activeModalWidget());
+    // The main form stays usable: typing in it while the list is open enters edit mode.
+    m_form->txtDescr->setFocus();
+    QTest::keyClicks(m_form->txtDescr, u"x"_s);
+    checkEditMode();
+
+    select(dialog, u"Bolt"_s);
+    // A second click brings the open list forward instead of opening another one.
+    QCOMPARE(openList(), dialog);
+    QCOMPARE(dialog->List1->selectedItems().at(0)->text(), u"Bolt"_s);
+}
+
+QTEST_MAIN(tst_frmSelVen)
+#include "tst_frmSelVen.moc"
