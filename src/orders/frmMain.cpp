@@ -1,5 +1,7 @@
 #include "frmMain.h"
 
+#include "AmountBox.h"
+
 #include "app/AppState.h"
 #include "app/Database.h"
 #include "app/ElasticLayout.h"
@@ -146,10 +148,12 @@ frmMain::frmMain(AppState& state, Services& services, QWidget* parent)
     createMenus();
     setTabOrderChain();
     setHelpContexts();
+    configureDateFields();
     connectChangeHandlers();
     connectCommandHandlers();
     connectSortHandlers();
     connectFindHandlers();
+    connectReportHandlers();
 
     // The window opens in browse mode.
     cmdCancel->hide();
@@ -178,7 +182,10 @@ void frmMain::createControls() {
     dcDateOrder = dateField(m_layout, u"dcDateOrder"_s);
     dcDateExpect = dateField(m_layout, u"dcDateExpect"_s);
     dcDateReceive = dateField(m_layout, u"dcDateReceive"_s);
-    txtAmount = textBox(u"txtAmount"_s, 80);
+    txtAmount = new AmountBox(m_services, m_layout);
+    txtAmount->setObjectName(u"txtAmount"_s);
+    txtAmount->setMaxLength(80);
+    m_limits.insert(txtAmount, 80);
     txtMethod = textBox(u"txtMethod"_s, 50);
     cmdSelVend = button(m_layout, u"cmdSelVend"_s, u"Select Existing"_s);
     txtVendor = textBox(u"txtVendor"_s, 80);
@@ -394,6 +401,22 @@ void frmMain::setHelpContexts() {
         {mnuAbout, 49}};
     for (const auto& [object, topic] : topics)
         setHelpContext(object, topic);
+}
+
+void frmMain::configureDateFields() {
+    // The three fields differ only in the calendar's caption and the message; they may be
+    // left blank, and the text is read when the record is saved.
+    const auto configure = [&](DateField* field, const QString& caption, const QString& what) {
+        field->configure(m_state, m_services,
+                         {.popupCaption = caption,
+                          .placement = DateField::PopupPlacement::BelowThreeHeights,
+                          .blankAllowed = true,
+                          .invalidMessage = u"You must enter a valid %1, or leave the field blank."_s.arg(what),
+                          .onValidEntry = {}});
+    };
+    configure(dcDateOrder, u"Select Order Date"_s, u"order date"_s);
+    configure(dcDateExpect, u"Select Due Date"_s, u"due date"_s);
+    configure(dcDateReceive, u"Select Date Received"_s, u"received date"_s);
 }
 
 void frmMain::connectChangeHandlers() {

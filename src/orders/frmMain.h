@@ -23,6 +23,7 @@ class QPushButton;
 class Recordset;
 class Services;
 class frmFind;
+class BuiltInReports;
 class frmSelVen;
 
 // The main window: one order record at a time in a fixed set of entry controls, a bar of
@@ -86,6 +87,9 @@ public:
     void cmdNext_Click();
     void cmdLast_Click();
     void mnuSort_Click(int index);
+
+    // The Reports menu (frmMainReports.cpp): index 1 to 5 runs a built-in report.
+    void mnuRpt_Click(int index);
 
     // Find and Select Existing (frmMainFind.cpp).
     void cmdFind_Click();
@@ -162,10 +166,12 @@ private:
     void createMenus();
     void setTabOrderChain();
     void setHelpContexts();
+    void configureDateFields();
     void connectChangeHandlers();
     void connectCommandHandlers();
     void connectSortHandlers();
     void connectFindHandlers();
+    void connectReportHandlers();
 
     // Replaces gOrders by a new dynaset over pvx in the given order.
     void openOrders(const QString& orderBy);
@@ -193,6 +199,8 @@ private:
     // The find dialog is only hidden by its OK, so the next find starts from the choice
     // made last; Cancel destroys it.
     QPointer<frmFind> m_frmFind;
+    // The five built-in reports and the output window they share; a child of the form.
+    BuiltInReports* m_reports = nullptr;
     // The vendor list is modeless: one at a time.
     QPointer<frmSelVen> m_frmSelVen;
     // Set by Form_Load, cleared by Form_Unload, so closing twice shuts down once.

@@ -1,0 +1,184 @@
+// The main form's three date fields: the calendar they open, the record they put into
+// edit mode and the check on leaving them.
+#include "orders/frmMain.h"
+
+#include "app/AppState.h"
+#include "dates/DateField.h"
+#include "dates/frmDateEnt.h"
+#include "support/FakeServices.h"
+#include "support/OrderFixture.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+class tst_MainDateFields : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void calendarCaptions_data();
+    void calendarCaptions();
+    void closingTheCalendarOnAnEmptyFieldFillsTodayAndEditsTheRecord();
+    void choosingADayMovesOnWithoutAMessage();
+    void aDayTheMonthLacksKeepsTheFocus_data();
+    void aDayTheMonthLacksKeepsTheFocus();
+    void clearingTheFieldIsAccepted();
+
+private:
+    void load(const QString& locale = u"en_US"_s);
+    void settle();
+    DateField* field(const QString& name) const { return m_form->findChild<DateField*>(name); }
+
+    QTemporaryDir m_dir;
+    QString m_previousDir;
+    std::unique_ptr<AppState> m_state;
+    std::unique_ptr<FakeServices> m_services;
+    std::unique_ptr<frmMain> m_form;
+};
+
+void tst_MainDateFields::init() {
+    m_previousDir = QDir::currentPath();
+    QFile::remove(m_dir.filePath(u"pvx.mdb"_s));
+    OrderFixture::createDatabase(
+        m_dir.path(), {{{u"descr"_s, u"Camera"_s}, {u"Type"_s, 0}, {u"status"_s, 0},
+                        {u"dateorder"_s, QDate(2026, 11, 2)}}});
+    QDir::setCurrent(m_dir.path());
+    m_state = std::make_unique<AppState>();
+    m_services = std::make_unique<FakeServices>();
+}
+
+void tst_MainDateFields::cleanup() {
+    m_form.reset();
+    m_services.reset();
+    m_state.reset();
+    QDir::setCurrent(m_previousDir);
+}
+
+void tst_MainDateFields::load(const QString& locale) {
+    m_services->userLocale = QLocale(locale);
+    m_form = std::make_unique<frmMain>(*m_state, *m_services);
+    QVERIFY(m_form->loadAndShow());
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+}
+
+void tst_MainDateFields::settle() {
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+}
+
+void tst_MainDateFields::calendarCaptions_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("order") << u"dcDateOrder"_s << u"Select Order Date"_s;
+    QTest::newRow("due") << u"dcDateExpect"_s << u"Select Due Date"_s;
+    QTest::newRow("received") << u"dcDateReceive"_s << u"Select Date Received"_s;
+}
+
+void tst_MainDateFields::calendarCaptions() {
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    load();
+    QString shown;
+    m_services->onModal = [&](QDialog& dialog) {
+        shown = dialog.windowTitle();
+        dialog.close();
+    };
+    field(name)->showPopup();
+    QCOMPARE(shown, caption);
+}
+
+void tst_MainDateFields::closingTheCalendarOnAnEmptyFieldFillsTodayAndEditsTheRecord() {
+    load(u"de_DE"_s);
+    DateField* due = field(u"dcDateExpect"_s);
+    QVERIFY(due->text().isEmpty());
+    QVERIFY(!m_form->mDirty);
+    due->setFocus();
+    m_services->onModal = [](QDialog& dialog) { dialog.close(); };
+
+    due->showPopup();
+    settle();
+
+    QCOMPARE(due->text(), u"07.12.2026"_s);
+    QVERIFY(m_form->mDirty);
+    QVERIFY(m_form->cmdUpdate->isVisibleTo(m_form.get()));
+    QVERIFY(!m_form->cmdNext->isVisibleTo(m_form.get()));
+    QVERIFY(m_services->messages.isEmpty());
+}
+
+void tst_MainDateFields::choosingADayMovesOnWithoutAMessage() {
+    load();
+    DateField* received = field(u"dcDateReceive"_s);
+    received->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), received);
+    m_services->onModal = [](QDialog& dialog) {
+        auto& calendar = static_cast<frmDateEnt&>(dialog);
+        calendar.Grid1_Click(2, 3); // the 9th of December 2026
+    };
+
+    received->showPopup();
+    settle();
+
+    QCOMPARE(received->text(), u"12/9/2026"_s);
+    QCOMPARE(QApplication::focusWidget(), m_form->txtAmount);
+    QVERIFY(m_services->messages.isEmpty());
+}
+
+void tst_MainDateFields::aDayTheMonthLacksKeepsTheFocus_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("order") << u"dcDateOrder"_s
+                           << u"You must enter a valid order date, or leave the field blank."_s;
+    QTest::newRow("due") << u"dcDateExpect"_s
+                         << u"You must enter a valid due date, or leave the field blank."_s;
+    QTest::newRow("received")
+        << u"dcDateReceive"_s << u"You must enter a valid received date, or leave the field blank."_s;
+}
+
+void tst_MainDateFields::aDayTheMonthLacksKeepsTheFocus() {
+    QFETCH(QString, name);
+    QFETCH(QString, message);
+    load();
+    DateField* date = field(name);
+    date->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), date);
+    date->lineEdit()->selectAll();
+    QTest::keyClicks(date->lineEdit(), u"4/31/2026"_s);
+
+    QTest::keyClick(date, Qt::Key_Tab);
+    settle();
+
+    QCOMPARE(m_services->messages.size(), 1);
+    QCOMPARE(m_services->messages.at(0).text, message);
+    QCOMPARE(m_services->messages.at(0).title, u"Purvex"_s);
+    QCOMPARE(QApplication::focusWidget(), date);
+}
+
+void tst_MainDateFields::clearingTheFieldIsAccepted() {
+    load();
+    DateField* order = field(u"dcDateOrder"_s);
+    QVERIFY(!order->text().isEmpty());
+    order->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), order);
+    order->lineEdit()->selectAll();
+    QTest::keyClick(order->lineEdit(), Qt::Key_Delete);
+
+    QTest::keyClick(order, Qt::Key_Tab);
+    settle();
+
+    QVERIFY(m_services->messages.isEmpty());
+    QVERIFY(order->text().isEmpty());
+    QVERIFY(QApplication::focusWidget() != order);
+    QVERIFY(m_form->mDirty);
+}
+
+QTEST_MAIN(tst_MainDateFields)
+#include "tst_MainDateFields.moc"
