@@ -1,3 +1,7 @@
+#include "app/Currency.h"
+#include "reports/PdfText.h"
+#include "support/OrderFixture.h"
+
 #include <QDate>
 #include <QDir>
 #include <QFile>
@@ -14,8 +18,10 @@ struct Run {
     QString err;
 };
 
-Run pvxadmin(const QStringList& arguments) {
+Run pvxadmin(const QStringList& arguments,
+             const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.start(QStringLiteral(PVX_BINARY_DIR "/pvxadmin"), arguments);
     Run run;
     if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
@@ -24,6 +30,34 @@ Run pvxadmin(const QStringList& arguments) {
     run.out = QString::fromUtf8(process.readAllStandardOutput());
     run.err = QString::fromUtf8(process.readAllStandardError());
     return run;
+}
+
+QProcessEnvironment inLocale(const QString& lang) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"LC_ALL", "LC_NUMERIC", "LC_TIME", "LC_MONETARY", "LANGUAGE"})
+        environment.remove(QLatin1String(name));
+    environment.insert(QStringLiteral("LANG"), lang);
+    return environment;
+}
+
+QVariantMap rebate(const QString& descr, const QDate& ordered, int status, qint64 cents) {
+    return {{QStringLiteral("Type"), 1},
+            {QStringLiteral("status"), status},
+            {QStringLiteral("descr"), descr},
+            {QStringLiteral("vendor"), QStringLiteral("Acme")},
+            {QStringLiteral("dateorder"), ordered},
+            {QStringLiteral("amount"), QVariant::fromValue(Currency::fromRaw(cents * 100))}};
+}
+
+// The first line of the PDF's text that holds text, with runs of blanks made one.
+QString pdfLine(const QString& path, const QString& text) {
+    for (const QString& page : pdf::pages(path)) {
+        for (const QString& line : pdf::textLines(page)) {
+            if (line.contains(text))
+                return line.simplified();
+        }
+    }
+    return {};
 }
 
 } // namespace
@@ -46,6 +80,12 @@ private Q_SLOTS:
     void checkFailsOnAFileThatIsNoDatabase();
     void checkListsTheProblems();
     void anInterruptedDemoLeavesNothingBehind();
+    void reportWritesThePdf_data();
+    void reportWritesThePdf();
+    void reportCoversThisYearUnlessTold();
+    void reportNeedsNoDisplay();
+    void reportWithNothingToShowWritesNothing_data();
+    void reportWithNothingToShowWritesNothing();
 
 private:
     QString sql(const QString& path, const QString& query);
@@ -220,6 +260,25 @@ void tst_pvxadmin::badArgumentsAreRefused_data() {
     QTest::newRow("demo in a missing directory") << QStringList({"demo", "%DIR%/nowhere"}) << 1;
     QTest::newRow("check in a missing directory") << QStringList({"check", "%DIR%/nowhere"}) << 1;
     QTest::newRow("check without a database") << QStringList({"check", dir}) << 1;
+    const QString pdf = QStringLiteral("%DIR%/r.pdf");
+    QTest::newRow("report without a name") << QStringList({"report"}) << 2;
+    QTest::newRow("report without a directory") << QStringList({"report", "overdue"}) << 2;
+    QTest::newRow("report without --pdf") << QStringList({"report", "overdue", dir}) << 2;
+    QTest::newRow("report --pdf without a file")
+        << QStringList({"report", "overdue", dir, "--pdf"}) << 2;
+    QTest::newRow("unknown report")
+        << QStringList({"report", "everything", dir, "--pdf", pdf}) << 2;
+    QTest::newRow("report date not ISO")
+        << QStringList({"report", "all-orders", dir, "--pdf", pdf, "--from", "03/01/2024"}) << 2;
+    QTest::newRow("report date no such day")
+        << QStringList({"report", "all-orders", dir, "--pdf", pdf, "--to=2024-02-30"}) << 2;
+    QTest::newRow("report range for overdue")
+        << QStringList({"report", "overdue", dir, "--pdf", pdf, "--from", "2024-01-01"}) << 2;
+    QTest::newRow("pdf for create") << QStringList({"create", dir, "--pdf", pdf}) << 2;
+    QTest::newRow("report in a missing directory")
+        << QStringList({"report", "outstanding", "%DIR%/nowhere", "--pdf", pdf}) << 1;
+    QTest::newRow("report without a database")
+        << QStringList({"report", "outstanding", dir, "--pdf", pdf}) << 1;
 }
 
 void tst_pvxadmin::badArgumentsAreRefused() {
@@ -239,7 +298,8 @@ void tst_pvxadmin::helpIsShown() {
     const Run run = pvxadmin({QStringLiteral("--help")});
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.err, QString());
-    for (const char* word : {"create", "demo", "check", "--records"})
+    for (const char* word :
+         {"create", "demo", "check", "--records", "report", "--pdf", "all-orders", "overdue"})
         QVERIFY2(run.out.contains(QLatin1String(word)), word);
 }
 
@@ -281,6 +341,160 @@ void tst_pvxadmin::anInterruptedDemoLeavesNothingBehind() {
     QVERIFY(process.waitForFinished(20000));
     QCOMPARE(process.exitStatus(), QProcess::CrashExit);
     QCOMPARE(filesInDir(), QStringList());
+}
+
+void tst_pvxadmin::reportWritesThePdf_data() {
+    QTest::addColumn<QString>("lang");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("received");
+    QTest::addColumn<QString>("due");
+    QTest::newRow("en_US") << QStringLiteral("en_US.UTF-8")
+                           << QStringLiteral("Rebates for 3/1/2024 to 3/31/2024 Page 1")
+                           << QStringLiteral("Total Received $1,234.56")
+                           << QStringLiteral("Total Due ($0.50)");
+    // No locale named: the program's en_US conventions, not the bare C locale.
+    QTest::newRow("C") << QStringLiteral("C")
+                       << QStringLiteral("Rebates for 3/1/2024 to 3/31/2024 Page 1")
+                       << QStringLiteral("Total Received $1,234.56")
+                       << QStringLiteral("Total Due ($0.50)");
+    QTest::newRow("de_DE") << QStringLiteral("de_DE.UTF-8")
+                           << QStringLiteral("Rebates for 01.03.2024 to 31.03.2024 Page 1")
+                           << QStringLiteral("Total Received 1.234,56 €")
+                           << QStringLiteral("Total Due -0,50 €");
+}
+
+void tst_pvxadmin::reportWritesThePdf() {
+    QFETCH(QString, lang);
+    QFETCH(QString, title);
+    QFETCH(QString, received);
+    QFETCH(QString, due);
+    OrderFixture::createDatabase(
+        m_dir->path(), {rebate(QStringLiteral("First | of; March"), QDate(2024, 3, 1), 2, 123456),
+                        rebate(QStringLiteral("Refund"), QDate(2024, 3, 31), 0, -50),
+                        rebate(QStringLiteral("April"), QDate(2024, 4, 1), 2, 100000)});
+    QTemporaryDir out;
+    const QString pdfPath = QDir(out.path()).filePath(QStringLiteral("rebates.pdf"));
+    const Run run = pvxadmin({QStringLiteral("report"), QStringLiteral("all-rebates"),
+                              m_dir->path(), QStringLiteral("--pdf"), pdfPath,
+                              QStringLiteral("--from"), QStringLiteral("2024-03-01"),
+                              QStringLiteral("--to"), QStringLiteral("2024-03-31")},
+                             inLocale(lang));
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.err, QString());
+    QVERIFY2(run.out.startsWith(QStringLiteral("Wrote ")), qPrintable(run.out));
+    // The file alone: no temporary left beside it.
+    QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList({QStringLiteral("rebates.pdf")}));
+
+    const QStringList pages = pdf::pages(pdfPath);
+    QCOMPARE(pages.size(), 1);
+    const QStringList lines = pdf::textLines(pages.first());
+    QCOMPARE(lines.at(0).simplified(), title);
+    QCOMPARE(lines.at(1).simplified(),
+             QStringLiteral("Description Vendor Date Ordered Rec'd Amount"));
+    QVERIFY(lines.at(2).simplified().startsWith(QStringLiteral("First | of; March Acme")));
+    QVERIFY(!pdfLine(pdfPath, QStringLiteral("April")).contains(QStringLiteral("April")));
+    const auto squeezed = [](QString text) {
+        text.replace(QChar(0x00A0), u' ').replace(QChar(0x202F), u' ');
+        return text.simplified();
+    };
+    QCOMPARE(squeezed(pdfLine(pdfPath, QStringLiteral("Total Received"))), received);
+    QCOMPARE(squeezed(pdfLine(pdfPath, QStringLiteral("Total Due"))), due);
+}
+
+void tst_pvxadmin::reportCoversThisYearUnlessTold() {
+    const QDate today = QDate::currentDate();
+    OrderFixture::createDatabase(
+        m_dir->path(), {{{QStringLiteral("Type"), 0},
+                         {QStringLiteral("status"), 0},
+                         {QStringLiteral("descr"), QStringLiteral("New Year")},
+                         {QStringLiteral("dateorder"), QDate(today.year(), 1, 1)}},
+                        {{QStringLiteral("Type"), 0},
+                         {QStringLiteral("status"), 0},
+                         {QStringLiteral("descr"), QStringLiteral("Today")},
+                         {QStringLiteral("dateorder"), today}},
+                        {{QStringLiteral("Type"), 0},
+                         {QStringLiteral("status"), 0},
+                         {QStringLiteral("descr"), QStringLiteral("Last year")},
+                         {QStringLiteral("dateorder"), QDate(today.year() - 1, 12, 31)}}});
+    const QString pdfPath = QDir(m_dir->path()).filePath(QStringLiteral("orders.pdf"));
+    const Run run = pvxadmin({QStringLiteral("report"), QStringLiteral("all-orders"), m_dir->path(),
+                              QStringLiteral("--pdf"), pdfPath},
+                             inLocale(QStringLiteral("en_US.UTF-8")));
+    QCOMPARE(run.exitCode, 0);
+    const QString text = pdf::pages(pdfPath).join(u'\n');
+    QVERIFY(text.contains(QStringLiteral("Orders for 1/1/%1 to %2")
+                              .arg(today.year())
+                              .arg(today.toString(QStringLiteral("M/d/yyyy")))));
+    QVERIFY(text.contains(QStringLiteral("New Year")));
+    QVERIFY(text.contains(QStringLiteral("Today")));
+    QVERIFY(!text.contains(QStringLiteral("Last year")));
+}
+
+void tst_pvxadmin::reportNeedsNoDisplay() {
+    const QDate today = QDate::currentDate();
+    OrderFixture::createDatabase(m_dir->path(),
+                                 {{{QStringLiteral("Type"), 2},
+                                   {QStringLiteral("status"), 1},
+                                   {QStringLiteral("descr"), QStringLiteral("Due today")},
+                                   {QStringLiteral("dateexpect"), today}},
+                                  {{QStringLiteral("Type"), 0},
+                                   {QStringLiteral("status"), 0},
+                                   {QStringLiteral("descr"), QStringLiteral("Due tomorrow")},
+                                   {QStringLiteral("dateexpect"), today.addDays(1)}}});
+    // As from cron: no display, no platform chosen, no runtime directory.
+    QProcessEnvironment environment = inLocale(QStringLiteral("en_US.UTF-8"));
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR"})
+        environment.remove(QLatin1String(name));
+    const QString pdfPath = QDir(m_dir->path()).filePath(QStringLiteral("overdue.pdf"));
+    const Run run = pvxadmin({QStringLiteral("report"), QStringLiteral("overdue"), m_dir->path(),
+                              QStringLiteral("--pdf"), pdfPath},
+                             environment);
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.err, QString());
+    const QString text = pdf::pages(pdfPath).join(u'\n');
+    QVERIFY(text.contains(QStringLiteral("OverDue Orders/Rebates/Sales")));
+    QVERIFY(text.contains(QStringLiteral("Due today")));
+    QVERIFY(!text.contains(QStringLiteral("Due tomorrow")));
+}
+
+void tst_pvxadmin::reportWithNothingToShowWritesNothing_data() {
+    QTest::addColumn<QString>("report");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("all-orders") << QStringLiteral("all-orders")
+                                << QStringLiteral("You have not entered any reportable orders!");
+    QTest::newRow("all-sales") << QStringLiteral("all-sales")
+                               << QStringLiteral("You have not entered any reportable sales!");
+    QTest::newRow("outstanding") << QStringLiteral("outstanding")
+                                 << QStringLiteral("You have not entered any reportable rebates!");
+    QTest::newRow("overdue") << QStringLiteral("overdue")
+                             << QStringLiteral(
+                                    "There are no overdue orders or rebates in the database.");
+}
+
+void tst_pvxadmin::reportWithNothingToShowWritesNothing() {
+    QFETCH(QString, report);
+    QFETCH(QString, message);
+    // One rebate, received, long ago.
+    OrderFixture::createDatabase(m_dir->path(),
+                                 {rebate(QStringLiteral("Old"), QDate(2001, 1, 1), 2, 100)});
+    QTemporaryDir out;
+    const QString pdfPath = QDir(out.path()).filePath(QStringLiteral("report.pdf"));
+    // A report written earlier stays as it was.
+    QFile earlier(pdfPath);
+    QVERIFY(earlier.open(QIODevice::WriteOnly));
+    earlier.write("the earlier report");
+    earlier.close();
+
+    const Run run = pvxadmin(
+        {QStringLiteral("report"), report, m_dir->path(), QStringLiteral("--pdf"), pdfPath});
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.out, QString());
+    QCOMPARE(run.err, QStringLiteral("pvxadmin: ") + message + u'\n');
+    QVERIFY(earlier.open(QIODevice::ReadOnly));
+    QCOMPARE(earlier.readAll(), QByteArray("the earlier report"));
+    QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList({QStringLiteral("report.pdf")}));
 }
 
 QTEST_GUILESS_MAIN(tst_pvxadmin)

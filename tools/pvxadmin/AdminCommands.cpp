@@ -2,6 +2,7 @@
 
 #include "DemoData.h"
 #include "NewDatabaseFile.h"
+#include "ReportCommand.h"
 
 #include "app/Database.h"
 #include "app/EngineError.h"
@@ -10,6 +11,8 @@
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QRegularExpression>
 #include <QTextStream>
 
 #include <limits>
@@ -24,7 +27,8 @@ const QString databaseName = QStringLiteral("pvx.mdb");
 const char* const usageText =
     "Usage: pvxadmin COMMAND DIR [options]\n"
     "\n"
-    "Makes and checks the Purvex database file pvx.mdb in folder DIR.\n"
+    "Makes and checks the Purvex database file pvx.mdb in folder DIR, and prints its\n"
+    "built-in reports to PDF files.\n"
     "\n"
     "Commands:\n"
     "  create DIR               make a new, empty DIR/pvx.mdb with the tables and the\n"
@@ -33,6 +37,15 @@ const char* const usageText =
     "                           sales (default 60)\n"
     "  check DIR                check DIR/pvx.mdb (or DIR itself when it is a file):\n"
     "                           prints \"ok\" or the problems found\n"
+    "  report NAME DIR --pdf FILE [--from DATE] [--to DATE]\n"
+    "                           write a built-in report of DIR/pvx.mdb (or DIR itself\n"
+    "                           when it is a file) to the PDF file FILE; NAME is one of\n"
+    "                           all-orders, all-rebates, all-sales, outstanding,\n"
+    "                           overdue. The first three cover the order dates from\n"
+    "                           --from to --to (yyyy-mm-dd, both included; 1 January\n"
+    "                           of this year to today unless given). When no record\n"
+    "                           matches, the report's message is shown instead and\n"
+    "                           no file is written (exit status 1).\n"
     "\n"
     "Options:\n"
     "  -h, --help               show this text\n"
@@ -55,6 +68,11 @@ struct Options {
     QString dir;
     std::int64_t records = DefaultDemoRecords;
     bool help = false;
+    // report only
+    QString reportName;
+    QString pdf;
+    std::optional<QDate> from;
+    std::optional<QDate> to;
 };
 
 QString hint() {
@@ -74,11 +92,42 @@ std::int64_t parseRecordCount(const QString& text) {
     return value;
 }
 
+// Dates on the command line are ISO, the same in every locale and for every script.
+QDate parseIsoDate(const QString& option, const QString& text) {
+    static const QRegularExpression iso(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
+    const QDate date = iso.match(text).hasMatch()
+                           ? QDate::fromString(text, QStringLiteral("yyyy-MM-dd"))
+                           : QDate();
+    if (!date.isValid())
+        throw UsageError{
+            QStringLiteral("%1 needs a date written yyyy-mm-dd, not \"%2\"").arg(option, text)};
+    return date;
+}
+
 Options parse(const QStringList& arguments) {
     Options options;
     QStringList positional;
     bool optionsEnded = false;
     std::optional<QString> records;
+    std::optional<QString> pdf;
+    std::optional<QString> from;
+    std::optional<QString> to;
+    // "--name value" or "--name=value"; true when arg was that option.
+    const auto valueOption = [&](qsizetype& i, const QString& name, std::optional<QString>& value,
+                                 const QString& what) {
+        const QString& arg = arguments[i];
+        if (arg == name) {
+            if (i + 1 >= arguments.size())
+                throw UsageError{QStringLiteral("%1 needs %2").arg(arg, what)};
+            value = arguments[++i];
+            return true;
+        }
+        if (arg.startsWith(name + u'=')) {
+            value = arg.mid(name.size() + 1);
+            return true;
+        }
+        return false;
+    };
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& arg = arguments[i];
         if (optionsEnded || !arg.startsWith(u'-') || arg == QLatin1String("-")) {
@@ -87,13 +136,11 @@ Options parse(const QStringList& arguments) {
             optionsEnded = true;
         } else if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
             options.help = true;
-        } else if (arg == QLatin1String("--records")) {
-            if (i + 1 >= arguments.size())
-                throw UsageError{QStringLiteral("%1 needs a number").arg(arg)};
-            records = arguments[++i];
-        } else if (arg.startsWith(QLatin1String("--records="))) {
-            records = arg.mid(int(qstrlen("--records=")));
-        } else {
+        } else if (!valueOption(i, QStringLiteral("--records"), records,
+                                QStringLiteral("a number")) &&
+                   !valueOption(i, QStringLiteral("--pdf"), pdf, QStringLiteral("a file name")) &&
+                   !valueOption(i, QStringLiteral("--from"), from, QStringLiteral("a date")) &&
+                   !valueOption(i, QStringLiteral("--to"), to, QStringLiteral("a date"))) {
             throw UsageError{QStringLiteral("unknown option \"%1\"").arg(arg) + hint()};
         }
     }
@@ -104,9 +151,19 @@ Options parse(const QStringList& arguments) {
         throw UsageError{QStringLiteral("no command given") + hint()};
     options.command = positional.takeFirst();
     static const QStringList commands{QStringLiteral("create"), QStringLiteral("demo"),
-                                      QStringLiteral("check")};
+                                      QStringLiteral("check"), QStringLiteral("report")};
     if (!commands.contains(options.command))
         throw UsageError{QStringLiteral("unknown command \"%1\"").arg(options.command) + hint()};
+    const bool report = options.command == QLatin1String("report");
+    if (report) {
+        if (positional.isEmpty())
+            throw UsageError{QStringLiteral("report needs a report name") + hint()};
+        options.reportName = positional.takeFirst();
+        if (!ReportCommand::reportNames().contains(options.reportName))
+            throw UsageError{QStringLiteral("unknown report \"%1\"; the reports are %2")
+                                 .arg(options.reportName,
+                                      ReportCommand::reportNames().join(QStringLiteral(", ")))};
+    }
     if (positional.isEmpty())
         throw UsageError{QStringLiteral("%1 needs a directory").arg(options.command) + hint()};
     options.dir = positional.takeFirst();
@@ -117,6 +174,22 @@ Options parse(const QStringList& arguments) {
         if (options.command != QLatin1String("demo"))
             throw UsageError{QStringLiteral("--records belongs to the demo command") + hint()};
         options.records = parseRecordCount(*records);
+    }
+    if (!report && (pdf || from || to))
+        throw UsageError{QStringLiteral("--pdf, --from and --to belong to the report command") +
+                         hint()};
+    if (report) {
+        if (!pdf || pdf->isEmpty())
+            throw UsageError{QStringLiteral("report needs --pdf FILE") + hint()};
+        options.pdf = *pdf;
+        if ((from || to) && !ReportCommand::takesDateRange(options.reportName))
+            throw UsageError{QStringLiteral("the %1 report covers every date; --from and --to "
+                                            "belong to all-orders, all-rebates and all-sales")
+                                 .arg(options.reportName)};
+        if (from)
+            options.from = parseIsoDate(QStringLiteral("--from"), *from);
+        if (to)
+            options.to = parseIsoDate(QStringLiteral("--to"), *to);
     }
     return options;
 }
@@ -172,6 +245,24 @@ QString makeDatabase(const QString& dir, std::int64_t demoRecords) {
     return file->finalPath();
 }
 
+int report(const Options& options, QTextStream& out, QTextStream& err) {
+    // Pages are laid out with the fonts they are printed in, which takes a GUI application
+    // (main makes one for this command).
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        throw Failure{QStringLiteral("reports cannot be made without a GUI application")};
+    const ReportCommand::Result result = ReportCommand::write(
+        {options.reportName, options.dir, options.pdf, options.from, options.to});
+    if (result.pages == 0) {
+        err << "pvxadmin: " << result.message << '\n';
+        return ExitFailure;
+    }
+    out << QStringLiteral("Wrote %1 (%2 %3).\n")
+               .arg(QDir::toNativeSeparators(QFileInfo(options.pdf).absoluteFilePath()))
+               .arg(result.pages)
+               .arg(result.pages == 1 ? QStringLiteral("page") : QStringLiteral("pages"));
+    return ExitOk;
+}
+
 int check(const QString& dirOrFile, QTextStream& out) {
     const QFileInfo info(dirOrFile);
     if (!info.exists())
@@ -205,6 +296,8 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         }
         if (options.command == QLatin1String("check"))
             return check(options.dir, out);
+        if (options.command == QLatin1String("report"))
+            return report(options, out, err);
 
         const bool demo = options.command == QLatin1String("demo");
         const QString path = makeDatabase(options.dir, demo ? options.records : 0);

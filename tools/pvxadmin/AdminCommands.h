@@ -4,7 +4,8 @@
 
 class QTextStream;
 
-// The commands of pvxadmin, the command-line companion that makes and checks pvx.mdb files.
+// The commands of pvxadmin, the command-line companion that makes and checks pvx.mdb files
+// and prints their built-in reports.
 namespace AdminCommands {
 
 inline constexpr int ExitOk = 0;

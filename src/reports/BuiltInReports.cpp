@@ -1,0 +1,479 @@
+#include "BuiltInReports.h"
+
+#include "PageDocument.h"
+#include "frmOutput.h"
+#include "frmRptDate.h"
+
+#include "app/AppState.h"
+#include "app/Currency.h"
+#include "app/Database.h"
+#include "app/ErrorTrap.h"
+#include "app/Money.h"
+#include "app/Recordset.h"
+#include "app/Services.h"
+#include "dates/LocaleDates.h"
+
+#include <QWidget>
+
+#include <memory>
+#include <optional>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The stored dates compare as ISO text: "1998-05-30", or "1998-05-30 14:05:00" with a time
+// of day. The smallest text above every value stored for a day is the next day's date, as
+// long as that date still has four digits of year; past 9999 it would sort before the
+// years it follows, so the day's own text with a character above any a time of day
+// uses stands in for it.
+QString afterDay(const QDate& day) {
+    const QDate next = day.addDays(1);
+    if (next.isValid() && next.year() <= 9999)
+        return next.toString(u"yyyy-MM-dd"_s);
+    return day.toString(u"yyyy-MM-dd"_s) + u'~';
+}
+
+std::optional<int> code(const QVariant& value) {
+    if (value.isNull())
+        return std::nullopt;
+    bool ok = false;
+    const int number = value.toInt(&ok);
+    return ok ? std::optional<int>(number) : std::nullopt;
+}
+
+struct Totals {
+    // Received and due in the list reports; orders and rebates with sales in the others.
+    Currency first;
+    Currency second;
+};
+
+// Turns stored values into cell texts the user's way, with the locale's patterns worked
+// out once for the whole report.
+class CellWriter {
+public:
+    explicit CellWriter(const QLocale& locale)
+        : m_locale(locale), m_dateFormat(LocaleDates::shortDateFormat(locale)) {}
+
+    static QString text(const QVariant& value) {
+        return value.isNull() ? QString() : value.toString();
+    }
+
+    // Empty unless the field holds a date; a time of day stored with it is not shown.
+    QString date(const QVariant& value) const {
+        if (value.isNull())
+            return {};
+        const QDate day = value.toDate();
+        return day.isValid() ? m_locale.toString(day, m_dateFormat) : QString();
+    }
+
+    QString money(Currency amount) const { return formatCurrency(amount, m_locale); }
+
+    // The amount cell. A Null amount gives an empty cell and no amount to add; a value
+    // that is no number (written by another tool) is shown as stored and added nowhere.
+    QString amount(const QVariant& value, std::optional<Currency>* amount) const {
+        amount->reset();
+        if (value.isNull())
+            return {};
+        if (value.metaType() == QMetaType::fromType<Currency>()) {
+            *amount = value.value<Currency>();
+        } else if (const auto read = Currency::fromDecimalText(value.toString())) {
+            *amount = *read;
+        } else {
+            return value.toString();
+        }
+        return money(**amount);
+    }
+
+private:
+    QLocale m_locale;
+    QString m_dateFormat;
+};
+
+QString typeCell(const QVariant& type) {
+    const auto value = code(type);
+    if (value == 0)
+        return u"Order"_s;
+    if (value == 1)
+        return u"Rebate"_s;
+    return u"Sale"_s;
+}
+
+// Everything about a report but its rows.
+struct Definition {
+    TableFormat format;
+    QStringList titles;
+    QString header;
+    QString sql;
+    QVariantList params;
+    TableFormat totalsFormat;
+    QStringList totalTitles;
+};
+
+Definition definitionOf(const ReportRequest& request, const CellWriter& cells) {
+    const TableFormat listAmounts(u"2880|2880|1440|1440|>1440;"_s);
+    const TableFormat listTotals(u"8640|>1440;"_s);
+    const QString range = cells.date(request.start) + u" to "_s + cells.date(request.end);
+    const QVariantList rangeParams = {request.start, afterDay(request.end)};
+    const QString inRange = u" AND dateorder >= ? AND dateorder < ? ORDER BY dateorder, vendor"_s
+                            u", zelid"_s;
+
+    switch (request.report) {
+    case BuiltInReport::AllOrders:
+        return {TableFormat(u"2880|1440|720|1440|2880;"_s),
+                {u"Description"_s, u"Order Date"_s, u"Rec'd"_s, u"Date Received"_s, u"Vendor"_s},
+                u"|Orders for "_s + range + u"|Page %d"_s,
+                u"SELECT descr, dateorder, datereceive, status, vendor FROM pvx WHERE Type = 0"_s +
+                    inRange,
+                rangeParams,
+                {},
+                {}};
+    case BuiltInReport::AllRebates:
+        return {listAmounts,
+                {u"Description"_s, u"Vendor"_s, u"Date Ordered"_s, u"Rec'd"_s, u"Amount"_s},
+                u"|Rebates for "_s + range + u"|Page %d"_s,
+                u"SELECT descr, dateorder, datereceive, status, vendor, amount FROM pvx "
+                u"WHERE Type = 1"_s +
+                    inRange,
+                rangeParams,
+                listTotals,
+                {u"Total Received"_s, u"Total Due"_s}};
+    case BuiltInReport::AllSales:
+        return {listAmounts,
+                {u"Description"_s, u"Buyer"_s, u"Date Sold"_s, u"Rec'd"_s, u"Amount"_s},
+                u"|Sales for "_s + range + u"|Page %d"_s,
+                u"SELECT descr, dateorder, status, vendor, amount FROM pvx WHERE Type = 2"_s +
+                    inRange,
+                rangeParams,
+                listTotals,
+                {u"Total Received"_s, u"Total Due"_s}};
+    case BuiltInReport::Outstanding:
+        return {TableFormat(u"4320|1440|1440|1440|>1440;"_s),
+                {u"Description"_s, u"Date Ordered"_s, u"Partial"_s, u"Type"_s, u"Amount"_s},
+                u"|Outstanding Orders/Rebates/Sales|Page %d"_s,
+                u"SELECT descr, dateorder, status, Type, amount FROM pvx "
+                u"WHERE status = 0 OR status = 1 ORDER BY dateorder, descr, zelid"_s,
+                {},
+                TableFormat(u"8640|>1440;"_s),
+                {u"Order Total"_s, u"Rebate/Sale Total"_s}};
+    case BuiltInReport::Overdue:
+        // By date alone: everything expected up to the end of today, whatever time of day
+        // it was stored with. The lower bound keeps out what is no date at all: numbers sort
+        // below any text, an empty text below it. (A bound such as '0000' would not do: the
+        // column's numeric affinity turns it into the number 0.)
+        return {TableFormat(u"2880|2880|1050|1050|1050|>1050;"_s),
+                {u"Description"_s, u"Vendor"_s, u"Date Ordered"_s, u"Date Due"_s, u"Type"_s,
+                 u"Amount"_s},
+                u"|OverDue Orders/Rebates/Sales|Page %d"_s,
+                u"SELECT descr, vendor, dateorder, dateexpect, status, Type, amount FROM pvx "
+                u"WHERE (status = 0 OR status = 1) AND dateexpect >= '0000-01-01' "
+                u"AND dateexpect < ? ORDER BY dateexpect, zelid"_s,
+                {afterDay(request.today)},
+                TableFormat(u"8910|>1050;"_s),
+                {u"Order Total"_s, u"Rebate/Sale Total"_s}};
+    }
+    return {};
+}
+
+// The cells of the current record, with its amount added to the total it belongs to.
+QStringList rowCells(BuiltInReport report, const Recordset& rs, const CellWriter& cells,
+                     Totals& totals) {
+    std::optional<Currency> amount;
+    switch (report) {
+    case BuiltInReport::AllOrders: {
+        QString received;
+        switch (code(rs.value(u"status"_s)).value_or(-1)) {
+        case 0:
+            received = u"No"_s;
+            break;
+        case 1:
+            // The narrow column has room for the abbreviation only.
+            received = u"Part."_s;
+            break;
+        case 2:
+            received = u"Yes"_s;
+            break;
+        default:
+            break;
+        }
+        return {CellWriter::text(rs.value(u"descr"_s)), cells.date(rs.value(u"dateorder"_s)),
+                received, cells.date(rs.value(u"datereceive"_s)),
+                CellWriter::text(rs.value(u"vendor"_s))};
+    }
+    case BuiltInReport::AllRebates:
+    case BuiltInReport::AllSales: {
+        const auto status = code(rs.value(u"status"_s));
+        const QString received = status == 0 ? u"No"_s : (status == 1 ? u"Partial"_s : u"Yes"_s);
+        const QString money = cells.amount(rs.value(u"amount"_s), &amount);
+        if (amount)
+            (status == 2 ? totals.first : totals.second) += *amount;
+        return {CellWriter::text(rs.value(u"descr"_s)), CellWriter::text(rs.value(u"vendor"_s)),
+                cells.date(rs.value(u"dateorder"_s)), received, money};
+    }
+    case BuiltInReport::Outstanding: {
+        const QVariant type = rs.value(u"Type"_s);
+        const QString money = cells.amount(rs.value(u"amount"_s), &amount);
+        if (amount)
+            (code(type) == 0 ? totals.first : totals.second) += *amount;
+        return {CellWriter::text(rs.value(u"descr"_s)), cells.date(rs.value(u"dateorder"_s)),
+                code(rs.value(u"status"_s)) == 1 ? u"Yes"_s : QString(), typeCell(type), money};
+    }
+    case BuiltInReport::Overdue: {
+        const QVariant type = rs.value(u"Type"_s);
+        const QString money = cells.amount(rs.value(u"amount"_s), &amount);
+        if (amount)
+            (code(type) == 0 ? totals.first : totals.second) += *amount;
+        return {CellWriter::text(rs.value(u"descr"_s)),
+                CellWriter::text(rs.value(u"vendor"_s)),
+                cells.date(rs.value(u"dateorder"_s)),
+                cells.date(rs.value(u"dateexpect"_s)),
+                typeCell(type),
+                money};
+    }
+    }
+    return {};
+}
+
+// The output window's side of a report. The window is only made once there is something
+// to show, so a report that finds nothing leaves no window behind, nor disturbs the one
+// the user is reading.
+class WindowSink : public ReportSink {
+public:
+    explicit WindowSink(std::function<frmOutput&()> window) : m_window(std::move(window)) {}
+
+    void setRepeatHeader(const TableFormat& format, const QStringList& titles) override {
+        out().setRepeatHeader(format, titles);
+    }
+    void startDoc() override { out().startDoc(); }
+    void setHeader(const QString& text) override { out().setHeader(text); }
+    void tableRow(const TableFormat& format, const QStringList& cells) override {
+        out().tableRow(format, cells);
+    }
+    void paragraph() override { out().paragraph(); }
+    void endDoc() override { out().endDoc(); }
+
+    bool used() const { return m_out != nullptr; }
+    frmOutput& out() {
+        if (!m_out)
+            m_out = &m_window();
+        return *m_out;
+    }
+
+private:
+    std::function<frmOutput&()> m_window;
+    frmOutput* m_out = nullptr;
+};
+
+} // namespace
+
+DocumentSink::DocumentSink(PageDocument& document) : m_document(document) {
+    m_connection =
+        QObject::connect(&m_document, &PageDocument::newPage, [this](int) { newPage(); });
+}
+
+DocumentSink::~DocumentSink() {
+    QObject::disconnect(m_connection);
+}
+
+void DocumentSink::setRepeatHeader(const TableFormat& format, const QStringList& titles) {
+    m_repeatHeader = true;
+    m_headerFormat = format;
+    m_headerTitles = titles;
+}
+
+void DocumentSink::startDoc() {
+    m_document.start();
+}
+
+void DocumentSink::setHeader(const QString& text) {
+    m_document.setHeader(text);
+}
+
+void DocumentSink::tableRow(const TableFormat& format, const QStringList& cells) {
+    m_document.table(format, {cells});
+}
+
+void DocumentSink::paragraph() {
+    m_document.paragraph();
+}
+
+void DocumentSink::endDoc() {
+    m_document.end();
+}
+
+void DocumentSink::newPage() {
+    if (!m_repeatHeader)
+        return;
+    const bool bold = m_document.bold();
+    m_document.setBold(true);
+    m_document.table(m_headerFormat, {m_headerTitles});
+    m_document.setBold(bold);
+}
+
+ReportOutcome printBuiltInReport(Database& db, const ReportRequest& request, ReportSink& sink,
+                                 const ReportStep& step) {
+    const auto run = [&step](const std::function<void()>& statement) {
+        if (step)
+            return step(statement);
+        statement();
+        return true;
+    };
+    const CellWriter cells(request.locale);
+    const Definition report = definitionOf(request, cells);
+
+    // The records are looked for before the document starts, so that a report finding
+    // nothing leaves the document on show as it was.
+    std::unique_ptr<Recordset> rs;
+    if (!run([&] { rs = db.openSnapshot(report.sql, report.params); }))
+        return ReportOutcome::Failed;
+    bool empty = true;
+    if (!run([&] { empty = rs->recordCount() == 0; }))
+        return ReportOutcome::Failed;
+    if (empty)
+        return ReportOutcome::NothingToReport;
+
+    bool printed = run([&] {
+        sink.setRepeatHeader(report.format, report.titles);
+        sink.startDoc();
+        sink.setHeader(report.header);
+    });
+    Totals totals;
+    while (printed) {
+        bool atEnd = true;
+        printed = run([&] {
+            atEnd = rs->eof();
+            if (atEnd)
+                return;
+            sink.tableRow(report.format, rowCells(request.report, *rs, cells, totals));
+            rs->moveNext();
+        });
+        if (atEnd)
+            break;
+    }
+    if (!printed)
+        return ReportOutcome::Failed;
+    return run([&] {
+        rs->close();
+        if (!report.totalTitles.isEmpty()) {
+            sink.paragraph();
+            sink.tableRow(report.totalsFormat,
+                          {report.totalTitles.at(0), cells.money(totals.first)});
+            sink.tableRow(report.totalsFormat,
+                          {report.totalTitles.at(1), cells.money(totals.second)});
+        }
+        sink.endDoc();
+    })
+               ? ReportOutcome::Printed
+               : ReportOutcome::Failed;
+}
+
+QString nothingToReportMessage(BuiltInReport report) {
+    switch (report) {
+    case BuiltInReport::AllOrders:
+        return u"You have not entered any reportable orders!"_s;
+    // The outstanding list has always said this, whatever kinds of record there are.
+    case BuiltInReport::AllRebates:
+    case BuiltInReport::Outstanding:
+        return u"You have not entered any reportable rebates!"_s;
+    case BuiltInReport::AllSales:
+        return u"You have not entered any reportable sales!"_s;
+    case BuiltInReport::Overdue:
+        return u"There are no overdue orders or rebates in the database."_s;
+    }
+    return {};
+}
+
+BuiltInReports::BuiltInReports(AppState& state, Services& services, QObject* parent)
+    : QObject(parent), m_state(state), m_services(services) {}
+
+BuiltInReports::~BuiltInReports() {
+    // A window of its own form goes with that form; one without a form goes with us.
+    if (m_output && !m_output->parent())
+        delete m_output.data();
+}
+
+void BuiltInReports::ReportAllOrders() {
+    if (askForDates())
+        run(BuiltInReport::AllOrders);
+}
+
+void BuiltInReports::ReportAllRebates() {
+    if (askForDates())
+        run(BuiltInReport::AllRebates);
+}
+
+void BuiltInReports::ReportAllSales() {
+    if (askForDates())
+        run(BuiltInReport::AllSales);
+}
+
+void BuiltInReports::ReportOutstanding() {
+    run(BuiltInReport::Outstanding);
+}
+
+void BuiltInReports::ReportOverdue() {
+    run(BuiltInReport::Overdue);
+}
+
+frmOutput* BuiltInReports::output() const {
+    return m_output.data();
+}
+
+QWidget* BuiltInReports::parentWidget() const {
+    return qobject_cast<QWidget*>(parent());
+}
+
+bool BuiltInReports::askForDates() {
+    m_state.gCancel = true;
+    {
+        frmRptDate dialog(m_state, m_services, parentWidget());
+        m_services.runModal(dialog);
+    }
+    return !m_state.gCancel;
+}
+
+frmOutput& BuiltInReports::outputWindow() {
+    if (!m_output)
+        m_output = new frmOutput(m_services, parentWidget());
+    return *m_output;
+}
+
+void BuiltInReports::run(BuiltInReport report) {
+    // The hourglass goes back whatever happens on the way, a trapped error included.
+    struct Busy {
+        Services& services;
+        explicit Busy(Services& s) : services(s) { services.setBusy(true); }
+        ~Busy() { services.setBusy(false); }
+    } busy(m_services);
+
+    ErrorTrap trap(m_state, m_services);
+    const ReportStep step = [&trap](const std::function<void()>& statement) {
+        bool done = false;
+        trap([&] {
+            statement();
+            done = true;
+        });
+        return done;
+    };
+
+    const ReportRequest request{report, m_state.gStartDate, m_state.gEndDate, m_services.today(),
+                                m_services.locale()};
+    Database* db = m_state.gDatabase.get();
+    if (!db) {
+        // Reached only when start-up failed to open the file and the program carried on.
+        trap([] { throw EngineError(ErrorNumber::ObjectNotSet, u"Object variable not set"_s); });
+        return;
+    }
+
+    WindowSink sink([this]() -> frmOutput& { return outputWindow(); });
+    switch (printBuiltInReport(*db, request, sink, step)) {
+    case ReportOutcome::Printed:
+        trap([&] { sink.out().showWindow(); });
+        break;
+    case ReportOutcome::NothingToReport:
+        m_services.message(nothingToReportMessage(report), {}, MsgButtons::Ok);
+        break;
+    case ReportOutcome::Failed:
+        break;
+    }
+}

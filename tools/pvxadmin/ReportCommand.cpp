@@ -1,0 +1,85 @@
+#include "ReportCommand.h"
+
+#include "app/Database.h"
+#include "app/QtServices.h"
+#include "reports/BuiltInReports.h"
+#include "reports/PageDocument.h"
+#include "reports/PagePainter.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <stdexcept>
+
+using namespace Qt::StringLiterals;
+
+namespace ReportCommand {
+namespace {
+
+const QString databaseName = u"pvx.mdb"_s;
+
+BuiltInReport reportOf(const QString& name) {
+    return BuiltInReport(int(reportNames().indexOf(name)) + 1);
+}
+
+QString databasePath(const QString& dirOrFile) {
+    const QFileInfo info(dirOrFile);
+    if (!info.exists())
+        throw std::runtime_error(
+            u"%1 does not exist"_s.arg(QDir::toNativeSeparators(dirOrFile)).toStdString());
+    const QString path = info.isDir() ? QDir(info.absoluteFilePath()).filePath(databaseName)
+                                      : info.absoluteFilePath();
+    if (!QFileInfo::exists(path))
+        throw std::runtime_error(
+            u"%1 does not exist"_s.arg(QDir::toNativeSeparators(path)).toStdString());
+    return path;
+}
+
+} // namespace
+
+const QStringList& reportNames() {
+    static const QStringList names = {u"all-orders"_s, u"all-rebates"_s, u"all-sales"_s,
+                                      u"outstanding"_s, u"overdue"_s};
+    return names;
+}
+
+bool takesDateRange(const QString& name) {
+    const BuiltInReport report = reportOf(name);
+    return report == BuiltInReport::AllOrders || report == BuiltInReport::AllRebates ||
+           report == BuiltInReport::AllSales;
+}
+
+Result write(const Request& request) {
+    const QDate today = QDate::currentDate();
+    const QLocale locale = userLocale();
+    ReportRequest report;
+    report.report = reportOf(request.name);
+    // The range the program starts with: from New Year's Day to today.
+    report.start = request.from.value_or(QDate(today.year(), 1, 1));
+    report.end = request.to.value_or(today);
+    report.today = today;
+    report.locale = locale;
+
+    // Not exclusive: a report only reads, and must not lock anyone out meanwhile.
+    auto db = Database::open(databasePath(request.database), false);
+    PageDocument document;
+    document.setPageSize(PageDocument::defaultPageSize(locale));
+    DocumentSink sink(document);
+    const ReportOutcome outcome = printBuiltInReport(*db, report, sink);
+    db->close();
+
+    Result result;
+    if (outcome == ReportOutcome::NothingToReport) {
+        result.message = nothingToReportMessage(report.report);
+        return result;
+    }
+    QString error;
+    if (!writePdf(document, request.pdf, &error))
+        throw std::runtime_error(
+            u"could not write %1: %2"_s.arg(QDir::toNativeSeparators(request.pdf), error)
+                .toStdString());
+    result.pages = document.pageCount();
+    return result;
+}
+
+} // namespace ReportCommand

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// pvxadmin report: one of the built-in reports written to a PDF file, the same pages the
+// program's output window shows, so that a list can be made on a schedule.
+namespace ReportCommand {
+
+// The report names on the command line, in the order of the program's Reports menu.
+const QStringList& reportNames();
+// Whether the report covers a range of order dates (--from and --to).
+bool takesDateRange(const QString& name);
+
+struct Request {
+    QString name;
+    // The folder holding pvx.mdb, or the file itself.
+    QString database;
+    QString pdf;
+    // Order dates covered, both included; the program's own first range where not given.
+    std::optional<QDate> from;
+    std::optional<QDate> to;
+};
+
+struct Result {
+    // Pages written; 0 when nothing was written because no record matched.
+    int pages = 0;
+    // The report's own message when no record matched.
+    QString message;
+};
+
+// Writes the report, replacing pdf only once it is complete. Throws EngineError when the
+// database cannot be read and std::runtime_error when the file cannot be written.
+Result write(const Request& request);
+
+} // namespace ReportCommand
