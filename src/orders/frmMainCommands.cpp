@@ -45,10 +45,15 @@ bool isBlank(const QString& text) {
     return text.trimmed().isEmpty();
 }
 
-// The user may click a save command straight from the amount box; its check on leaving
-// runs first, as it would have had the user tabbed out of the box before clicking.
-bool amountAccepted(QLineEdit* box) {
-    auto* amount = qobject_cast<AmountBox*>(box);
+// A save command pressed with its access key leaves the focus where it was, so the check
+// the box would make on leaving has not run: a mistyped date or amount would be saved as
+// Null without a word. The checks run first, as if the user had tabbed out of each box.
+bool entriesAccepted(const QList<DateField*>& dates, QLineEdit* amountBox) {
+    for (DateField* date : dates) {
+        if (!date->checkEntry())
+            return false;
+    }
+    auto* amount = qobject_cast<AmountBox*>(amountBox);
     return !amount || amount->checkEntry();
 }
 
@@ -139,7 +144,9 @@ void frmMain::cmdAddNew_Click() {
     ErrorTrap trap(m_state, m_services);
     if (cmdAddNew->text() == AddAnotherCaption) {
         bool accepted = true;
-        trap([&] { accepted = amountAccepted(txtAmount); });
+        trap([&] {
+            accepted = entriesAccepted({dcDateOrder, dcDateExpect, dcDateReceive}, txtAmount);
+        });
         if (!accepted || trap.ended())
             return;
         bool ok = false;
@@ -171,7 +178,7 @@ void frmMain::cmdAddNew_Click() {
 void frmMain::cmdUpdate_Click() {
     ErrorTrap trap(m_state, m_services);
     bool accepted = true;
-    trap([&] { accepted = amountAccepted(txtAmount); });
+    trap([&] { accepted = entriesAccepted({dcDateOrder, dcDateExpect, dcDateReceive}, txtAmount); });
     if (!accepted || trap.ended())
         return;
     bool ok = false;

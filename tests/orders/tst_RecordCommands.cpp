@@ -62,6 +62,8 @@ private Q_SLOTS:
     void editThenUpdateRewritesTheSameRow();
     void cancelShowsTheStoredValuesAgain();
     void amountThatIsNoNumberIsWrittenAsNull();
+    void accessKeyUpdateStillChecksTheBoxLeftOpen_data();
+    void accessKeyUpdateStillChecksTheBoxLeftOpen();
     void addingToAnEmptyTable();
     void deleteRecord_data();
     void deleteRecord();
@@ -462,6 +464,53 @@ void tst_RecordCommands::amountThatIsNoNumberIsWrittenAsNull() {
     const auto rows = fileRows(u"SELECT typeof(amount) AS kind FROM pvx"_s);
     QCOMPARE(rows.size(), 1);
     QCOMPARE(rows[0][u"kind"_s].toString(), u"null"_s);
+}
+
+void tst_RecordCommands::accessKeyUpdateStillChecksTheBoxLeftOpen_data() {
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("due date") << u"dcDateExpect"_s << u"4/31/2026"_s
+                              << u"You must enter a valid due date, or leave the field blank."_s;
+    QTest::newRow("received date")
+        << u"dcDateReceive"_s << u"2/30/2026"_s
+        << u"You must enter a valid received date, or leave the field blank."_s;
+    QTest::newRow("amount") << u"txtAmount"_s << u"12,5"_s
+                            << u"You must enter a valid number for the dollar amount or leave the "
+                               u"field blank"_s;
+}
+
+// Alt+U presses Update without taking the focus from the box being typed in, so the box's
+// own check on leaving never runs; the mistyped value must not be saved as Null.
+void tst_RecordCommands::accessKeyUpdateStillChecksTheBoxLeftOpen() {
+    QFETCH(QString, box);
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
+    QVariantMap record = order(u"Camera"_s, QDate(2026, 1, 5));
+    record[u"dateexpect"_s] = QDate(2026, 2, 1);
+    record[u"status"_s] = 1;
+    record[u"datereceive"_s] = QDate(2026, 1, 20);
+    record[u"amount"_s] = 10.0;
+    load({record});
+    auto* control = m_form->findChild<QWidget*>(box);
+    type(control, typed);
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_U, Qt::AltModifier);
+    // An access key shows the button pressed for a moment before it clicks.
+    QTRY_VERIFY(!m_services->messages.isEmpty());
+    settle();
+
+    QCOMPARE(m_services->messages.size(), 1);
+    QCOMPARE(m_services->messages[0].text, message);
+    QCOMPARE(QApplication::focusWidget()->objectName().isEmpty()
+                 ? QApplication::focusWidget()->parentWidget()->objectName()
+                 : QApplication::focusWidget()->objectName(),
+             box);
+    QVERIFY(m_form->cmdUpdate->isVisible());
+    const auto rows = fileRows(u"SELECT dateexpect, datereceive, amount FROM pvx"_s);
+    QCOMPARE(rows[0][u"dateexpect"_s].toString(), u"2026-02-01"_s);
+    QCOMPARE(rows[0][u"datereceive"_s].toString(), u"2026-01-20"_s);
+    QCOMPARE(rows[0][u"amount"_s].toDouble(), 10.0);
 }
 
 void tst_RecordCommands::addingToAnEmptyTable() {
