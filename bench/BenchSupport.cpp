@@ -17,8 +17,9 @@ QString demoDatabase(qint64 records) {
     std::fprintf(stderr, "making %lld demo records in %s ...\n", records, qPrintable(dir));
     QProcess admin;
     admin.setProcessChannelMode(QProcess::ForwardedChannels);
-    admin.start(QStringLiteral(PVX_BINARY_DIR "/pvxadmin"),
-                {QStringLiteral("demo"), dir, QStringLiteral("--records"), QString::number(records)});
+    admin.start(
+        QStringLiteral(PVX_BINARY_DIR "/pvxadmin"),
+        {QStringLiteral("demo"), dir, QStringLiteral("--records"), QString::number(records)});
     if (!admin.waitForFinished(-1) || admin.exitCode() != 0)
         qFatal("pvxadmin demo failed");
     return dir;

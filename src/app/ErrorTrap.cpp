@@ -13,9 +13,9 @@ void handleLockedRecord(AppState& state, Services& services) {
     ++state.gLockTries;
     if (state.gLockTries < 100)
         return;
-    const MsgAnswer answer =
-        services.message(QStringLiteral("Could not update locked record.  Do you wish to try again?"),
-                         QStringLiteral("Locked Record"), MsgButtons::YesNo);
+    const MsgAnswer answer = services.message(
+        QStringLiteral("Could not update locked record.  Do you wish to try again?"),
+        QStringLiteral("Locked Record"), MsgButtons::YesNo);
     if (answer == MsgAnswer::Yes) {
         state.gLockTries = 1;
         return;

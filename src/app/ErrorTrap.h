@@ -29,8 +29,9 @@ public:
         } catch (const EngineError& error) {
             ReportError(error, m_state, m_services);
         } catch (const std::exception& error) {
-            ReportError(EngineError(ErrorNumber::EngineFailure, QString::fromLocal8Bit(error.what())),
-                        m_state, m_services);
+            ReportError(
+                EngineError(ErrorNumber::EngineFailure, QString::fromLocal8Bit(error.what())),
+                m_state, m_services);
         }
     }
 

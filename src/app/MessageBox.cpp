@@ -23,7 +23,9 @@ MessageBox::MessageBox(const QString& text, const QString& title, MsgButtons but
     }
 }
 
-MsgAnswer MessageBox::ask() { return answerFor(exec()); }
+MsgAnswer MessageBox::ask() {
+    return answerFor(exec());
+}
 
 MsgAnswer MessageBox::answerFor(int standardButton) {
     switch (standardButton) {

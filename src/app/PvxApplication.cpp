@@ -16,7 +16,8 @@ bool PvxApplication::notify(QObject* receiver, QEvent* event) {
             m_handler(error);
     } catch (const std::exception& error) {
         if (m_handler)
-            m_handler(EngineError(ErrorNumber::EngineFailure, QString::fromLocal8Bit(error.what())));
+            m_handler(
+                EngineError(ErrorNumber::EngineFailure, QString::fromLocal8Bit(error.what())));
     }
     // Without a handler, or when it returned, there is no sound state to go on from.
     std::fprintf(stderr, "purvex: unexpected error\n");

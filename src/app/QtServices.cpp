@@ -19,15 +19,25 @@ MsgAnswer QtServices::message(const QString& text, const QString& title, MsgButt
     return box.ask();
 }
 
-void QtServices::beep() { QApplication::beep(); }
+void QtServices::beep() {
+    QApplication::beep();
+}
 
-QDate QtServices::today() { return QDate::currentDate(); }
+QDate QtServices::today() {
+    return QDate::currentDate();
+}
 
-QDateTime QtServices::now() { return QDateTime::currentDateTime(); }
+QDateTime QtServices::now() {
+    return QDateTime::currentDateTime();
+}
 
-QLocale QtServices::locale() { return userLocale(); }
+QLocale QtServices::locale() {
+    return userLocale();
+}
 
-int QtServices::runModal(QDialog& dialog) { return dialog.exec(); }
+int QtServices::runModal(QDialog& dialog) {
+    return dialog.exec();
+}
 
 void QtServices::setBusy(bool busy) {
     if (busy)

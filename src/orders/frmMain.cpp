@@ -407,12 +407,13 @@ void frmMain::configureDateFields() {
     // The three fields differ only in the calendar's caption and the message; they may be
     // left blank, and the text is read when the record is saved.
     const auto configure = [&](DateField* field, const QString& caption, const QString& what) {
-        field->configure(m_state, m_services,
-                         {.popupCaption = caption,
-                          .placement = DateField::PopupPlacement::BelowThreeHeights,
-                          .blankAllowed = true,
-                          .invalidMessage = u"You must enter a valid %1, or leave the field blank."_s.arg(what),
-                          .onValidEntry = {}});
+        field->configure(
+            m_state, m_services,
+            {.popupCaption = caption,
+             .placement = DateField::PopupPlacement::BelowThreeHeights,
+             .blankAllowed = true,
+             .invalidMessage = u"You must enter a valid %1, or leave the field blank."_s.arg(what),
+             .onValidEntry = {}});
     };
     configure(dcDateOrder, u"Select Order Date"_s, u"order date"_s);
     configure(dcDateExpect, u"Select Due Date"_s, u"due date"_s);

@@ -178,7 +178,9 @@ void frmMain::cmdAddNew_Click() {
 void frmMain::cmdUpdate_Click() {
     ErrorTrap trap(m_state, m_services);
     bool accepted = true;
-    trap([&] { accepted = entriesAccepted({dcDateOrder, dcDateExpect, dcDateReceive}, txtAmount); });
+    trap([&] {
+        accepted = entriesAccepted({dcDateOrder, dcDateExpect, dcDateReceive}, txtAmount);
+    });
     if (!accepted || trap.ended())
         return;
     bool ok = false;

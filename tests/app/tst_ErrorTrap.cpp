@@ -29,7 +29,8 @@ void tst_ErrorTrap::dispatch_data() {
 
     QTest::newRow("object not set")
         << 91 << "Object variable not set"
-        << "There was an error accessing the database file.  Aborting..." << "Purvex";
+        << "There was an error accessing the database file.  Aborting..."
+        << "Purvex";
     QTest::newRow("in use") << 3045 << "locked"
                             << "The database is in use.  You are attempting to run the "
                                "non-network version in a network environment.  The program "
@@ -41,7 +42,8 @@ void tst_ErrorTrap::dispatch_data() {
            "backing up the program's database.  Please rerun the program."
         << "Purvex";
     QTest::newRow("any other") << 3024 << "Could not find file 'pvx.mdb'."
-                               << "3024  Could not find file 'pvx.mdb'." << "Purvex";
+                               << "3024  Could not find file 'pvx.mdb'."
+                               << "Purvex";
 }
 
 void tst_ErrorTrap::dispatch() {
@@ -112,8 +114,7 @@ void tst_ErrorTrap::lockedWrite_data() {
     QTest::newRow("99 failures are silent") << 99 << QList<MsgAnswer>{} << 0 << true;
     QTest::newRow("100th asks, Yes") << 100 << QList<MsgAnswer>{MsgAnswer::Yes} << 1 << true;
     QTest::newRow("100th asks, No ends") << 100 << QList<MsgAnswer>{MsgAnswer::No} << 1 << false;
-    QTest::newRow("Yes, then 99 silent")
-        << 198 << QList<MsgAnswer>{MsgAnswer::Yes} << 1 << true;
+    QTest::newRow("Yes, then 99 silent") << 198 << QList<MsgAnswer>{MsgAnswer::Yes} << 1 << true;
 }
 
 void tst_ErrorTrap::lockedWrite() {
@@ -141,7 +142,8 @@ void tst_ErrorTrap::lockedWrite() {
     QCOMPARE(written, saved);
     QCOMPARE(services.messages.size(), questions);
     for (const auto& message : services.messages) {
-        QCOMPARE(message.text, QString("Could not update locked record.  Do you wish to try again?"));
+        QCOMPARE(message.text,
+                 QString("Could not update locked record.  Do you wish to try again?"));
         QCOMPARE(message.title, QString("Locked Record"));
         QCOMPARE(message.buttons, MsgButtons::YesNo);
     }
@@ -150,7 +152,8 @@ void tst_ErrorTrap::lockedWrite() {
     state.gDatabase.reset();
 
     auto check = Database::open(path, true);
-    QCOMPARE(check->scalar("SELECT descr FROM pvx").toString(), saved ? QString("New") : QString("Old"));
+    QCOMPARE(check->scalar("SELECT descr FROM pvx").toString(),
+             saved ? QString("New") : QString("Old"));
 }
 
 void tst_ErrorTrap::questionComesAgainAfter99MoreFailures() {

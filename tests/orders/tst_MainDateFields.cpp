@@ -48,9 +48,10 @@ private:
 void tst_MainDateFields::init() {
     m_previousDir = QDir::currentPath();
     QFile::remove(m_dir.filePath(u"pvx.mdb"_s));
-    OrderFixture::createDatabase(
-        m_dir.path(), {{{u"descr"_s, u"Camera"_s}, {u"Type"_s, 0}, {u"status"_s, 0},
-                        {u"dateorder"_s, QDate(2026, 11, 2)}}});
+    OrderFixture::createDatabase(m_dir.path(), {{{u"descr"_s, u"Camera"_s},
+                                                 {u"Type"_s, 0},
+                                                 {u"status"_s, 0},
+                                                 {u"dateorder"_s, QDate(2026, 11, 2)}}});
     QDir::setCurrent(m_dir.path());
     m_state = std::make_unique<AppState>();
     m_services = std::make_unique<FakeServices>();
@@ -140,7 +141,8 @@ void tst_MainDateFields::aDayTheMonthLacksKeepsTheFocus_data() {
     QTest::newRow("due") << u"dcDateExpect"_s
                          << u"You must enter a valid due date, or leave the field blank."_s;
     QTest::newRow("received")
-        << u"dcDateReceive"_s << u"You must enter a valid received date, or leave the field blank."_s;
+        << u"dcDateReceive"_s
+        << u"You must enter a valid received date, or leave the field blank."_s;
 }
 
 void tst_MainDateFields::aDayTheMonthLacksKeepsTheFocus() {

@@ -29,11 +29,11 @@ QList<int> insertRows(Database& db, const QList<QVariantMap>& rows) {
                 marks << QStringLiteral("?");
                 values << it.value();
             }
-            const QString sql =
-                columns.isEmpty()
-                    ? QStringLiteral("INSERT INTO pvx DEFAULT VALUES")
-                    : QStringLiteral("INSERT INTO pvx (%1) VALUES (%2)")
-                          .arg(columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+            const QString sql = columns.isEmpty()
+                                    ? QStringLiteral("INSERT INTO pvx DEFAULT VALUES")
+                                    : QStringLiteral("INSERT INTO pvx (%1) VALUES (%2)")
+                                          .arg(columns.join(QStringLiteral(", ")),
+                                               marks.join(QStringLiteral(", ")));
             db.execute(sql, values);
             keys << db.scalar(QStringLiteral("SELECT last_insert_rowid()")).toInt();
         }
