@@ -22,6 +22,7 @@ class QPlainTextEdit;
 class QPushButton;
 class Recordset;
 class Services;
+class ErrorTrap;
 class frmFind;
 class BuiltInReports;
 class frmSelVen;
@@ -172,6 +173,10 @@ private:
     void connectSortHandlers();
     void connectFindHandlers();
     void connectReportHandlers();
+
+    // The checks every save makes first: each box's own check on leaving, then the
+    // record's. False when one of them has shown its message.
+    bool readyToSave(ErrorTrap& trap);
 
     // Replaces gOrders by a new dynaset over pvx in the given order.
     void openOrders(const QString& orderBy);

@@ -140,18 +140,19 @@ void frmMain::WriteRecord() {
     }
 }
 
+bool frmMain::readyToSave(ErrorTrap& trap) {
+    bool ready = false;
+    trap([&] {
+        // The order date is not among them: the record's own check asks for it.
+        ready = entriesAccepted({dcDateExpect, dcDateReceive}, txtAmount) && ValidateRecord();
+    });
+    return ready && !trap.ended();
+}
+
 void frmMain::cmdAddNew_Click() {
     ErrorTrap trap(m_state, m_services);
     if (cmdAddNew->text() == AddAnotherCaption) {
-        bool accepted = true;
-        trap([&] {
-            accepted = entriesAccepted({dcDateOrder, dcDateExpect, dcDateReceive}, txtAmount);
-        });
-        if (!accepted || trap.ended())
-            return;
-        bool ok = false;
-        trap([&] { ok = ValidateRecord(); });
-        if (!ok || trap.ended())
+        if (!readyToSave(trap))
             return;
         trap([&] { orders().addNew(); });
         trap([&] { WriteRecord(); });
@@ -177,15 +178,7 @@ void frmMain::cmdAddNew_Click() {
 
 void frmMain::cmdUpdate_Click() {
     ErrorTrap trap(m_state, m_services);
-    bool accepted = true;
-    trap([&] {
-        accepted = entriesAccepted({dcDateOrder, dcDateExpect, dcDateReceive}, txtAmount);
-    });
-    if (!accepted || trap.ended())
-        return;
-    bool ok = false;
-    trap([&] { ok = ValidateRecord(); });
-    if (!ok || trap.ended())
+    if (!readyToSave(trap))
         return;
 
     // The key is read before the write so that the saved row can be found again, wherever
