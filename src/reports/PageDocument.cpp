@@ -3,6 +3,7 @@
 #include <QFontMetricsF>
 #include <QLocale>
 #include <QPrinterInfo>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -25,7 +26,7 @@ QFont reportFont(int twips, bool bold) {
     return font;
 }
 
-// A cell holds one line; a line break from a memo field would otherwise vanish or spill.
+// A header or footer holds one line; a line break would otherwise vanish or spill.
 QString singleLine(QString text) {
     text.replace(u"\r\n"_s, u" "_s);
     for (QChar& c : text) {
@@ -42,18 +43,94 @@ QString fitted(const QFontMetricsF& metrics, const QString& text, double width) 
     return metrics.elidedText(text, Qt::ElideRight, width);
 }
 
-PageCell fittedCell(const QFontMetricsF& metrics, const QString& text, const QRectF& box,
-                    Qt::Alignment alignment) {
-    PageCell cell{box, text, alignment};
-    const double width = metrics.horizontalAdvance(text);
-    if (width <= box.width())
-        return cell;
-    if (box.width() >= width * PageDocument::MinStretch) {
-        cell.stretch = box.width() / width;
-        return cell;
+// Line breaks of every kind become "\n", tabs spaces. Breaks at the end would only add
+// empty lines under the text, as a memo field saved with a final Enter has.
+QString cellText(QString text) {
+    text.replace(u"\r\n"_s, u"\n"_s);
+    for (QChar& c : text) {
+        if (c == u'\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            c = u'\n';
+        else if (c == u'\t')
+            c = u' ';
     }
-    cell.text = fitted(metrics, text, box.width());
-    return cell;
+    while (text.endsWith(u'\n'))
+        text.chop(1);
+    return text;
+}
+
+// A date, an amount or a count reads wrongly when its digits are spread over two lines,
+// and a word broken in two reads worse than a word drawn a little narrower. A currency
+// code ("kr", "CHF") may stand beside the figure.
+bool keepsToOneLine(const QString& text) {
+    if (!text.contains(u' '))
+        return true;
+    const auto letters =
+        std::count_if(text.begin(), text.end(), [](QChar c) { return c.isLetter(); });
+    const bool digits = std::any_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); });
+    return digits && letters < 4;
+}
+
+void trimEnd(QString& text) {
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1).isSpace())
+        --end;
+    text.truncate(end);
+}
+
+// Greedy breaking at the places Unicode allows (spaces, after hyphens, between
+// ideographs); a word wider than the whole width is broken where the width runs out.
+QStringList wrapped(const QFont& font, const QString& text, double width) {
+    if (text.isEmpty())
+        return {QString()};
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (;;) {
+        QTextLine line = layout.createLine();
+        if (!line.isValid())
+            break;
+        line.setLineWidth(width);
+        if (line.textLength() <= 0)
+            break;
+        QString part = text.mid(line.textStart(), line.textLength());
+        // The space a line was broken at stays behind, unseen, and must not push a
+        // right-aligned line off its edge.
+        trimEnd(part);
+        lines.append(part);
+    }
+    layout.endLayout();
+    return lines;
+}
+
+struct FittedText {
+    QStringList lines;
+    double stretch = 1;
+};
+
+// The lines a text takes in a box of the given width, in the font it is drawn in.
+FittedText fitText(const QFont& font, const QString& raw, double width) {
+    const QString text = cellText(raw);
+    if (text.isEmpty() || width <= 0)
+        return {};
+    if (!text.contains(u'\n')) {
+        const double natural = QFontMetricsF(font).horizontalAdvance(text);
+        if (natural <= width)
+            return {{text}};
+        if (natural * PageDocument::MinStretch <= width && keepsToOneLine(text))
+            return {{text}, width / natural};
+    }
+    FittedText result;
+    for (const QString& part : text.split(u'\n'))
+        result.lines.append(wrapped(font, part, width));
+    return result;
+}
+
+double heightOf(const QFont& font, int lines) {
+    return PageDocument::lineHeight(font) +
+           std::max(0, lines - 1) * PageDocument::lineSpacing(font);
 }
 
 } // namespace
@@ -113,8 +190,17 @@ QRectF PageDocument::footerRect() const {
                   m_headerHeight);
 }
 
-double PageDocument::rowHeight() const {
-    return std::ceil(QFontMetricsF(bodyFont()).height()) + 2 * CellPaddingY;
+double PageDocument::lineSpacing(const QFont& font) {
+    const QFontMetricsF metrics(font);
+    return std::ceil(std::max(metrics.lineSpacing(), metrics.height()));
+}
+
+double PageDocument::lineHeight(const QFont& font) {
+    return std::ceil(QFontMetricsF(font).height());
+}
+
+double PageDocument::rowHeight(int lines) const {
+    return heightOf(bodyFont(), lines) + 2 * CellPaddingY;
 }
 
 double PageDocument::paragraphLineHeight() const {
@@ -169,35 +255,88 @@ void PageDocument::addLine(PageLine line) {
         m_pageHasBody = true;
 }
 
+struct PageDocument::CellLayout {
+    double left = 0;
+    double width = 0;
+    Qt::Alignment alignment = Qt::AlignLeft;
+    FittedText text;
+};
+
+QList<PageDocument::CellLayout> PageDocument::layoutRow(const TableFormat& format,
+                                                        const QStringList& row, bool bold) const {
+    const QFont font = bodyFont(bold);
+    QList<CellLayout> cells;
+    double left = m_body.left();
+    for (qsizetype i = 0; i < format.columnCount(); ++i) {
+        const TableColumn& column = format.columns().at(i);
+        // A layout wider than the paper loses what lies beyond the right margin
+        // rather than printing off the page.
+        const double right = std::min(left + column.width, m_body.right());
+        if (left >= right)
+            break;
+        CellLayout cell;
+        cell.left = left + CellPaddingX;
+        cell.width = std::max(0.0, right - CellPaddingX - cell.left);
+        cell.alignment = column.rightAligned ? Qt::AlignRight : Qt::AlignLeft;
+        if (i < row.size())
+            cell.text = fitText(font, row.at(i), cell.width);
+        cells.append(std::move(cell));
+        left += column.width;
+    }
+    return cells;
+}
+
+void PageDocument::placeRow(const QList<CellLayout>& cells, bool bold, double top) {
+    const QFont font = bodyFont(bold);
+    qsizetype total = 1;
+    for (const CellLayout& cell : cells)
+        total = std::max(total, cell.text.lines.size());
+    qsizetype done = 0;
+    for (;;) {
+        qsizetype count = total - done;
+        // Headings are placed whole: they are printed while a page begins and have no
+        // other page to go to.
+        if (m_notifying == 0) {
+            const double room = m_body.bottom() - top - 2 * CellPaddingY;
+            const double extra = std::floor((room - lineHeight(font)) / lineSpacing(font));
+            // At least one line per page, however little room the headings left, so the
+            // row always comes to an end.
+            count = std::clamp(qsizetype(std::max(extra, -1.0)) + 1, qsizetype(1), count);
+        }
+        PageLine line;
+        line.bold = bold;
+        const double height = heightOf(font, int(count)) + 2 * CellPaddingY;
+        line.rect = QRectF(m_body.left(), top, m_body.width(), height);
+        for (const CellLayout& cell : cells) {
+            const QRectF box(cell.left, top + CellPaddingY, cell.width, height - 2 * CellPaddingY);
+            const QString text = cell.text.lines.mid(done, count).join(u'\n');
+            line.cells.append({box, text, cell.alignment, cell.text.stretch});
+        }
+        addLine(std::move(line));
+        done += count;
+        if (done >= total)
+            break;
+        beginPage();
+        top = m_y;
+    }
+}
+
 void PageDocument::table(const TableFormat& format, const QList<QStringList>& rows) {
     if (!m_open)
         return;
-    const double height = rowHeight();
     for (const QStringList& row : rows) {
-        // The new-page listener may print and change the bold setting, so the row is
-        // measured only once its place is known.
-        const double top = reserveLine(height);
-        PageLine line;
-        line.bold = m_bold;
-        line.rect = QRectF(m_body.left(), top, m_body.width(), height);
-        const QFontMetricsF metrics(bodyFont(m_bold));
-        double left = m_body.left();
-        for (qsizetype i = 0; i < format.columnCount(); ++i) {
-            const TableColumn& column = format.columns().at(i);
-            // A layout wider than the paper loses what lies beyond the right margin
-            // rather than printing off the page.
-            const double right = std::min(left + column.width, m_body.right());
-            if (left >= right)
-                break;
-            const QRectF box(
-                QPointF(left + CellPaddingX, top),
-                QPointF(std::max(left + CellPaddingX, right - CellPaddingX), top + height));
-            const QString text = i < row.size() ? singleLine(row.at(i)) : QString();
-            line.cells.append(fittedCell(metrics, text, box,
-                                         column.rightAligned ? Qt::AlignRight : Qt::AlignLeft));
-            left += column.width;
+        bool bold = m_bold;
+        QList<CellLayout> cells = layoutRow(format, row, bold);
+        qsizetype lines = 1;
+        for (const CellLayout& cell : cells)
+            lines = std::max(lines, cell.text.lines.size());
+        const double top = reserveLine(heightOf(bodyFont(bold), int(lines)) + 2 * CellPaddingY);
+        // The new-page listener may have printed headings and left the bold setting changed.
+        if (bold != m_bold) {
+            bold = m_bold;
+            cells = layoutRow(format, row, bold);
         }
-        addLine(std::move(line));
+        placeRow(cells, bold, top);
     }
 }
 
@@ -212,16 +351,23 @@ void PageDocument::paragraph(const QString& text) {
     body.replace(u"\r\n"_s, u"\n"_s);
     body.replace(u'\r', u'\n');
     const double height = paragraphLineHeight();
+    // Measured in the face it is printed in, whatever a new page's headings do meanwhile.
+    const bool bold = m_bold;
+    const QFont font = bodyFont(bold);
     for (const QString& part : body.split(u'\n')) {
-        const double top = reserveLine(height);
-        PageLine line;
-        line.bold = m_bold;
-        line.rect = QRectF(m_body.left(), top, m_body.width(), height);
-        if (!part.isEmpty()) {
-            const QFontMetricsF metrics(bodyFont(m_bold));
-            line.cells.append(fittedCell(metrics, singleLine(part), line.rect, Qt::AlignLeft));
+        const FittedText fit = fitText(font, part, m_body.width());
+        // Each wrapped line is a line of its own, so a long paragraph runs on over the
+        // page end as text does.
+        const QStringList pieces = fit.lines.isEmpty() ? QStringList{QString()} : fit.lines;
+        for (const QString& piece : pieces) {
+            const double top = reserveLine(height);
+            PageLine line;
+            line.bold = bold;
+            line.rect = QRectF(m_body.left(), top, m_body.width(), height);
+            if (!piece.isEmpty())
+                line.cells.append({line.rect, piece, Qt::AlignLeft, fit.stretch});
+            addLine(std::move(line));
         }
-        addLine(std::move(line));
     }
 }
 

@@ -14,17 +14,21 @@ class QLocale;
 
 // One piece of text placed on a page: where it goes (in twips from the paper's top-left
 // corner), the text as it will be drawn, already made to fit, and which side of its box
-// it keeps to. Text a little too wide is drawn narrower (stretch below 1) rather than
-// shortened, so an amount or a date never loses a digit; text far too wide is cut short
-// with an ellipsis.
+// it keeps to. A table cell's text runs over as many lines as its column needs, separated
+// by "\n", the first at the top of its box and each after the one before by
+// PageDocument::lineSpacing(). A short figure or a single word a little too wide is drawn
+// narrower on one line instead (stretch below 1), so a date or an amount stays whole on
+// one line. Header and footer texts keep to one line and are cut short with an ellipsis.
 struct PageCell {
     QRectF rect;
     QString text;
     Qt::Alignment alignment = Qt::AlignLeft;
     double stretch = 1;
+
+    QStringList lines() const { return text.split(u'\n'); }
 };
 
-// One line of body output: a table row or a paragraph line.
+// One line of body output: a table row, as tall as its tallest cell, or a paragraph line.
 struct PageLine {
     QRectF rect;
     bool bold = false;
@@ -43,8 +47,8 @@ struct Page {
 // screen. Text is measured in twips as well (a font of 225 px at 1440 px per inch is the
 // body font's 11.25 pt), which keeps the layout the same on every device.
 //
-// A document runs from start() to end(). Rows that no longer fit on the page go to a new
-// one by themselves; newPage() is emitted as each page begins, the first included, before
+// A document runs from start() to end(). A row that no longer fits on the page goes whole
+// to a new one; newPage() is emitted as each page begins, the first included, before
 // anything is placed on it, so a listener can put column headings at the top.
 class PageDocument : public QObject {
     Q_OBJECT
@@ -57,7 +61,7 @@ public:
     // Space between a cell's text and its column's edges, so neighbouring columns never
     // run together.
     static constexpr double CellPaddingX = 30;
-    // The narrowest a cell's text is drawn before it is cut short instead.
+    // The narrowest a one-line cell's text is drawn before it wraps instead.
     static constexpr double MinStretch = 0.8;
     static constexpr double CellPaddingY = 20;
     // Between the header and the body, and between the body and the footer.
@@ -99,11 +103,15 @@ public:
 
     // Prints one table row per list of cells, the n-th cell in the n-th column. Missing
     // cells are empty; cells beyond the last column have nowhere to go and are dropped.
-    // Line breaks and tabs in a cell print as spaces. Output while no document is open is
-    // ignored.
+    // A cell wraps at word boundaries within its column, inside a word only where the word
+    // alone is wider than the column; a line break in a cell starts a new line, a tab
+    // prints as a space. A row is never split between pages unless it is taller than
+    // what a page leaves below its headings; then it continues on the next page. Output
+    // while no document is open is ignored.
     void table(const TableFormat& format, const QList<QStringList>& rows);
-    // Prints text in the body font from the left margin, one line per line of text; an
-    // empty text (or a lone line break) leaves one empty line.
+    // Prints text in the body font from the left margin, one line per line of text, each
+    // wrapped at the right margin; an empty text (or a lone line break) leaves one empty
+    // line.
     void paragraph(const QString& text = {});
 
     int pageCount() const { return int(m_pages.size()); }
@@ -115,8 +123,12 @@ public:
     QRectF bodyRect() const { return m_body; }
     QRectF headerRect() const;
     QRectF footerRect() const;
-    double rowHeight() const;
+    // A table row of the given number of lines in the body font.
+    double rowHeight(int lines = 1) const;
     double paragraphLineHeight() const;
+    // The distance from one line of a cell to the next, and the height of a single line.
+    static double lineSpacing(const QFont& font);
+    static double lineHeight(const QFont& font);
 
     // The header or footer of a page, laid out: up to three cells, left, centred and right.
     QList<PageCell> headerCells(int number) const {
@@ -138,6 +150,11 @@ private:
     double reserveLine(double height);
     void beginPage();
     void addLine(PageLine line);
+    struct CellLayout;
+    QList<CellLayout> layoutRow(const TableFormat& format, const QStringList& row, bool bold) const;
+    // Places a laid-out row at top, continuing on further pages only when it is taller than
+    // what a page can hold.
+    void placeRow(const QList<CellLayout>& cells, bool bold, double top);
     QList<PageCell> bandCells(const QString& text, int number, const QRectF& band) const;
 
     QPageSize m_pageSize{QPageSize::Letter};
@@ -155,6 +172,6 @@ private:
     // While newPage() is being handled, output belongs to the page's heading.
     int m_notifying = 0;
     // Whether the current page holds anything besides its heading: a row that does not
-    // fit on a page with nothing else on it stays there, or paging would never end.
+    // fit on a page with nothing else on it is broken there, or paging would never end.
     bool m_pageHasBody = false;
 };

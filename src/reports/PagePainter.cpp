@@ -15,6 +15,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 void paintCells(QPainter& painter, const QList<PageCell>& cells) {
+    const double spacing = PageDocument::lineSpacing(painter.font());
     for (const PageCell& cell : cells) {
         if (cell.text.isEmpty())
             continue;
@@ -28,8 +29,14 @@ void paintCells(QPainter& painter, const QList<PageCell>& cells) {
             painter.scale(cell.stretch, 1);
             box = QRectF(0, box.top(), box.width() / cell.stretch, box.height());
         }
-        painter.drawText(box, int(cell.alignment | Qt::AlignVCenter | Qt::TextSingleLine),
-                         cell.text);
+        // Every cell of a row starts on the row's first line, however many lines its
+        // neighbours take.
+        box.setHeight(std::min(box.height(), PageDocument::lineHeight(painter.font())));
+        for (const QString& line : cell.lines()) {
+            painter.drawText(box, int(cell.alignment | Qt::AlignVCenter | Qt::TextSingleLine),
+                             line);
+            box.translate(0, spacing);
+        }
         painter.restore();
     }
 }

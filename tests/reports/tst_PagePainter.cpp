@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QPrinter>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -43,6 +44,26 @@ qsizetype columnOf(const QString& headingLine, const QString& title) {
     return headingLine.indexOf(title);
 }
 
+// A word of the first page as pdftotext finds it, with its box in points.
+struct Word {
+    QString text;
+    QRectF box;
+};
+
+QList<Word> wordsOnFirstPage(const QString& path) {
+    QList<Word> words;
+    QXmlStreamReader xml(pdf::run(u"pdftotext"_s, {u"-bbox"_s, u"-l"_s, u"1"_s, path, u"-"_s}));
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != u"word"_s)
+            continue;
+        const QXmlStreamAttributes a = xml.attributes();
+        const QPointF topLeft(a.value(u"xMin"_s).toDouble(), a.value(u"yMin"_s).toDouble());
+        const QPointF bottomRight(a.value(u"xMax"_s).toDouble(), a.value(u"yMax"_s).toDouble());
+        words.append({xml.readElementText(), QRectF(topLeft, bottomRight)});
+    }
+    return words;
+}
+
 } // namespace
 
 class tst_PagePainter : public QObject {
@@ -52,7 +73,9 @@ private Q_SLOTS:
     void init();
     void everyPageReadsBackWithHeaderAndHeadings();
     void cellsStayInTheirColumnsOnPaper();
-    void aLongCellDoesNotReachTheNextColumn();
+    void aLongCellWrapsInsideItsColumn();
+    void aNarrowHeadingWrapsToTwoLines();
+    void rightAlignedLinesEndAtTheColumnEdge();
     void headingsAreBold();
     void paperAndOrientationReachThePdf_data();
     void paperAndOrientationReachThePdf();
@@ -137,7 +160,7 @@ void tst_PagePainter::cellsStayInTheirColumnsOnPaper() {
     QVERIFY(std::abs(end(line) - end(heading)) <= 1);
 }
 
-void tst_PagePainter::aLongCellDoesNotReachTheNextColumn() {
+void tst_PagePainter::aLongCellWrapsInsideItsColumn() {
     PageDocument document;
     const QString longText = u"Professional camera body with three lenses and a bag"_s;
     buildReport(document, 1, {longText, u"Vendor"_s, u"3/4/99"_s, u"No"_s, u"$1.00"_s});
@@ -145,16 +168,111 @@ void tst_PagePainter::aLongCellDoesNotReachTheNextColumn() {
     QVERIFY(writePdf(document, path));
 
     const QStringList lines = pdf::textLines(pdf::pages(path).first());
+    const qsizetype vendorColumn = columnOf(lines.at(1), u"Vendor"_s);
     qsizetype found = -1;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         if (lines.at(i).contains(u"Professional"_s))
             found = i;
     }
     QVERIFY(found > 0);
-    const QString line = lines.at(found);
-    QVERIFY2(!line.contains(u"a bag"_s), qPrintable(line));
-    QVERIFY(line.contains(u'…'));
-    QCOMPARE(columnOf(line, u"Vendor"_s), columnOf(lines.at(1), u"Vendor"_s));
+    QCOMPARE(columnOf(lines.at(found), u"Vendor"_s), vendorColumn);
+    QCOMPARE(columnOf(lines.at(found), u"Professional"_s), columnOf(lines.at(1), u"Description"_s));
+    // The rest follows on the lines below, in the description's column only.
+    QStringList printed = {lines.at(found).left(vendorColumn).simplified()};
+    for (qsizetype i = found + 1; i < lines.size() && !lines.at(i).contains(u"Total"_s); ++i) {
+        const QString& line = lines.at(i);
+        QVERIFY2(line.trimmed().size() + line.indexOf(line.trimmed()) < vendorColumn,
+                 qPrintable(line));
+        QCOMPARE(columnOf(line, line.trimmed()), columnOf(lines.at(1), u"Description"_s));
+        printed.append(line.simplified());
+    }
+    QVERIFY(printed.size() >= 2);
+    QCOMPARE(printed.join(u' '), longText);
+    QVERIFY(!pdf::pages(path).first().contains(u'…'));
+}
+
+void tst_PagePainter::aNarrowHeadingWrapsToTwoLines() {
+    // The overdue report's layout: "Date Ordered" is wider than 1,050 twips in bold.
+    const TableFormat overdue(u"2880|2880|1050|1050|1050|>1050;"_s);
+    const QStringList titles = {u"Description"_s, u"Vendor"_s, u"Date Ordered"_s,
+                                u"Date Due"_s,    u"Type"_s,   u"Amount"_s};
+    PageDocument document;
+    QObject::connect(&document, &PageDocument::newPage, &document, [&] {
+        document.setBold(true);
+        document.table(overdue, {titles});
+        document.setBold(false);
+    });
+    document.start();
+    document.setHeader(u"|OverDue Orders/Rebates/Sales|Page %d"_s);
+    for (int i = 1; i <= 80; ++i) {
+        document.table(overdue, {{u"Item %1"_s.arg(i), u"Store"_s, u"12/31/2026"_s, u"1/2/2027"_s,
+                                  u"Rebate"_s, u"($12,345.67)"_s}});
+    }
+    document.end();
+    QVERIFY(document.pageCount() >= 2);
+    const QString path = m_dir->filePath(u"overdue.pdf"_s);
+    QVERIFY(writePdf(document, path));
+
+    const QStringList pages = pdf::pages(path);
+    QCOMPARE(pages.size(), document.pageCount());
+    for (const QString& page : pages) {
+        QVERIFY(!page.contains(u'…'));
+        const QStringList lines = pdf::textLines(page);
+        const QString first = lines.at(1);
+        const QString second = lines.at(2);
+        QCOMPARE(first.simplified(), u"Description Vendor Date Date Due Type Amount"_s);
+        QCOMPARE(second.simplified(), u"Ordered"_s);
+        // Both words in the third column, one under the other.
+        const qsizetype column = first.indexOf(u"Date"_s);
+        QCOMPARE(columnOf(second, u"Ordered"_s), column);
+        QVERIFY(column > columnOf(first, u"Vendor"_s));
+        QVERIFY(column < first.indexOf(u"Date Due"_s));
+        // The rows start below the heading, dates and amounts whole.
+        QVERIFY2(lines.at(3).contains(u"12/31/2026"_s), qPrintable(lines.at(3)));
+        QVERIFY2(lines.at(3).contains(u"($12,345.67)"_s), qPrintable(lines.at(3)));
+    }
+}
+
+void tst_PagePainter::rightAlignedLinesEndAtTheColumnEdge() {
+    PageDocument document;
+    const QString note = u"Refund for the returned lens hood, less postage"_s;
+    buildReport(document, 2, {u"Returned"_s, u"Store"_s, u"3/4/99"_s, u"Yes"_s, note});
+    const QString path = m_dir->filePath(u"right.pdf"_s);
+    QVERIFY(writePdf(document, path));
+
+    const QList<Word> words = wordsOnFirstPage(path);
+    const auto find = [&words](const QString& text) {
+        const auto it = std::find_if(words.begin(), words.end(),
+                                     [&text](const Word& word) { return word.text == text; });
+        return it == words.end() ? QRectF() : it->box;
+    };
+    const QRectF heading = find(u"Amount"_s);
+    const QRectF rowStart = find(u"Returned"_s);
+    const QRectF status = find(u"Yes"_s);
+    const QRectF total = find(u"Total"_s);
+    QVERIFY(!heading.isNull() && !rowStart.isNull() && !status.isNull() && !total.isNull());
+    // The note's words, line by line from the row's top down to the totals.
+    QMap<int, QList<Word>> lines;
+    for (const Word& word : words) {
+        if (word.box.left() > status.right() && word.box.top() >= rowStart.top() - 1 &&
+            word.box.bottom() < total.top())
+            lines[qRound(word.box.top())].append(word);
+    }
+    QVERIFY(lines.size() >= 3);
+    // The first line shares the row's line with the other cells.
+    QVERIFY(std::abs(lines.firstKey() - rowStart.top()) < 1);
+    QStringList printed;
+    for (const QList<Word>& line : std::as_const(lines)) {
+        double right = 0;
+        for (const Word& word : line) {
+            printed.append(word.text);
+            right = std::max(right, word.box.right());
+        }
+        // Every line ends at the column's right edge, where the heading ends.
+        QVERIFY2(std::abs(right - heading.right()) < 0.5,
+                 qPrintable(u"%1 against %2"_s.arg(right).arg(heading.right())));
+    }
+    QCOMPARE(printed.join(u' '), note);
 }
 
 void tst_PagePainter::headingsAreBold() {
