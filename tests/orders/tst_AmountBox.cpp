@@ -6,21 +6,12 @@
 #include "app/AppState.h"
 #include "app/Database.h"
 #include "dates/DateField.h"
-#include "support/FakeServices.h"
-#include "support/OrderFixture.h"
+#include "support/MainFormFixture.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
-
-#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -39,7 +30,7 @@ QVariantMap order(const QString& descr, const QVariant& amount) {
 
 } // namespace
 
-class tst_AmountBox : public QObject {
+class tst_AmountBox : public QObject, public MainFormFixture {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -58,48 +49,23 @@ private Q_SLOTS:
     void leavingAFormattedAmountIsNoEdit();
 
 private:
-    void load(const QList<QVariantMap>& rows, const QString& locale = u"en_US"_s);
-    static void settle();
     void enterAmount(const QString& text);
     void leaveAmount();
-    QList<QVariantMap> fileRows(const QString& sql);
-    AmountBox* amountBox() const { return m_form->findChild<AmountBox*>(u"txtAmount"_s); }
-
-    QTemporaryDir m_dir;
-    QString m_previousDir;
-    std::unique_ptr<AppState> m_state;
-    std::unique_ptr<FakeServices> m_services;
-    std::unique_ptr<frmMain> m_form;
+    AmountBox* amountBox() const { return form()->findChild<AmountBox*>(u"txtAmount"_s); }
+    void load(const QList<QVariantMap>& rows, const QString& locale = u"en_US"_s);
 };
 
 void tst_AmountBox::init() {
-    m_previousDir = QDir::currentPath();
-    QFile::remove(m_dir.filePath(u"pvx.mdb"_s));
-    m_state = std::make_unique<AppState>();
-    m_services = std::make_unique<FakeServices>();
+    initFixture();
 }
 
 void tst_AmountBox::cleanup() {
-    m_form.reset();
-    m_state.reset();
-    m_services.reset();
-    QDir::setCurrent(m_previousDir);
+    cleanupFixture();
 }
 
 void tst_AmountBox::load(const QList<QVariantMap>& rows, const QString& locale) {
-    if (!rows.isEmpty() || !QFile::exists(m_dir.filePath(u"pvx.mdb"_s)))
-        OrderFixture::createDatabase(m_dir.path(), rows);
-    QDir::setCurrent(m_dir.path());
-    m_services->userLocale = QLocale(locale);
-    m_form = std::make_unique<frmMain>(*m_state, *m_services);
-    QVERIFY(m_form->loadAndShow());
-    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    MainFormFixture::load(rows, locale);
     QVERIFY(amountBox());
-}
-
-void tst_AmountBox::settle() {
-    for (int i = 0; i < 5; ++i)
-        QCoreApplication::processEvents();
 }
 
 void tst_AmountBox::enterAmount(const QString& text) {
@@ -119,23 +85,6 @@ void tst_AmountBox::enterAmount(const QString& text) {
 void tst_AmountBox::leaveAmount() {
     QTest::keyClick(amountBox(), Qt::Key_Tab);
     settle();
-}
-
-QList<QVariantMap> tst_AmountBox::fileRows(const QString& sql) {
-    if (m_form && !m_state->programEnded)
-        m_form->close();
-    m_form.reset();
-    m_state = std::make_unique<AppState>();
-    QProcess sqlite;
-    sqlite.start(u"sqlite3"_s, {u"-readonly"_s, u"-json"_s, m_dir.filePath(u"pvx.mdb"_s), sql});
-    if (!sqlite.waitForFinished(10000) || sqlite.exitCode() != 0) {
-        qWarning() << "sqlite3 failed:" << sqlite.readAllStandardError();
-        return {};
-    }
-    QList<QVariantMap> rows;
-    for (const QJsonValue& row : QJsonDocument::fromJson(sqlite.readAllStandardOutput()).array())
-        rows << row.toObject().toVariantMap();
-    return rows;
 }
 
 void tst_AmountBox::amountsRoundTripThroughTheBoxAndTheFile_data() {
@@ -188,13 +137,13 @@ void tst_AmountBox::amountsRoundTripThroughTheBoxAndTheFile() {
     if (typed.isEmpty())
         QTest::keyClick(amountBox(), Qt::Key_Delete);
     leaveAmount();
-    QVERIFY(m_services->messages.isEmpty());
+    QVERIFY(services().messages.isEmpty());
     QCOMPARE(amountBox()->text(), shown);
-    QVERIFY(m_form->mDirty);
+    QVERIFY(form()->mDirty);
 
-    QTest::mouseClick(m_form->cmdUpdate, Qt::LeftButton);
+    QTest::mouseClick(form()->cmdUpdate, Qt::LeftButton);
     settle();
-    QVERIFY(m_services->messages.isEmpty());
+    QVERIFY(services().messages.isEmpty());
     QCOMPARE(amountBox()->text(), shown);
 
     const auto rows = fileRows(u"SELECT amount FROM pvx"_s);
@@ -227,7 +176,7 @@ void tst_AmountBox::entrySelectsTheWholeAmount() {
         QTest::mouseClick(amountBox(), Qt::LeftButton, {},
                           QPoint(amountBox()->width() / 4, amountBox()->height() / 2));
     } else {
-        m_form->dcDateReceive->setFocus();
+        form()->dcDateReceive->setFocus();
         settle();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
@@ -259,20 +208,20 @@ void tst_AmountBox::lettersAreRefusedOncePerAttemptToLeave() {
     enterAmount(u"ten dollars"_s);
     leaveAmount();
 
-    QCOMPARE(m_services->messages.size(), 1);
-    QCOMPARE(m_services->messages[0].text, NotANumber);
-    QCOMPARE(m_services->messages[0].title, u"Purvex"_s);
-    QCOMPARE(m_services->messages[0].buttons, MsgButtons::Ok);
+    QCOMPARE(services().messages.size(), 1);
+    QCOMPARE(services().messages[0].text, NotANumber);
+    QCOMPARE(services().messages[0].title, u"Purvex"_s);
+    QCOMPARE(services().messages[0].buttons, MsgButtons::Ok);
     QCOMPARE(QApplication::focusWidget(), amountBox());
     QCOMPARE(amountBox()->text(), u"ten dollars"_s);
     // Nothing more comes while the user stays.
     QTest::qWait(50);
-    QCOMPARE(m_services->messages.size(), 1);
+    QCOMPARE(services().messages.size(), 1);
 
     // A second attempt, by a click elsewhere this time, gets one more message.
-    QTest::mouseClick(m_form->txtVendor, Qt::LeftButton);
+    QTest::mouseClick(form()->txtVendor, Qt::LeftButton);
     settle();
-    QCOMPARE(m_services->messages.size(), 2);
+    QCOMPARE(services().messages.size(), 2);
     QCOMPARE(QApplication::focusWidget(), amountBox());
 }
 
@@ -280,39 +229,39 @@ void tst_AmountBox::clearingTheBoxLetsTheUserLeave() {
     load({order(u"Priced"_s, 10.0)});
     enterAmount(u"abc"_s);
     leaveAmount();
-    QCOMPARE(m_services->messages.size(), 1);
+    QCOMPARE(services().messages.size(), 1);
     QCOMPARE(QApplication::focusWidget(), amountBox());
 
     amountBox()->selectAll();
     QTest::keyClick(amountBox(), Qt::Key_Backspace);
     leaveAmount();
-    QCOMPARE(m_services->messages.size(), 1);
-    QCOMPARE(QApplication::focusWidget(), m_form->txtMethod);
+    QCOMPARE(services().messages.size(), 1);
+    QCOMPARE(QApplication::focusWidget(), form()->txtMethod);
     QVERIFY(amountBox()->text().isEmpty());
 }
 
 void tst_AmountBox::refusingBoxAndRefusingDateFieldDoNotBounce() {
     load({order(u"Priced"_s, 10.0)});
     // A date field holding text that it would refuse too, had the user been in it.
-    m_form->dcDateExpect->setText(u"4/31/2026"_s);
+    form()->dcDateExpect->setText(u"4/31/2026"_s);
     enterAmount(u"abc"_s);
 
-    QTest::mouseClick(m_form->dcDateExpect->lineEdit(), Qt::LeftButton);
+    QTest::mouseClick(form()->dcDateExpect->lineEdit(), Qt::LeftButton);
     settle();
     QTest::qWait(50);
 
-    QCOMPARE(m_services->messages.size(), 1);
-    QCOMPARE(m_services->messages[0].text, NotANumber);
+    QCOMPARE(services().messages.size(), 1);
+    QCOMPARE(services().messages[0].text, NotANumber);
     QCOMPARE(QApplication::focusWidget(), amountBox());
 
     // Put right, the box lets the user on into the date field, which then has its say.
     amountBox()->selectAll();
     QTest::keyClicks(amountBox(), u"3"_s);
-    QTest::mouseClick(m_form->dcDateExpect->lineEdit(), Qt::LeftButton);
+    QTest::mouseClick(form()->dcDateExpect->lineEdit(), Qt::LeftButton);
     settle();
     QCOMPARE(amountBox()->text(), u"$3.00"_s);
-    QCOMPARE(m_services->messages.size(), 1);
-    QCOMPARE(QApplication::focusWidget(), m_form->dcDateExpect);
+    QCOMPARE(services().messages.size(), 1);
+    QCOMPARE(QApplication::focusWidget(), form()->dcDateExpect);
 }
 
 void tst_AmountBox::updateStraightFromTheBoxWithLetters() {
@@ -320,15 +269,15 @@ void tst_AmountBox::updateStraightFromTheBoxWithLetters() {
     enterAmount(u"12,5"_s); // a decimal comma in a US locale: no number here
     // A click whose press and release come together, with no chance for the check on
     // leaving to run in between.
-    QTest::mouseClick(m_form->cmdUpdate, Qt::LeftButton);
+    QTest::mouseClick(form()->cmdUpdate, Qt::LeftButton);
     settle();
     QTest::qWait(50);
 
-    QCOMPARE(m_services->messages.size(), 1);
-    QCOMPARE(m_services->messages[0].text, NotANumber);
+    QCOMPARE(services().messages.size(), 1);
+    QCOMPARE(services().messages[0].text, NotANumber);
     QCOMPARE(QApplication::focusWidget(), amountBox());
-    QVERIFY(m_form->mDirty);
-    QVERIFY(m_form->cmdUpdate->isVisible());
+    QVERIFY(form()->mDirty);
+    QVERIFY(form()->cmdUpdate->isVisible());
     QCOMPARE(amountBox()->text(), u"12,5"_s);
     const auto rows = fileRows(u"SELECT amount FROM pvx"_s);
     QCOMPARE(rows.size(), 1);
@@ -341,10 +290,10 @@ void tst_AmountBox::leavingAFormattedAmountIsNoEdit() {
     QTest::mouseClick(amountBox(), Qt::LeftButton);
     settle();
     leaveAmount();
-    QVERIFY(m_services->messages.isEmpty());
-    QVERIFY(!m_form->mDirty);
-    QVERIFY(m_form->cmdNext->isVisible());
-    QVERIFY(!m_form->cmdUpdate->isVisible());
+    QVERIFY(services().messages.isEmpty());
+    QVERIFY(!form()->mDirty);
+    QVERIFY(form()->cmdNext->isVisible());
+    QVERIFY(!form()->cmdUpdate->isVisible());
 }
 
 QTEST_MAIN(tst_AmountBox)

@@ -5,21 +5,16 @@
 #include "app/AppState.h"
 #include "dates/DateField.h"
 #include "dates/frmDateEnt.h"
-#include "support/FakeServices.h"
-#include "support/OrderFixture.h"
+#include "support/MainFormFixture.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
-
-#include <memory>
 
 using namespace Qt::StringLiterals;
 
-class tst_MainDateFields : public QObject {
+class tst_MainDateFields : public QObject, public MainFormFixture {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -34,46 +29,25 @@ private Q_SLOTS:
     void clearingTheFieldIsAccepted();
 
 private:
+    // Loads the form on the one record every test starts from.
     void load(const QString& locale = u"en_US"_s);
-    void settle();
-    DateField* field(const QString& name) const { return m_form->findChild<DateField*>(name); }
-
-    QTemporaryDir m_dir;
-    QString m_previousDir;
-    std::unique_ptr<AppState> m_state;
-    std::unique_ptr<FakeServices> m_services;
-    std::unique_ptr<frmMain> m_form;
+    DateField* field(const QString& name) const { return form()->findChild<DateField*>(name); }
 };
 
 void tst_MainDateFields::init() {
-    m_previousDir = QDir::currentPath();
-    QFile::remove(m_dir.filePath(u"pvx.mdb"_s));
-    OrderFixture::createDatabase(m_dir.path(), {{{u"descr"_s, u"Camera"_s},
-                                                 {u"Type"_s, 0},
-                                                 {u"status"_s, 0},
-                                                 {u"dateorder"_s, QDate(2026, 11, 2)}}});
-    QDir::setCurrent(m_dir.path());
-    m_state = std::make_unique<AppState>();
-    m_services = std::make_unique<FakeServices>();
+    initFixture();
+    createDatabase({{{u"descr"_s, u"Camera"_s},
+                     {u"Type"_s, 0},
+                     {u"status"_s, 0},
+                     {u"dateorder"_s, QDate(2026, 11, 2)}}});
 }
 
 void tst_MainDateFields::cleanup() {
-    m_form.reset();
-    m_services.reset();
-    m_state.reset();
-    QDir::setCurrent(m_previousDir);
+    cleanupFixture();
 }
 
 void tst_MainDateFields::load(const QString& locale) {
-    m_services->userLocale = QLocale(locale);
-    m_form = std::make_unique<frmMain>(*m_state, *m_services);
-    QVERIFY(m_form->loadAndShow());
-    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
-}
-
-void tst_MainDateFields::settle() {
-    for (int i = 0; i < 5; ++i)
-        QCoreApplication::processEvents();
+    MainFormFixture::load({}, locale);
 }
 
 void tst_MainDateFields::calendarCaptions_data() {
@@ -89,7 +63,7 @@ void tst_MainDateFields::calendarCaptions() {
     QFETCH(QString, caption);
     load();
     QString shown;
-    m_services->onModal = [&](QDialog& dialog) {
+    services().onModal = [&](QDialog& dialog) {
         shown = dialog.windowTitle();
         dialog.close();
     };
@@ -101,18 +75,18 @@ void tst_MainDateFields::closingTheCalendarOnAnEmptyFieldFillsTodayAndEditsTheRe
     load(u"de_DE"_s);
     DateField* due = field(u"dcDateExpect"_s);
     QVERIFY(due->text().isEmpty());
-    QVERIFY(!m_form->mDirty);
+    QVERIFY(!form()->mDirty);
     due->setFocus();
-    m_services->onModal = [](QDialog& dialog) { dialog.close(); };
+    services().onModal = [](QDialog& dialog) { dialog.close(); };
 
     due->showPopup();
     settle();
 
     QCOMPARE(due->text(), u"07.12.2026"_s);
-    QVERIFY(m_form->mDirty);
-    QVERIFY(m_form->cmdUpdate->isVisibleTo(m_form.get()));
-    QVERIFY(!m_form->cmdNext->isVisibleTo(m_form.get()));
-    QVERIFY(m_services->messages.isEmpty());
+    QVERIFY(form()->mDirty);
+    QVERIFY(form()->cmdUpdate->isVisibleTo(form()));
+    QVERIFY(!form()->cmdNext->isVisibleTo(form()));
+    QVERIFY(services().messages.isEmpty());
 }
 
 void tst_MainDateFields::choosingADayMovesOnWithoutAMessage() {
@@ -120,7 +94,7 @@ void tst_MainDateFields::choosingADayMovesOnWithoutAMessage() {
     DateField* received = field(u"dcDateReceive"_s);
     received->setFocus();
     QTRY_COMPARE(QApplication::focusWidget(), received);
-    m_services->onModal = [](QDialog& dialog) {
+    services().onModal = [](QDialog& dialog) {
         auto& calendar = static_cast<frmDateEnt&>(dialog);
         calendar.Grid1_Click(2, 3); // the 9th of December 2026
     };
@@ -129,8 +103,8 @@ void tst_MainDateFields::choosingADayMovesOnWithoutAMessage() {
     settle();
 
     QCOMPARE(received->text(), u"12/9/2026"_s);
-    QCOMPARE(QApplication::focusWidget(), m_form->txtAmount);
-    QVERIFY(m_services->messages.isEmpty());
+    QCOMPARE(QApplication::focusWidget(), form()->txtAmount);
+    QVERIFY(services().messages.isEmpty());
 }
 
 void tst_MainDateFields::aDayTheMonthLacksKeepsTheFocus_data() {
@@ -158,9 +132,9 @@ void tst_MainDateFields::aDayTheMonthLacksKeepsTheFocus() {
     QTest::keyClick(date, Qt::Key_Tab);
     settle();
 
-    QCOMPARE(m_services->messages.size(), 1);
-    QCOMPARE(m_services->messages.at(0).text, message);
-    QCOMPARE(m_services->messages.at(0).title, u"Purvex"_s);
+    QCOMPARE(services().messages.size(), 1);
+    QCOMPARE(services().messages.at(0).text, message);
+    QCOMPARE(services().messages.at(0).title, u"Purvex"_s);
     QCOMPARE(QApplication::focusWidget(), date);
 }
 
@@ -176,10 +150,10 @@ void tst_MainDateFields::clearingTheFieldIsAccepted() {
     QTest::keyClick(order, Qt::Key_Tab);
     settle();
 
-    QVERIFY(m_services->messages.isEmpty());
+    QVERIFY(services().messages.isEmpty());
     QVERIFY(order->text().isEmpty());
     QVERIFY(QApplication::focusWidget() != order);
-    QVERIFY(m_form->mDirty);
+    QVERIFY(form()->mDirty);
 }
 
 QTEST_MAIN(tst_MainDateFields)

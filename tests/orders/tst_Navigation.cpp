@@ -5,17 +5,12 @@
 #include "app/Database.h"
 #include "app/Recordset.h"
 #include "dates/DateField.h"
-#include "support/FakeServices.h"
-#include "support/OrderFixture.h"
+#include "support/MainFormFixture.h"
 
 #include <QAction>
-#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
-
-#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -40,7 +35,7 @@ QList<QVariantMap> fourOrders() {
 
 } // namespace
 
-class tst_Navigation : public QObject {
+class tst_Navigation : public QObject, public MainFormFixture {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -57,39 +52,19 @@ private Q_SLOTS:
     void sortingAnEmptyTableLeavesTheEmptyDisabledForm();
 
 private:
-    void load(const QList<QVariantMap>& rows);
+    // A click delivered whole, press and release together.
     void click(QPushButton* button);
     // The descriptions of every record from the first to the last, paging with Next.
     QStringList pageThrough();
     QList<bool> checkMarks() const;
-
-    QTemporaryDir m_dir;
-    QString m_previousDir;
-    std::unique_ptr<AppState> m_state;
-    std::unique_ptr<FakeServices> m_services;
-    std::unique_ptr<frmMain> m_form;
 };
 
 void tst_Navigation::init() {
-    m_previousDir = QDir::currentPath();
-    QFile::remove(m_dir.filePath(u"pvx.mdb"_s));
-    m_state = std::make_unique<AppState>();
-    m_services = std::make_unique<FakeServices>();
+    initFixture();
 }
 
 void tst_Navigation::cleanup() {
-    m_form.reset();
-    m_state.reset();
-    m_services.reset();
-    QDir::setCurrent(m_previousDir);
-}
-
-void tst_Navigation::load(const QList<QVariantMap>& rows) {
-    OrderFixture::createDatabase(m_dir.path(), rows);
-    QDir::setCurrent(m_dir.path());
-    m_form = std::make_unique<frmMain>(*m_state, *m_services);
-    QVERIFY(m_form->loadAndShow());
-    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    cleanupFixture();
 }
 
 void tst_Navigation::click(QPushButton* button) {
@@ -99,18 +74,18 @@ void tst_Navigation::click(QPushButton* button) {
 
 QStringList tst_Navigation::pageThrough() {
     QStringList seen;
-    click(m_form->cmdFirst);
-    const int beepsBefore = m_services->beeps;
-    while (m_services->beeps == beepsBefore && seen.size() < 100) {
-        seen << m_form->txtDescr->text();
-        click(m_form->cmdNext);
+    click(form()->cmdFirst);
+    const int beepsBefore = services().beeps;
+    while (services().beeps == beepsBefore && seen.size() < 100) {
+        seen << form()->txtDescr->text();
+        click(form()->cmdNext);
     }
     return seen;
 }
 
 QList<bool> tst_Navigation::checkMarks() const {
     QList<bool> marks;
-    for (QAction* item : m_form->mnuSort)
+    for (QAction* item : form()->mnuSort)
         marks << item->isChecked();
     return marks;
 }
@@ -148,31 +123,31 @@ void tst_Navigation::buttonsMoveAndBeepAtEitherEnd() {
     QFETCH(QString, shown);
     QFETCH(int, beeps);
     load(fourOrders());
-    click(m_form->findChild<QPushButton*>(start));
+    click(form()->findChild<QPushButton*>(start));
     for (int i = 0; i < clicks; ++i)
-        click(m_form->findChild<QPushButton*>(button));
+        click(form()->findChild<QPushButton*>(button));
 
-    QCOMPARE(m_form->txtDescr->text(), shown);
-    QCOMPARE(m_services->beeps, beeps);
+    QCOMPARE(form()->txtDescr->text(), shown);
+    QCOMPARE(services().beeps, beeps);
     // The recordset and the form agree on the record.
-    QCOMPARE(m_state->gOrders->value(u"descr"_s).toString(), shown);
+    QCOMPARE(state().gOrders->value(u"descr"_s).toString(), shown);
 
     // Leaving the end behind works as before.
-    click(m_form->cmdFirst);
-    click(m_form->cmdNext);
-    QCOMPARE(m_form->txtDescr->text(), u"bravo"_s);
+    click(form()->cmdFirst);
+    click(form()->cmdNext);
+    QCOMPARE(form()->txtDescr->text(), u"bravo"_s);
 }
 
 void tst_Navigation::buttonsDoNothingOnAnEmptyTable() {
     load({});
-    for (QPushButton* button : {m_form->cmdFirst, m_form->cmdPrevious, m_form->cmdNext,
-                                m_form->cmdLast, m_form->cmdNext, m_form->cmdPrevious})
+    for (QPushButton* button : {form()->cmdFirst, form()->cmdPrevious, form()->cmdNext,
+                                form()->cmdLast, form()->cmdNext, form()->cmdPrevious})
         click(button);
-    QCOMPARE(m_services->beeps, 0);
-    QVERIFY(m_services->messages.isEmpty());
-    QVERIFY(!m_services->ended);
-    QVERIFY(m_form->txtDescr->text().isEmpty());
-    QVERIFY(!m_form->txtDescr->isEnabled());
+    QCOMPARE(services().beeps, 0);
+    QVERIFY(services().messages.isEmpty());
+    QVERIFY(!services().ended);
+    QVERIFY(form()->txtDescr->text().isEmpty());
+    QVERIFY(!form()->txtDescr->isEnabled());
 }
 
 void tst_Navigation::sortOrders_data() {
@@ -190,61 +165,61 @@ void tst_Navigation::sortOrders() {
     QFETCH(QStringList, order);
     load(fourOrders());
     // Start somewhere else than the first record of any order, in another order.
-    m_form->mnuSort[index % 3]->trigger();
-    click(m_form->cmdLast);
+    form()->mnuSort[index % 3]->trigger();
+    click(form()->cmdLast);
 
-    m_form->mnuSort[index - 1]->trigger();
+    form()->mnuSort[index - 1]->trigger();
 
-    QCOMPARE(m_state->gSortOrder, index);
+    QCOMPARE(state().gSortOrder, index);
     QList<bool> expectedMarks = {false, false, false};
     expectedMarks[index - 1] = true;
     QCOMPARE(checkMarks(), expectedMarks);
-    QCOMPARE(m_form->txtDescr->text(), order.first());
-    QVERIFY(!m_form->mDirty);
-    QVERIFY(m_form->cmdAddNew->isVisible());
+    QCOMPARE(form()->txtDescr->text(), order.first());
+    QVERIFY(!form()->mDirty);
+    QVERIFY(form()->cmdAddNew->isVisible());
     QCOMPARE(pageThrough(), order);
 }
 
 void tst_Navigation::choosingTheCheckedOrderAgainReturnsToTheFirstRecord() {
     load(fourOrders());
-    m_form->mnuSort[1]->trigger();
-    click(m_form->cmdNext);
-    click(m_form->cmdNext);
-    QCOMPARE(m_form->txtDescr->text(), u"Charlie"_s);
+    form()->mnuSort[1]->trigger();
+    click(form()->cmdNext);
+    click(form()->cmdNext);
+    QCOMPARE(form()->txtDescr->text(), u"Charlie"_s);
 
-    m_form->mnuSort[1]->trigger();
+    form()->mnuSort[1]->trigger();
 
-    QCOMPARE(m_form->txtDescr->text(), u"Alpha"_s);
+    QCOMPARE(form()->txtDescr->text(), u"Alpha"_s);
     QCOMPARE(checkMarks(), (QList<bool>{false, true, false}));
-    QCOMPARE(m_state->gSortOrder, 2);
+    QCOMPARE(state().gSortOrder, 2);
 }
 
 void tst_Navigation::recordsAddedOrChangedEarlierTakeTheirPlaces() {
     load(fourOrders());
     // A new record goes to the end of the recordset until it is reopened.
-    QTest::mouseClick(m_form->cmdAddNew, Qt::LeftButton);
-    m_form->txtDescr->setText(u"aardvark"_s);
-    m_form->txtVendor->setText(u"Omega"_s);
-    m_form->dcDateOrder->setText(u"3/3/2023"_s);
-    QTest::mouseClick(m_form->cmdUpdate, Qt::LeftButton);
-    QVERIFY(m_services->messages.isEmpty());
-    QCOMPARE(m_form->txtDescr->text(), u"aardvark"_s);
+    QTest::mouseClick(form()->cmdAddNew, Qt::LeftButton);
+    form()->txtDescr->setText(u"aardvark"_s);
+    form()->txtVendor->setText(u"Omega"_s);
+    form()->dcDateOrder->setText(u"3/3/2023"_s);
+    QTest::mouseClick(form()->cmdUpdate, Qt::LeftButton);
+    QVERIFY(services().messages.isEmpty());
+    QCOMPARE(form()->txtDescr->text(), u"aardvark"_s);
     QCOMPARE(pageThrough(),
              (QStringList{u"Charlie"_s, u"bravo"_s, u"delta"_s, u"Alpha"_s, u"aardvark"_s}));
 
     // A changed description keeps its place until the next sort as well.
-    click(m_form->cmdFirst);
-    m_form->txtDescr->setText(u"Zulu"_s);
-    QTest::mouseClick(m_form->cmdUpdate, Qt::LeftButton);
-    QCOMPARE(m_form->txtDescr->text(), u"Zulu"_s);
+    click(form()->cmdFirst);
+    form()->txtDescr->setText(u"Zulu"_s);
+    QTest::mouseClick(form()->cmdUpdate, Qt::LeftButton);
+    QCOMPARE(form()->txtDescr->text(), u"Zulu"_s);
 
-    m_form->mnuSort[1]->trigger();
+    form()->mnuSort[1]->trigger();
     QCOMPARE(pageThrough(),
              (QStringList{u"aardvark"_s, u"Alpha"_s, u"bravo"_s, u"delta"_s, u"Zulu"_s}));
-    m_form->mnuSort[2]->trigger();
+    form()->mnuSort[2]->trigger();
     QCOMPARE(pageThrough(),
              (QStringList{u"delta"_s, u"bravo"_s, u"Zulu"_s, u"aardvark"_s, u"Alpha"_s}));
-    m_form->mnuSort[0]->trigger();
+    form()->mnuSort[0]->trigger();
     QCOMPARE(pageThrough(),
              (QStringList{u"Zulu"_s, u"aardvark"_s, u"bravo"_s, u"delta"_s, u"Alpha"_s}));
 }
@@ -253,17 +228,17 @@ void tst_Navigation::sortingAnEmptyTableLeavesTheEmptyDisabledForm() {
     load({});
     for (int index : {3, 2, 1}) {
         // The handler itself, as other windows call it, puts the one check mark.
-        m_form->mnuSort_Click(index);
-        QCOMPARE(m_state->gSortOrder, index);
+        form()->mnuSort_Click(index);
+        QCOMPARE(state().gSortOrder, index);
         QList<bool> expectedMarks = {false, false, false};
         expectedMarks[index - 1] = true;
         QCOMPARE(checkMarks(), expectedMarks);
-        QVERIFY(m_form->txtDescr->text().isEmpty());
-        QVERIFY(!m_form->txtDescr->isEnabled());
-        QVERIFY(!m_form->cmdSelVend->isEnabled());
-        QCOMPARE(m_state->gOrders->recordCount(), 0);
+        QVERIFY(form()->txtDescr->text().isEmpty());
+        QVERIFY(!form()->txtDescr->isEnabled());
+        QVERIFY(!form()->cmdSelVend->isEnabled());
+        QCOMPARE(state().gOrders->recordCount(), 0);
     }
-    QVERIFY(m_services->messages.isEmpty());
+    QVERIFY(services().messages.isEmpty());
 }
 
 QTEST_MAIN(tst_Navigation)

@@ -6,24 +6,15 @@
 #include "app/Database.h"
 #include "app/Recordset.h"
 #include "dates/DateField.h"
-#include "support/FakeServices.h"
-#include "support/OrderFixture.h"
+#include "support/MainFormFixture.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
-
-#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -46,7 +37,7 @@ QList<QVariantMap> threeOrders() {
 
 } // namespace
 
-class tst_RecordCommands : public QObject {
+class tst_RecordCommands : public QObject, public MainFormFixture {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -74,58 +65,18 @@ private Q_SLOTS:
     void otherWriteErrorEndsTheProgramWithNothingSaved();
 
 private:
-    void load(const QList<QVariantMap>& rows);
-    static void settle();
-    // A click as the window system delivers it: the focus moves on the press, and what that
-    // sets off runs before the button comes up.
-    static void click(QWidget* button);
     // Gives the control the focus, as the user's click into it would, and replaces its text.
     void type(QWidget* control, const QString& text);
     static void choose(QComboBox* list, int position);
     int rowCount() const;
-    // Closes the form and everything it holds open, then reads the file with sqlite3.
-    QList<QVariantMap> fileRows(const QString& sql);
-
-    QTemporaryDir m_dir;
-    QString m_previousDir;
-    std::unique_ptr<AppState> m_state;
-    std::unique_ptr<FakeServices> m_services;
-    std::unique_ptr<frmMain> m_form;
 };
 
 void tst_RecordCommands::init() {
-    m_previousDir = QDir::currentPath();
-    QFile::remove(m_dir.filePath(u"pvx.mdb"_s));
-    m_state = std::make_unique<AppState>();
-    m_services = std::make_unique<FakeServices>();
+    initFixture();
 }
 
 void tst_RecordCommands::cleanup() {
-    m_form.reset();
-    m_state.reset();
-    m_services.reset();
-    QDir::setCurrent(m_previousDir);
-}
-
-void tst_RecordCommands::load(const QList<QVariantMap>& rows) {
-    OrderFixture::createDatabase(m_dir.path(), rows);
-    QDir::setCurrent(m_dir.path());
-    m_form = std::make_unique<frmMain>(*m_state, *m_services);
-    QVERIFY(m_form->loadAndShow());
-    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
-}
-
-void tst_RecordCommands::settle() {
-    for (int i = 0; i < 5; ++i)
-        QCoreApplication::processEvents();
-}
-
-void tst_RecordCommands::click(QWidget* button) {
-    QVERIFY2(button->isVisible() && button->isEnabled(), qPrintable(button->objectName()));
-    QTest::mousePress(button, Qt::LeftButton);
-    settle();
-    QTest::mouseRelease(button, Qt::LeftButton);
-    settle();
+    cleanupFixture();
 }
 
 void tst_RecordCommands::type(QWidget* control, const QString& text) {
@@ -155,73 +106,52 @@ void tst_RecordCommands::choose(QComboBox* list, int position) {
 }
 
 int tst_RecordCommands::rowCount() const {
-    return m_state->gDatabase->scalar(u"SELECT count(*) FROM pvx"_s).toInt();
-}
-
-QList<QVariantMap> tst_RecordCommands::fileRows(const QString& sql) {
-    if (m_form && !m_state->programEnded)
-        m_form->close();
-    m_form.reset();
-    // After the program has ended nothing was closed; the file lock goes with the objects.
-    m_state->gOrders.reset();
-    m_state->gDatabase.reset();
-
-    QProcess sqlite;
-    sqlite.start(u"sqlite3"_s, {u"-readonly"_s, u"-json"_s, m_dir.filePath(u"pvx.mdb"_s), sql});
-    if (!sqlite.waitForFinished(10000) || sqlite.exitCode() != 0) {
-        qWarning() << "sqlite3 failed:" << sqlite.readAllStandardError();
-        return {};
-    }
-    QList<QVariantMap> rows;
-    const QJsonArray array = QJsonDocument::fromJson(sqlite.readAllStandardOutput()).array();
-    for (const QJsonValue& row : array)
-        rows << row.toObject().toVariantMap();
-    return rows;
+    return state().gDatabase->scalar(u"SELECT count(*) FROM pvx"_s).toInt();
 }
 
 void tst_RecordCommands::addNewThenUpdateStoresEveryField() {
     load(threeOrders());
-    click(m_form->cmdAddNew);
+    click(form()->cmdAddNew);
 
-    QCOMPARE(m_form->cmdAddNew->text(), u"&Add Another"_s);
-    QVERIFY(m_form->mAdding);
-    QVERIFY(m_form->cmdUpdate->isVisible());
-    QVERIFY(!m_form->cmdNext->isVisible());
-    QCOMPARE(m_form->dcDateOrder->text(), u"12/7/2026"_s);
-    QVERIFY(m_form->txtDescr->text().isEmpty());
-    QCOMPARE(QApplication::focusWidget(), m_form->txtDescr);
+    QCOMPARE(form()->cmdAddNew->text(), u"&Add Another"_s);
+    QVERIFY(form()->mAdding);
+    QVERIFY(form()->cmdUpdate->isVisible());
+    QVERIFY(!form()->cmdNext->isVisible());
+    QCOMPARE(form()->dcDateOrder->text(), u"12/7/2026"_s);
+    QVERIFY(form()->txtDescr->text().isEmpty());
+    QCOMPARE(QApplication::focusWidget(), form()->txtDescr);
 
-    type(m_form->txtDescr, u"Garden hose"_s);
-    choose(m_form->cmbType, 2);
-    choose(m_form->cmbStatus, 1);
-    type(m_form->txtOrderNum, u"H-77"_s);
-    type(m_form->txtVia, u"Sam"_s);
-    type(m_form->dcDateOrder, u"5/30/98"_s);
-    type(m_form->dcDateExpect, u"6/2/1998"_s);
-    type(m_form->txtAmount, u"1234.5"_s);
-    type(m_form->txtMethod, u"Check 1001"_s);
-    type(m_form->txtVendor, u"Hose & Co. 'Ltd'"_s);
-    type(m_form->txtAddress, u"1 Main St"_s);
-    QTest::keyClick(m_form->txtAddress, Qt::Key_Return);
-    QTest::keyClicks(m_form->txtAddress, u"Springfield"_s);
-    type(m_form->txtPhone, u"555-0199"_s);
-    type(m_form->txtEmail, u"hose@example.com"_s);
-    type(m_form->txtItems, u"1 hose"_s);
-    type(m_form->txtNotes, u"Green; 50 ft"_s);
+    type(form()->txtDescr, u"Garden hose"_s);
+    choose(form()->cmbType, 2);
+    choose(form()->cmbStatus, 1);
+    type(form()->txtOrderNum, u"H-77"_s);
+    type(form()->txtVia, u"Sam"_s);
+    type(form()->dcDateOrder, u"5/30/98"_s);
+    type(form()->dcDateExpect, u"6/2/1998"_s);
+    type(form()->txtAmount, u"1234.5"_s);
+    type(form()->txtMethod, u"Check 1001"_s);
+    type(form()->txtVendor, u"Hose & Co. 'Ltd'"_s);
+    type(form()->txtAddress, u"1 Main St"_s);
+    QTest::keyClick(form()->txtAddress, Qt::Key_Return);
+    QTest::keyClicks(form()->txtAddress, u"Springfield"_s);
+    type(form()->txtPhone, u"555-0199"_s);
+    type(form()->txtEmail, u"hose@example.com"_s);
+    type(form()->txtItems, u"1 hose"_s);
+    type(form()->txtNotes, u"Green; 50 ft"_s);
     // Fax, Miscellaneous and the received date are left empty.
-    click(m_form->cmdUpdate);
+    click(form()->cmdUpdate);
 
-    QVERIFY(m_services->messages.isEmpty());
-    QVERIFY(!m_form->mAdding);
-    QVERIFY(!m_form->mDirty);
-    QCOMPARE(m_form->cmdAddNew->text(), u"&Add New"_s);
-    QVERIFY(m_form->cmdNext->isVisible());
-    QVERIFY(!m_form->cmdUpdate->isVisible());
+    QVERIFY(services().messages.isEmpty());
+    QVERIFY(!form()->mAdding);
+    QVERIFY(!form()->mDirty);
+    QCOMPARE(form()->cmdAddNew->text(), u"&Add New"_s);
+    QVERIFY(form()->cmdNext->isVisible());
+    QVERIFY(!form()->cmdUpdate->isVisible());
     // The new record is shown as stored, although it is last in the recordset.
-    QCOMPARE(m_form->txtDescr->text(), u"Garden hose"_s);
-    QCOMPARE(m_form->dcDateOrder->text(), u"5/30/1998"_s);
-    QCOMPARE(m_form->txtAmount->text(), u"$1,234.50"_s);
-    QCOMPARE(m_form->lblVendor->text(), u"Sold To"_s);
+    QCOMPARE(form()->txtDescr->text(), u"Garden hose"_s);
+    QCOMPARE(form()->dcDateOrder->text(), u"5/30/1998"_s);
+    QCOMPARE(form()->txtAmount->text(), u"$1,234.50"_s);
+    QCOMPARE(form()->lblVendor->text(), u"Sold To"_s);
     QCOMPARE(rowCount(), 4);
 
     const auto rows = fileRows(u"SELECT descr, Type, status, ordernum, via, dateorder, dateexpect, "
@@ -252,32 +182,32 @@ void tst_RecordCommands::addNewThenUpdateStoresEveryField() {
 
 void tst_RecordCommands::addAnotherThreeTimesThenCancelKeepsThree() {
     load({order(u"Existing"_s, QDate(2020, 1, 1))});
-    click(m_form->cmdAddNew);
+    click(form()->cmdAddNew);
     for (const QString& descr : {u"One"_s, u"Two"_s, u"Three"_s}) {
-        type(m_form->txtDescr, descr);
-        type(m_form->txtVendor, u"Vendor of "_s + descr);
-        click(m_form->cmdAddNew);
+        type(form()->txtDescr, descr);
+        type(form()->txtVendor, u"Vendor of "_s + descr);
+        click(form()->cmdAddNew);
         // Saved, and the form is empty again for the next one.
-        QCOMPARE(m_form->cmdAddNew->text(), u"&Add Another"_s);
-        QVERIFY(m_form->mAdding);
-        QVERIFY(m_form->txtDescr->text().isEmpty());
-        QVERIFY(m_form->txtVendor->text().isEmpty());
-        QCOMPARE(m_form->dcDateOrder->text(), u"12/7/2026"_s);
-        QCOMPARE(QApplication::focusWidget(), m_form->txtDescr);
-        QVERIFY(!m_state->gOrders->isEditing());
+        QCOMPARE(form()->cmdAddNew->text(), u"&Add Another"_s);
+        QVERIFY(form()->mAdding);
+        QVERIFY(form()->txtDescr->text().isEmpty());
+        QVERIFY(form()->txtVendor->text().isEmpty());
+        QCOMPARE(form()->dcDateOrder->text(), u"12/7/2026"_s);
+        QCOMPARE(QApplication::focusWidget(), form()->txtDescr);
+        QVERIFY(!state().gOrders->isEditing());
     }
     QCOMPARE(rowCount(), 4);
-    QVERIFY(m_services->messages.isEmpty());
+    QVERIFY(services().messages.isEmpty());
 
-    type(m_form->txtDescr, u"Four"_s);
-    click(m_form->cmdCancel);
+    type(form()->txtDescr, u"Four"_s);
+    click(form()->cmdCancel);
 
-    QVERIFY(!m_form->mAdding);
-    QVERIFY(!m_form->mDirty);
-    QCOMPARE(m_form->cmdAddNew->text(), u"&Add New"_s);
-    QVERIFY(m_form->cmdNext->isVisible());
+    QVERIFY(!form()->mAdding);
+    QVERIFY(!form()->mDirty);
+    QCOMPARE(form()->cmdAddNew->text(), u"&Add New"_s);
+    QVERIFY(form()->cmdNext->isVisible());
     // The last record of the recordset: the third one saved.
-    QCOMPARE(m_form->txtDescr->text(), u"Three"_s);
+    QCOMPARE(form()->txtDescr->text(), u"Three"_s);
     const auto rows = fileRows(u"SELECT descr, vendor FROM pvx ORDER BY zelid"_s);
     QCOMPARE(rows.size(), 4);
     QCOMPARE(rows[1][u"descr"_s].toString(), u"One"_s);
@@ -287,19 +217,19 @@ void tst_RecordCommands::addAnotherThreeTimesThenCancelKeepsThree() {
 
 void tst_RecordCommands::updateWithEmptyDescriptionShowsOnlyThatMessage() {
     load(threeOrders());
-    click(m_form->cmdAddNew);
+    click(form()->cmdAddNew);
     // The order date is missing too, and the status says received without a date.
-    type(m_form->dcDateOrder, QString());
-    choose(m_form->cmbStatus, 2);
-    click(m_form->cmdUpdate);
+    type(form()->dcDateOrder, QString());
+    choose(form()->cmbStatus, 2);
+    click(form()->cmdUpdate);
 
-    QCOMPARE(m_services->messages.size(), 1);
-    QCOMPARE(m_services->messages[0].text, DescrMessage);
-    QCOMPARE(m_services->messages[0].title, u"Purvex"_s);
-    QCOMPARE(m_services->messages[0].buttons, MsgButtons::Ok);
-    QCOMPARE(QApplication::focusWidget(), m_form->txtDescr);
-    QVERIFY(m_form->mAdding);
-    QVERIFY(m_form->cmdUpdate->isVisible());
+    QCOMPARE(services().messages.size(), 1);
+    QCOMPARE(services().messages[0].text, DescrMessage);
+    QCOMPARE(services().messages[0].title, u"Purvex"_s);
+    QCOMPARE(services().messages[0].buttons, MsgButtons::Ok);
+    QCOMPARE(QApplication::focusWidget(), form()->txtDescr);
+    QVERIFY(form()->mAdding);
+    QVERIFY(form()->cmdUpdate->isVisible());
     QCOMPARE(rowCount(), 3);
 }
 
@@ -348,47 +278,47 @@ void tst_RecordCommands::checksBeforeSaving() {
     QFETCH(QString, text);
     QFETCH(QString, focus);
     load(threeOrders());
-    click(m_form->cmdAddNew);
-    type(m_form->txtDescr, u"Lamp"_s);
-    choose(m_form->cmbStatus, status);
+    click(form()->cmdAddNew);
+    type(form()->txtDescr, u"Lamp"_s);
+    choose(form()->cmbStatus, status);
     // Set as if left there earlier: the date field's own check on leaving is not under test.
-    m_form->dcDateOrder->setText(dateOrder);
-    m_form->dcDateReceive->setText(dateReceive);
-    m_form->txtDescr->setFocus();
+    form()->dcDateOrder->setText(dateOrder);
+    form()->dcDateReceive->setText(dateReceive);
+    form()->txtDescr->setFocus();
     settle();
-    click(m_form->cmdUpdate);
+    click(form()->cmdUpdate);
 
     if (title.isEmpty()) {
-        QVERIFY(m_services->messages.isEmpty());
-        QVERIFY(!m_form->mAdding);
-        QCOMPARE(m_form->txtDescr->text(), u"Lamp"_s);
+        QVERIFY(services().messages.isEmpty());
+        QVERIFY(!form()->mAdding);
+        QCOMPARE(form()->txtDescr->text(), u"Lamp"_s);
         QCOMPARE(rowCount(), 4);
         return;
     }
-    QCOMPARE(m_services->messages.size(), 1);
-    QCOMPARE(m_services->messages[0].title, title);
-    QCOMPARE(m_services->messages[0].text, text);
-    QCOMPARE(m_services->messages[0].buttons, MsgButtons::Ok);
+    QCOMPARE(services().messages.size(), 1);
+    QCOMPARE(services().messages[0].title, title);
+    QCOMPARE(services().messages[0].text, text);
+    QCOMPARE(services().messages[0].buttons, MsgButtons::Ok);
     QCOMPARE(QApplication::focusWidget()->objectName().isEmpty()
                  ? QApplication::focusWidget()->parentWidget()->objectName()
                  : QApplication::focusWidget()->objectName(),
              focus);
-    QVERIFY(m_form->mAdding);
-    QCOMPARE(m_form->txtDescr->text(), u"Lamp"_s);
+    QVERIFY(form()->mAdding);
+    QCOMPARE(form()->txtDescr->text(), u"Lamp"_s);
     QCOMPARE(rowCount(), 3);
 }
 
 void tst_RecordCommands::dateWithTimeOfDayIsStoredWithIt() {
     load(threeOrders());
-    click(m_form->cmdAddNew);
-    type(m_form->txtDescr, u"Auction lot 12"_s);
-    type(m_form->dcDateOrder, u"5/30/1998 14:05"_s);
-    type(m_form->txtAmount, u"0"_s);
-    click(m_form->cmdUpdate);
+    click(form()->cmdAddNew);
+    type(form()->txtDescr, u"Auction lot 12"_s);
+    type(form()->dcDateOrder, u"5/30/1998 14:05"_s);
+    type(form()->txtAmount, u"0"_s);
+    click(form()->cmdUpdate);
 
-    QVERIFY(m_services->messages.isEmpty());
-    QCOMPARE(m_form->dcDateOrder->text(), u"5/30/1998"_s);
-    QCOMPARE(m_form->txtAmount->text(), u"$0.00"_s);
+    QVERIFY(services().messages.isEmpty());
+    QCOMPARE(form()->dcDateOrder->text(), u"5/30/1998"_s);
+    QCOMPARE(form()->txtAmount->text(), u"$0.00"_s);
     const auto rows = fileRows(
         u"SELECT dateorder, amount, typeof(amount) AS kind FROM pvx WHERE descr = 'Auction lot 12'"_s);
     QCOMPARE(rows.size(), 1);
@@ -400,24 +330,24 @@ void tst_RecordCommands::dateWithTimeOfDayIsStoredWithIt() {
 
 void tst_RecordCommands::editThenUpdateRewritesTheSameRow() {
     load(threeOrders());
-    click(m_form->cmdNext);
-    QCOMPARE(m_form->txtDescr->text(), u"Beta"_s);
-    const int key = m_state->gOrders->value(u"zelid"_s).toInt();
+    click(form()->cmdNext);
+    QCOMPARE(form()->txtDescr->text(), u"Beta"_s);
+    const int key = state().gOrders->value(u"zelid"_s).toInt();
 
-    type(m_form->txtDescr, u"Beta revised"_s);
-    QVERIFY(m_form->mDirty);
-    QVERIFY(!m_form->cmdAddNew->isVisible());
-    type(m_form->dcDateOrder, u"1/1/1990"_s);
-    type(m_form->txtAmount, u"-12.5"_s);
-    type(m_form->txtPhone, QString());
-    click(m_form->cmdUpdate);
+    type(form()->txtDescr, u"Beta revised"_s);
+    QVERIFY(form()->mDirty);
+    QVERIFY(!form()->cmdAddNew->isVisible());
+    type(form()->dcDateOrder, u"1/1/1990"_s);
+    type(form()->txtAmount, u"-12.5"_s);
+    type(form()->txtPhone, QString());
+    click(form()->cmdUpdate);
 
-    QVERIFY(m_services->messages.isEmpty());
-    QVERIFY(!m_form->mDirty);
-    QVERIFY(m_form->cmdAddNew->isVisible());
-    QCOMPARE(m_form->txtDescr->text(), u"Beta revised"_s);
-    QCOMPARE(m_form->dcDateOrder->text(), u"1/1/1990"_s);
-    QCOMPARE(m_state->gOrders->value(u"zelid"_s).toInt(), key);
+    QVERIFY(services().messages.isEmpty());
+    QVERIFY(!form()->mDirty);
+    QVERIFY(form()->cmdAddNew->isVisible());
+    QCOMPARE(form()->txtDescr->text(), u"Beta revised"_s);
+    QCOMPARE(form()->dcDateOrder->text(), u"1/1/1990"_s);
+    QCOMPARE(state().gOrders->value(u"zelid"_s).toInt(), key);
     QCOMPARE(rowCount(), 3);
 
     const auto rows =
@@ -434,17 +364,17 @@ void tst_RecordCommands::editThenUpdateRewritesTheSameRow() {
 
 void tst_RecordCommands::cancelShowsTheStoredValuesAgain() {
     load(threeOrders());
-    click(m_form->cmdLast);
-    type(m_form->txtDescr, u"Changed"_s);
-    choose(m_form->cmbType, 2);
-    click(m_form->cmdCancel);
+    click(form()->cmdLast);
+    type(form()->txtDescr, u"Changed"_s);
+    choose(form()->cmbType, 2);
+    click(form()->cmdCancel);
 
-    QCOMPARE(m_form->txtDescr->text(), u"Gamma"_s);
-    QCOMPARE(m_form->cmbType->currentIndex(), 0);
-    QCOMPARE(m_form->lblDateOrder->text(), u"Date Ordered"_s);
-    QVERIFY(!m_form->mDirty);
-    QVERIFY(m_form->cmdAddNew->isVisible());
-    QVERIFY(m_form->cmdNext->isVisible());
+    QCOMPARE(form()->txtDescr->text(), u"Gamma"_s);
+    QCOMPARE(form()->cmbType->currentIndex(), 0);
+    QCOMPARE(form()->lblDateOrder->text(), u"Date Ordered"_s);
+    QVERIFY(!form()->mDirty);
+    QVERIFY(form()->cmdAddNew->isVisible());
+    QVERIFY(form()->cmdNext->isVisible());
     const auto rows = fileRows(u"SELECT descr FROM pvx ORDER BY descr"_s);
     QCOMPARE(rows.size(), 3);
     QCOMPARE(rows[2][u"descr"_s].toString(), u"Gamma"_s);
@@ -455,12 +385,12 @@ void tst_RecordCommands::amountThatIsNoNumberIsWrittenAsNull() {
     priced[u"amount"_s] = 99.5;
     load({priced});
     // The amount box never lets such text be left; the writer still must not guess at it.
-    m_state->gOrders->edit();
-    m_form->txtAmount->setText(u"twelve"_s);
-    m_form->WriteRecord();
+    state().gOrders->edit();
+    form()->txtAmount->setText(u"twelve"_s);
+    form()->WriteRecord();
 
-    QVERIFY(m_services->messages.isEmpty());
-    QVERIFY(!m_state->gOrders->isEditing());
+    QVERIFY(services().messages.isEmpty());
+    QVERIFY(!state().gOrders->isEditing());
     const auto rows = fileRows(u"SELECT typeof(amount) AS kind FROM pvx"_s);
     QCOMPARE(rows.size(), 1);
     QCOMPARE(rows[0][u"kind"_s].toString(), u"null"_s);
@@ -492,21 +422,21 @@ void tst_RecordCommands::accessKeyUpdateStillChecksTheBoxLeftOpen() {
     record[u"datereceive"_s] = QDate(2026, 1, 20);
     record[u"amount"_s] = 10.0;
     load({record});
-    auto* control = m_form->findChild<QWidget*>(box);
+    auto* control = form()->findChild<QWidget*>(box);
     type(control, typed);
 
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_U, Qt::AltModifier);
     // An access key shows the button pressed for a moment before it clicks.
-    QTRY_VERIFY(!m_services->messages.isEmpty());
+    QTRY_VERIFY(!services().messages.isEmpty());
     settle();
 
-    QCOMPARE(m_services->messages.size(), 1);
-    QCOMPARE(m_services->messages[0].text, message);
+    QCOMPARE(services().messages.size(), 1);
+    QCOMPARE(services().messages[0].text, message);
     QCOMPARE(QApplication::focusWidget()->objectName().isEmpty()
                  ? QApplication::focusWidget()->parentWidget()->objectName()
                  : QApplication::focusWidget()->objectName(),
              box);
-    QVERIFY(m_form->cmdUpdate->isVisible());
+    QVERIFY(form()->cmdUpdate->isVisible());
     const auto rows = fileRows(u"SELECT dateexpect, datereceive, amount FROM pvx"_s);
     QCOMPARE(rows[0][u"dateexpect"_s].toString(), u"2026-02-01"_s);
     QCOMPARE(rows[0][u"datereceive"_s].toString(), u"2026-01-20"_s);
@@ -515,35 +445,35 @@ void tst_RecordCommands::accessKeyUpdateStillChecksTheBoxLeftOpen() {
 
 void tst_RecordCommands::addingToAnEmptyTable() {
     load({});
-    QVERIFY(!m_form->txtDescr->isEnabled());
-    QVERIFY(!m_form->cmdSelVend->isEnabled());
+    QVERIFY(!form()->txtDescr->isEnabled());
+    QVERIFY(!form()->cmdSelVend->isEnabled());
 
-    click(m_form->cmdAddNew);
-    const QList<QWidget*> controls = {m_form->txtDescr, m_form->dcDateOrder, m_form->txtAmount,
-                                      m_form->txtNotes, m_form->cmdSelVend};
+    click(form()->cmdAddNew);
+    const QList<QWidget*> controls = {form()->txtDescr, form()->dcDateOrder, form()->txtAmount,
+                                      form()->txtNotes, form()->cmdSelVend};
     for (QWidget* control : controls)
         QVERIFY2(control->isEnabled(), qPrintable(control->objectName()));
-    QCOMPARE(QApplication::focusWidget(), m_form->txtDescr);
-    QCOMPARE(m_form->dcDateOrder->text(), u"12/7/2026"_s);
+    QCOMPARE(QApplication::focusWidget(), form()->txtDescr);
+    QCOMPARE(form()->dcDateOrder->text(), u"12/7/2026"_s);
 
-    type(m_form->txtDescr, u"Never saved"_s);
-    click(m_form->cmdCancel);
-    QVERIFY(!m_form->txtDescr->isEnabled());
-    QVERIFY(!m_form->cmdSelVend->isEnabled());
-    QVERIFY(m_form->txtDescr->text().isEmpty());
-    QVERIFY(m_form->dcDateOrder->text().isEmpty());
-    QCOMPARE(m_form->cmdAddNew->text(), u"&Add New"_s);
-    QVERIFY(m_form->cmdAddNew->isVisible());
-    QVERIFY(!m_form->mAdding);
+    type(form()->txtDescr, u"Never saved"_s);
+    click(form()->cmdCancel);
+    QVERIFY(!form()->txtDescr->isEnabled());
+    QVERIFY(!form()->cmdSelVend->isEnabled());
+    QVERIFY(form()->txtDescr->text().isEmpty());
+    QVERIFY(form()->dcDateOrder->text().isEmpty());
+    QCOMPARE(form()->cmdAddNew->text(), u"&Add New"_s);
+    QVERIFY(form()->cmdAddNew->isVisible());
+    QVERIFY(!form()->mAdding);
     QCOMPARE(rowCount(), 0);
 
     // And the first record of a new file: saved, shown, the controls stay enabled.
-    click(m_form->cmdAddNew);
-    type(m_form->txtDescr, u"First ever"_s);
-    click(m_form->cmdUpdate);
-    QVERIFY(m_services->messages.isEmpty());
-    QCOMPARE(m_form->txtDescr->text(), u"First ever"_s);
-    QVERIFY(m_form->txtDescr->isEnabled());
+    click(form()->cmdAddNew);
+    type(form()->txtDescr, u"First ever"_s);
+    click(form()->cmdUpdate);
+    QVERIFY(services().messages.isEmpty());
+    QCOMPARE(form()->txtDescr->text(), u"First ever"_s);
+    QVERIFY(form()->txtDescr->isEnabled());
     QCOMPARE(rowCount(), 1);
 }
 
@@ -570,22 +500,22 @@ void tst_RecordCommands::deleteRecord() {
     QFETCH(QStringList, left);
     load(threeOrders().mid(3 - records));
     for (int i = 0; i < position; ++i)
-        click(m_form->cmdNext);
-    m_services->answers = {yes ? MsgAnswer::Yes : MsgAnswer::No};
+        click(form()->cmdNext);
+    services().answers = {yes ? MsgAnswer::Yes : MsgAnswer::No};
 
-    click(m_form->cmdDelete);
+    click(form()->cmdDelete);
 
-    QCOMPARE(m_services->messages.size(), 1);
-    QCOMPARE(m_services->messages[0].text, DeleteQuestion);
-    QCOMPARE(m_services->messages[0].title, u"Delete Record"_s);
-    QCOMPARE(m_services->messages[0].buttons, MsgButtons::YesNo);
-    QCOMPARE(m_form->txtDescr->text(), shown);
-    QCOMPARE(m_form->txtDescr->isEnabled(), !shown.isEmpty());
-    QCOMPARE(m_form->cmdSelVend->isEnabled(), !shown.isEmpty());
-    QVERIFY(m_form->cmdDelete->isVisible());
-    QVERIFY(!m_form->mDirty);
+    QCOMPARE(services().messages.size(), 1);
+    QCOMPARE(services().messages[0].text, DeleteQuestion);
+    QCOMPARE(services().messages[0].title, u"Delete Record"_s);
+    QCOMPARE(services().messages[0].buttons, MsgButtons::YesNo);
+    QCOMPARE(form()->txtDescr->text(), shown);
+    QCOMPARE(form()->txtDescr->isEnabled(), !shown.isEmpty());
+    QCOMPARE(form()->cmdSelVend->isEnabled(), !shown.isEmpty());
+    QVERIFY(form()->cmdDelete->isVisible());
+    QVERIFY(!form()->mDirty);
     if (shown.isEmpty())
-        QVERIFY(m_form->dcDateOrder->text().isEmpty());
+        QVERIFY(form()->dcDateOrder->text().isEmpty());
 
     QStringList stored;
     for (const QVariantMap& row : fileRows(u"SELECT descr FROM pvx ORDER BY descr"_s))
@@ -623,30 +553,30 @@ void tst_RecordCommands::lockedRecordOnUpdate() {
     QFETCH(bool, saved);
     load(threeOrders());
     if (adding)
-        click(m_form->cmdAddNew);
-    type(m_form->txtDescr, u"Written at last"_s);
-    m_services->answers.assign(answers.begin(), answers.end());
-    m_state->gDatabase->failNextWrites(failures, ErrorNumber::RecordLocked);
+        click(form()->cmdAddNew);
+    type(form()->txtDescr, u"Written at last"_s);
+    services().answers.assign(answers.begin(), answers.end());
+    state().gDatabase->failNextWrites(failures, ErrorNumber::RecordLocked);
 
-    click(m_form->cmdUpdate);
+    click(form()->cmdUpdate);
 
-    QCOMPARE(m_services->messages.size(), questions);
-    for (const FakeServices::Message& shown : std::as_const(m_services->messages)) {
+    QCOMPARE(services().messages.size(), questions);
+    for (const FakeServices::Message& shown : std::as_const(services().messages)) {
         QCOMPARE(shown.text, LockedQuestion);
         QCOMPARE(shown.title, u"Locked Record"_s);
         QCOMPARE(shown.buttons, MsgButtons::YesNo);
     }
-    QCOMPARE(m_services->ended, !saved);
+    QCOMPARE(services().ended, !saved);
     if (!saved) {
         // Nothing half done: the recordset holds no pending row and the form still holds
         // what the user typed, in the mode it was in.
-        QVERIFY(!m_state->gOrders->isEditing());
-        QCOMPARE(m_form->mAdding, adding);
-        QVERIFY(m_form->cmdUpdate->isVisible());
-        QCOMPARE(m_form->txtDescr->text(), u"Written at last"_s);
+        QVERIFY(!state().gOrders->isEditing());
+        QCOMPARE(form()->mAdding, adding);
+        QVERIFY(form()->cmdUpdate->isVisible());
+        QCOMPARE(form()->txtDescr->text(), u"Written at last"_s);
     } else {
-        QVERIFY(!m_form->cmdUpdate->isVisible());
-        QCOMPARE(m_form->txtDescr->text(), u"Written at last"_s);
+        QVERIFY(!form()->cmdUpdate->isVisible());
+        QCOMPARE(form()->txtDescr->text(), u"Written at last"_s);
     }
     QStringList stored;
     for (const QVariantMap& row : fileRows(u"SELECT descr FROM pvx ORDER BY descr"_s))
@@ -661,14 +591,14 @@ void tst_RecordCommands::lockedRecordOnUpdate() {
 
 void tst_RecordCommands::lockedRecordOnDeleteAnsweredNo() {
     load(threeOrders());
-    m_services->answers = {MsgAnswer::Yes, MsgAnswer::No};
-    m_state->gDatabase->failNextWrites(100, ErrorNumber::RecordLocked);
+    services().answers = {MsgAnswer::Yes, MsgAnswer::No};
+    state().gDatabase->failNextWrites(100, ErrorNumber::RecordLocked);
 
-    click(m_form->cmdDelete);
+    click(form()->cmdDelete);
 
-    QCOMPARE(m_services->messages.size(), 2);
-    QCOMPARE(m_services->messages[1].text, LockedQuestion);
-    QVERIFY(m_services->ended);
+    QCOMPARE(services().messages.size(), 2);
+    QCOMPARE(services().messages[1].text, LockedQuestion);
+    QVERIFY(services().ended);
     QCOMPARE(fileRows(u"SELECT descr FROM pvx"_s).size(), 3);
 }
 
@@ -685,22 +615,22 @@ void tst_RecordCommands::otherWriteErrorEndsTheProgramWithNothingSaved() {
     QFETCH(bool, another);
     load(threeOrders());
     if (adding)
-        click(m_form->cmdAddNew);
-    type(m_form->txtDescr, u"Half written?"_s);
-    type(m_form->txtAmount, u"15"_s);
-    m_state->gDatabase->failNextWrites(1, ErrorNumber::DiskFull);
+        click(form()->cmdAddNew);
+    type(form()->txtDescr, u"Half written?"_s);
+    type(form()->txtAmount, u"15"_s);
+    state().gDatabase->failNextWrites(1, ErrorNumber::DiskFull);
 
-    click(another ? m_form->cmdAddNew : m_form->cmdUpdate);
+    click(another ? form()->cmdAddNew : form()->cmdUpdate);
 
-    QCOMPARE(m_services->messages.size(), 1);
-    QCOMPARE(m_services->messages[0].text, u"61  Disk full"_s);
-    QCOMPARE(m_services->messages[0].title, u"Purvex"_s);
-    QVERIFY(m_services->ended);
-    QVERIFY(m_state->programEnded);
-    QVERIFY(!m_state->gOrders->isEditing());
-    QCOMPARE(m_form->mAdding, adding);
-    QCOMPARE(m_form->txtDescr->text(), u"Half written?"_s);
-    QCOMPARE(m_form->txtAmount->text(), u"$15.00"_s);
+    QCOMPARE(services().messages.size(), 1);
+    QCOMPARE(services().messages[0].text, u"61  Disk full"_s);
+    QCOMPARE(services().messages[0].title, u"Purvex"_s);
+    QVERIFY(services().ended);
+    QVERIFY(state().programEnded);
+    QVERIFY(!state().gOrders->isEditing());
+    QCOMPARE(form()->mAdding, adding);
+    QCOMPARE(form()->txtDescr->text(), u"Half written?"_s);
+    QCOMPARE(form()->txtAmount->text(), u"$15.00"_s);
 
     const auto rows = fileRows(u"SELECT descr, typeof(amount) AS kind FROM pvx ORDER BY descr"_s);
     QCOMPARE(rows.size(), 3);

@@ -6,12 +6,10 @@
 #include "reports/PageDocument.h"
 #include "reports/frmOutput.h"
 #include "reports/frmRptDate.h"
-#include "support/FakeServices.h"
-#include "support/OrderFixture.h"
+#include "support/MainFormFixture.h"
 
 #include <QAction>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -33,7 +31,7 @@ QVariantMap record(int type, int status, const QString& descr, const QDate& orde
 
 // The Reports menu of the main form: each entry runs its report, and the reports share the
 // remembered date range and one output window.
-class tst_ReportsMenu : public QObject {
+class tst_ReportsMenu : public QObject, public MainFormFixture {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -48,33 +46,20 @@ private Q_SLOTS:
     void otherIndexesDoNothing();
 
 private:
-    QList<frmOutput*> outputWindows() const { return m_form->findChildren<frmOutput*>(); }
+    QList<frmOutput*> outputWindows() const { return form()->findChildren<frmOutput*>(); }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<AppState> m_state;
-    std::unique_ptr<FakeServices> m_services;
-    std::unique_ptr<frmMain> m_form;
-    QString m_startDir;
     // What each date dialog showed on opening: start and end text.
     QList<QStringList> m_shown;
 };
 
 void tst_ReportsMenu::init() {
-    m_startDir = QDir::currentPath();
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_state = std::make_unique<AppState>();
-    m_services = std::make_unique<FakeServices>();
+    initFixture();
     m_shown.clear();
     // Today is 7 December 2026: one of each kind this year, all outstanding and overdue.
-    OrderFixture::createDatabase(m_dir->path(),
-                                 {record(0, 0, u"An order"_s, QDate(2026, 3, 1), QDate(2026, 3, 8)),
-                                  record(1, 1, u"A rebate"_s, QDate(2026, 4, 1), QDate(2026, 6, 1)),
-                                  record(2, 0, u"A sale"_s, QDate(2026, 5, 1), QDate(2026, 5, 2))});
-    QDir::setCurrent(m_dir->path());
-    m_form = std::make_unique<frmMain>(*m_state, *m_services);
-    QVERIFY(m_form->loadAndShow());
-    m_services->onModal = [this](QDialog& dialog) {
+    load({record(0, 0, u"An order"_s, QDate(2026, 3, 1), QDate(2026, 3, 8)),
+          record(1, 1, u"A rebate"_s, QDate(2026, 4, 1), QDate(2026, 6, 1)),
+          record(2, 0, u"A sale"_s, QDate(2026, 5, 1), QDate(2026, 5, 2))});
+    services().onModal = [this](QDialog& dialog) {
         auto* dates = qobject_cast<frmRptDate*>(&dialog);
         QVERIFY(dates);
         m_shown << QStringList{dates->dcStartDate->text(), dates->dcEndDate->text()};
@@ -83,10 +68,7 @@ void tst_ReportsMenu::init() {
 }
 
 void tst_ReportsMenu::cleanup() {
-    m_form.reset();
-    m_state.reset();
-    QDir::setCurrent(m_startDir);
-    m_dir.reset();
+    cleanupFixture();
 }
 
 void tst_ReportsMenu::eachEntryRunsItsReport_data() {
@@ -111,11 +93,11 @@ void tst_ReportsMenu::eachEntryRunsItsReport() {
     QFETCH(QString, caption);
     QFETCH(QString, header);
     QFETCH(QString, first);
-    QAction* item = m_form->mnuRpt.at(index - 1);
+    QAction* item = form()->mnuRpt.at(index - 1);
     QCOMPARE(item->text(), caption);
     item->trigger();
 
-    QVERIFY(m_services->messages.isEmpty());
+    QVERIFY(services().messages.isEmpty());
     // Only the three list reports ask for dates.
     QCOMPARE(m_shown.size(), index <= 3 ? 1 : 0);
     const QList<frmOutput*> windows = outputWindows();
@@ -129,39 +111,39 @@ void tst_ReportsMenu::eachEntryRunsItsReport() {
     // Below the bold headings, the first record.
     QVERIFY(document.page(1).lines.at(0).bold);
     QCOMPARE(document.page(1).lines.at(1).cells.at(0).text, first);
-    QCOMPARE(m_services->busyDepth, 0);
+    QCOMPARE(services().busyDepth, 0);
 }
 
 void tst_ReportsMenu::theDateRangeIsRememberedUntilTheFormIsLoadedAgain() {
     // First use: New Year's Day and today.
-    m_services->onModal = [this](QDialog& dialog) {
+    services().onModal = [this](QDialog& dialog) {
         auto& dates = static_cast<frmRptDate&>(dialog);
         m_shown << QStringList{dates.dcStartDate->text(), dates.dcEndDate->text()};
         dates.dcStartDate->setText(u"4/1/2026"_s);
         dates.dcEndDate->setText(u"4/30/2026"_s);
         dates.cmdOK->click();
     };
-    m_form->mnuRpt[0]->trigger();
+    form()->mnuRpt[0]->trigger();
     // Nothing was ordered in April: the report says so, but the range is kept.
-    QCOMPARE(m_services->messages.size(), 1);
-    QCOMPARE(m_services->messages.first().text, u"You have not entered any reportable orders!"_s);
+    QCOMPARE(services().messages.size(), 1);
+    QCOMPARE(services().messages.first().text, u"You have not entered any reportable orders!"_s);
     QVERIFY(outputWindows().isEmpty());
 
-    m_services->onModal = [this](QDialog& dialog) {
+    services().onModal = [this](QDialog& dialog) {
         auto& dates = static_cast<frmRptDate&>(dialog);
         m_shown << QStringList{dates.dcStartDate->text(), dates.dcEndDate->text()};
         dates.dcStartDate->setText(u"1/1/2020"_s);
         dates.cmdCancel->click();
     };
-    m_form->mnuRpt[1]->trigger();
-    QCOMPARE(m_services->messages.size(), 1);
+    form()->mnuRpt[1]->trigger();
+    QCOMPARE(services().messages.size(), 1);
 
-    m_services->onModal = [this](QDialog& dialog) {
+    services().onModal = [this](QDialog& dialog) {
         auto& dates = static_cast<frmRptDate&>(dialog);
         m_shown << QStringList{dates.dcStartDate->text(), dates.dcEndDate->text()};
         dates.cmdOK->click();
     };
-    m_form->mnuRpt[1]->trigger();
+    form()->mnuRpt[1]->trigger();
     QCOMPARE(outputWindows().size(), 1);
     QCOMPARE(outputWindows().first()->document().header(),
              u"|Rebates for 4/1/2026 to 4/30/2026|Page %d"_s);
@@ -172,20 +154,18 @@ void tst_ReportsMenu::theDateRangeIsRememberedUntilTheFormIsLoadedAgain() {
     QCOMPARE(m_shown, expected);
 
     // Loading the main form again starts from New Year's Day and today once more.
-    m_form.reset();
-    m_state = std::make_unique<AppState>();
-    m_form = std::make_unique<frmMain>(*m_state, *m_services);
-    QVERIFY(m_form->loadAndShow());
-    m_form->mnuRpt[2]->trigger();
+    discardForm();
+    QVERIFY(makeForm().loadAndShow());
+    form()->mnuRpt[2]->trigger();
     QCOMPARE(m_shown.last(), QStringList({u"1/1/2026"_s, u"12/7/2026"_s}));
 }
 
 void tst_ReportsMenu::aSecondReportReusesTheOutputWindow() {
-    m_form->mnuRpt[3]->trigger();
+    form()->mnuRpt[3]->trigger();
     QCOMPARE(outputWindows().size(), 1);
     QPointer<frmOutput> first = outputWindows().first();
 
-    m_form->mnuRpt[4]->trigger();
+    form()->mnuRpt[4]->trigger();
     QCOMPARE(outputWindows().size(), 1);
     QCOMPARE(outputWindows().first(), first.data());
     QCOMPARE(first->document().header(), u"|OverDue Orders/Rebates/Sales|Page %d"_s);
@@ -194,7 +174,7 @@ void tst_ReportsMenu::aSecondReportReusesTheOutputWindow() {
     // Closed by the user, the window is gone, and the next report opens a new one.
     first->cmdOk->click();
     QTRY_VERIFY(!first);
-    m_form->mnuRpt[0]->trigger();
+    form()->mnuRpt[0]->trigger();
     QCOMPARE(outputWindows().size(), 1);
     QVERIFY(outputWindows().first()->isVisible());
 }
@@ -208,12 +188,12 @@ void tst_ReportsMenu::otherIndexesDoNothing_data() {
 
 void tst_ReportsMenu::otherIndexesDoNothing() {
     QFETCH(int, index);
-    const int busyCalls = m_services->busyCalls;
-    m_form->mnuRpt_Click(index);
+    const int busyCalls = services().busyCalls;
+    form()->mnuRpt_Click(index);
     QVERIFY(m_shown.isEmpty());
-    QVERIFY(m_services->messages.isEmpty());
+    QVERIFY(services().messages.isEmpty());
     QVERIFY(outputWindows().isEmpty());
-    QCOMPARE(m_services->busyCalls, busyCalls);
+    QCOMPARE(services().busyCalls, busyCalls);
 }
 
 QTEST_MAIN(tst_ReportsMenu)

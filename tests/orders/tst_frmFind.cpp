@@ -4,8 +4,7 @@
 #include "app/AppState.h"
 #include "app/Database.h"
 #include "app/Recordset.h"
-#include "support/FakeServices.h"
-#include "support/OrderFixture.h"
+#include "support/MainFormFixture.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -14,10 +13,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QtTest>
-
-#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -63,7 +59,7 @@ struct FindSeen {
 
 } // namespace
 
-class tst_frmFind : public QObject {
+class tst_frmFind : public QObject, public MainFormFixture {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -101,40 +97,24 @@ private:
     // The description of the record gOrders is on, which must be the one on show.
     QString currentDescr() const;
     int keyOf(const QString& descr) const;
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<AppState> m_state;
-    std::unique_ptr<FakeServices> m_services;
-    std::unique_ptr<frmMain> m_form;
-    QString m_startDir;
 };
 
 void tst_frmFind::init() {
-    m_startDir = QDir::currentPath();
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_state = std::make_unique<AppState>();
-    m_services = std::make_unique<FakeServices>();
+    initFixture();
 }
 
 void tst_frmFind::cleanup() {
-    m_form.reset();
-    m_state.reset();
-    QDir::setCurrent(m_startDir);
-    m_dir.reset();
+    cleanupFixture();
 }
 
 void tst_frmFind::start(const QList<QVariantMap>& rows) {
-    OrderFixture::createDatabase(m_dir->path(), rows);
-    QDir::setCurrent(m_dir->path());
-    m_form = std::make_unique<frmMain>(*m_state, *m_services);
-    QVERIFY(m_form->loadAndShow());
-    QVERIFY(m_services->messages.isEmpty());
+    load(rows);
+    QVERIFY(services().messages.isEmpty());
 }
 
 FindSeen tst_frmFind::find(const FindInput& input) {
     FindSeen seen;
-    m_services->onModal = [&](QDialog& dialog) {
+    services().onModal = [&](QDialog& dialog) {
         auto& dlg = static_cast<frmFind&>(dialog);
         seen.dialog = &dialog;
         seen.option = dlg.selectedOption();
@@ -161,23 +141,23 @@ FindSeen tst_frmFind::find(const FindInput& input) {
         if (seen.stayedOpen)
             QTest::mouseClick(dlg.cmdCancel, Qt::LeftButton);
     };
-    QTest::mouseClick(m_form->cmdFind, Qt::LeftButton);
-    m_services->onModal = nullptr;
+    QTest::mouseClick(form()->cmdFind, Qt::LeftButton);
+    services().onModal = nullptr;
     return seen;
 }
 
 void tst_frmFind::checkSortOrder(int order) const {
-    QCOMPARE(m_state->gSortOrder, order);
+    QCOMPARE(state().gSortOrder, order);
     for (int i = 0; i < 3; ++i)
-        QCOMPARE(m_form->mnuSort[i]->isChecked(), i + 1 == order);
+        QCOMPARE(form()->mnuSort[i]->isChecked(), i + 1 == order);
 }
 
 QString tst_frmFind::currentDescr() const {
-    return m_state->gOrders->value(u"descr"_s).toString();
+    return state().gOrders->value(u"descr"_s).toString();
 }
 
 int tst_frmFind::keyOf(const QString& descr) const {
-    return m_state->gDatabase->scalar(u"SELECT zelid FROM pvx WHERE descr = ?"_s, {descr}).toInt();
+    return state().gDatabase->scalar(u"SELECT zelid FROM pvx WHERE descr = ?"_s, {descr}).toInt();
 }
 
 void tst_frmFind::preselectsTheCurrentSortOrder_data() {
@@ -192,8 +172,8 @@ void tst_frmFind::preselectsTheCurrentSortOrder() {
     QFETCH(int, sortOrder);
     QFETCH(QString, label);
     start({order(u"One"_s, QDate(2020, 1, 1), u"Acme"_s)});
-    m_form->mnuSort[sortOrder - 1]->trigger();
-    QCOMPARE(m_state->gSortOrder, sortOrder);
+    form()->mnuSort[sortOrder - 1]->trigger();
+    QCOMPARE(state().gSortOrder, sortOrder);
 
     const FindSeen first = find({sortOrder % 3 + 1, u"x"_s, Button::Cancel});
     QCOMPARE(first.option, sortOrder);
@@ -205,12 +185,12 @@ void tst_frmFind::preselectsTheCurrentSortOrder() {
     QCOMPARE(again.option, sortOrder);
     QCOMPARE(again.label, label);
     QVERIFY(again.text.isEmpty());
-    QCOMPARE(m_state->gSortOrder, sortOrder);
+    QCOMPARE(state().gSortOrder, sortOrder);
 }
 
 void tst_frmFind::optionClickSetsTheLabel() {
     start({order(u"One"_s)});
-    frmFind dialog(*m_state, *m_services, m_form.get());
+    frmFind dialog(state(), services(), form());
     dialog.show();
     const QStringList labels = {u"Enter Order Date"_s, u"Enter Description"_s, u"Enter Vendor"_s};
     for (int index : {3, 1, 2, 3}) {
@@ -226,12 +206,12 @@ void tst_frmFind::okHidesAndTheNextFindKeepsTheChoice() {
     QVERIFY(!first.stayedOpen);
     QVERIFY(first.dialog);
     QVERIFY(!first.dialog->isVisible());
-    QVERIFY(!m_state->gCancel);
+    QVERIFY(!state().gCancel);
 
     // Even when the sort order has changed since, a hidden dialog is not loaded again:
     // it keeps the option and label chosen last, with the text emptied.
-    m_form->mnuSort[0]->trigger();
-    QCOMPARE(m_state->gSortOrder, 1);
+    form()->mnuSort[0]->trigger();
+    QCOMPARE(state().gSortOrder, 1);
     const FindSeen second = find({0, {}, Button::Cancel});
     QCOMPARE(second.dialog, first.dialog);
     QCOMPARE(second.option, 2);
@@ -242,7 +222,7 @@ void tst_frmFind::okHidesAndTheNextFindKeepsTheChoice() {
 void tst_frmFind::cancelDestroysAndTheNextFindLoadsAfresh() {
     start({order(u"One"_s)});
     const FindSeen cancelled = find({3, u"One"_s, Button::Cancel});
-    QVERIFY(m_state->gCancel);
+    QVERIFY(state().gCancel);
     QVERIFY(cancelled.dialog.isNull());
 
     const FindSeen next = find({0, {}, Button::Cancel});
@@ -267,16 +247,16 @@ void tst_frmFind::blankTextIsRefused() {
     QFETCH(QString, text);
     QFETCH(QString, message);
     start({order(u"One"_s, QDate(2020, 1, 1), u"Acme"_s), order(u"  Two"_s)});
-    Recordset* before = m_state->gOrders.get();
+    Recordset* before = state().gOrders.get();
 
     const FindSeen seen = find({option, text, Button::Ok});
     QVERIFY(seen.stayedOpen);
-    QCOMPARE(m_services->messages.size(), 1);
-    QCOMPARE(m_services->messages.at(0).text, message);
-    QCOMPARE(m_services->messages.at(0).title, u"Purvex"_s);
-    QCOMPARE(m_services->messages.at(0).buttons, MsgButtons::Ok);
-    QVERIFY(m_state->gCancel);
-    QCOMPARE(m_state->gOrders.get(), before);
+    QCOMPARE(services().messages.size(), 1);
+    QCOMPARE(services().messages.at(0).text, message);
+    QCOMPARE(services().messages.at(0).title, u"Purvex"_s);
+    QCOMPARE(services().messages.at(0).buttons, MsgButtons::Ok);
+    QVERIFY(state().gCancel);
+    QCOMPARE(state().gOrders.get(), before);
     checkSortOrder(1);
 }
 
@@ -292,19 +272,19 @@ void tst_frmFind::invalidDateIsRefused() {
     start({order(u"One"_s, QDate(1998, 5, 30))});
     const FindSeen seen = find({1, text, Button::Ok});
     QVERIFY(seen.stayedOpen);
-    QCOMPARE(m_services->messages.size(), 1);
-    QCOMPARE(m_services->messages.at(0).text, u"You must enter a valid date to find"_s);
-    QVERIFY(m_state->gCancel);
+    QCOMPARE(services().messages.size(), 1);
+    QCOMPARE(services().messages.at(0).text, u"You must enter a valid date to find"_s);
+    QVERIFY(state().gCancel);
     checkSortOrder(1);
 }
 
 void tst_frmFind::enterPressesOk() {
     start({order(u"Alpha"_s, QDate(2020, 1, 2)), order(u"Beta"_s, QDate(2020, 1, 1))});
-    QCOMPARE(m_form->txtDescr->text(), u"Alpha"_s);
+    QCOMPARE(form()->txtDescr->text(), u"Alpha"_s);
     const FindSeen seen = find({2, u"bet"_s, Button::EnterKey});
     QVERIFY(!seen.stayedOpen);
-    QVERIFY(m_services->messages.isEmpty());
-    QCOMPARE(m_form->txtDescr->text(), u"Beta"_s);
+    QVERIFY(services().messages.isEmpty());
+    QCOMPARE(form()->txtDescr->text(), u"Beta"_s);
 }
 
 void tst_frmFind::prefixIgnoresCase_data() {
@@ -332,8 +312,8 @@ void tst_frmFind::prefixIgnoresCase() {
     start(rows);
 
     find({option, text, Button::Ok});
-    QVERIFY(m_services->messages.isEmpty());
-    QCOMPARE(m_form->txtDescr->text(), expected);
+    QVERIFY(services().messages.isEmpty());
+    QCOMPARE(form()->txtDescr->text(), expected);
     QCOMPARE(currentDescr(), expected);
     checkSortOrder(option);
 }
@@ -355,19 +335,19 @@ void tst_frmFind::dateTypedInTheLocaleFindsThatDay_data() {
 void tst_frmFind::dateTypedInTheLocaleFindsThatDay() {
     QFETCH(QLocale, locale);
     QFETCH(QString, text);
-    m_services->userLocale = locale;
+    services().userLocale = locale;
     // 5 June and 30 May would be confused by a day-month mix-up.
     start({order(u"Newest"_s, QDate(2001, 1, 1)), order(u"Fifth of June"_s, QDate(1998, 6, 5)),
            order(u"Target"_s, QDate(1998, 5, 30)), order(u"Earlier"_s, QDate(1998, 5, 29))});
-    QCOMPARE(m_form->txtDescr->text(), u"Newest"_s);
+    QCOMPARE(form()->txtDescr->text(), u"Newest"_s);
 
     find({1, text, Button::Ok});
-    QVERIFY(m_services->messages.isEmpty());
-    QCOMPARE(m_form->txtDescr->text(), u"Target"_s);
+    QVERIFY(services().messages.isEmpty());
+    QCOMPARE(form()->txtDescr->text(), u"Target"_s);
     QCOMPARE(currentDescr(), u"Target"_s);
     checkSortOrder(1);
     // The date search's order is earliest first.
-    m_state->gOrders->moveFirst();
+    state().gOrders->moveFirst();
     QCOMPARE(currentDescr(), u"Earlier"_s);
 }
 
@@ -375,16 +355,16 @@ void tst_frmFind::dateWithATimeOfDayIsNotMatched() {
     start({order(u"Timed"_s, QDateTime(QDate(1998, 5, 30), QTime(14, 5))),
            order(u"Next day"_s, QDate(1998, 5, 31))});
     find({1, u"5/30/1998"_s, Button::Ok});
-    QCOMPARE(m_services->messages.size(), 1);
-    QCOMPARE(m_services->messages.at(0).text, u"That record was not found."_s);
+    QCOMPARE(services().messages.size(), 1);
+    QCOMPARE(services().messages.at(0).text, u"That record was not found."_s);
 
     // A plain date on the same day is found although the timed one sorts beside it.
-    m_state->gDatabase->execute(
+    state().gDatabase->execute(
         u"INSERT INTO pvx (descr, Type, status, dateorder) VALUES ('Plain', 0, 0, ?)"_s,
         {QDate(1998, 5, 30)});
     find({1, u"5/30/1998"_s, Button::Ok});
-    QCOMPARE(m_services->messages.size(), 1);
-    QCOMPARE(m_form->txtDescr->text(), u"Plain"_s);
+    QCOMPARE(services().messages.size(), 1);
+    QCOMPARE(form()->txtDescr->text(), u"Plain"_s);
 }
 
 void tst_frmFind::cancelChangesNothing() {
@@ -393,19 +373,19 @@ void tst_frmFind::cancelChangesNothing() {
            order(u"Charlie"_s, QDate(2020, 1, 2), u"Xu"_s)});
     // Leave a record on show that is neither first nor last of any order.
     find({2, u"br"_s, Button::Ok});
-    QCOMPARE(m_form->txtDescr->text(), u"Bravo"_s);
-    Recordset* before = m_state->gOrders.get();
+    QCOMPARE(form()->txtDescr->text(), u"Bravo"_s);
+    Recordset* before = state().gOrders.get();
 
     for (int option : {1, 3}) {
         find({option, u"Charlie"_s, Button::Cancel});
-        QVERIFY(m_state->gCancel);
-        QVERIFY(m_services->messages.isEmpty());
+        QVERIFY(state().gCancel);
+        QVERIFY(services().messages.isEmpty());
         checkSortOrder(2);
-        QCOMPARE(m_state->gOrders.get(), before);
-        QCOMPARE(m_form->txtDescr->text(), u"Bravo"_s);
+        QCOMPARE(state().gOrders.get(), before);
+        QCOMPARE(form()->txtDescr->text(), u"Bravo"_s);
         QCOMPARE(currentDescr(), u"Bravo"_s);
-        QVERIFY(!m_form->mDirty);
-        QVERIFY(m_form->cmdFind->isVisible());
+        QVERIFY(!form()->mDirty);
+        QVERIFY(form()->cmdFind->isVisible());
     }
 }
 
@@ -413,53 +393,53 @@ void tst_frmFind::failedSearchReSortsAndShowsThePreviousRecord() {
     start({order(u"Alpha"_s, QDate(2020, 1, 1), u"Mike"_s),
            order(u"Bravo"_s, QDate(2020, 1, 3), u"Oscar"_s),
            order(u"Charlie"_s, QDate(2020, 1, 2), u"Kilo"_s)});
-    QCOMPARE(m_form->txtDescr->text(), u"Bravo"_s);
+    QCOMPARE(form()->txtDescr->text(), u"Bravo"_s);
 
     find({3, u"Zulu"_s, Button::Ok});
-    QCOMPARE(m_services->messages.size(), 1);
-    QCOMPARE(m_services->messages.at(0).text, u"That record was not found."_s);
-    QCOMPARE(m_services->messages.at(0).title, u"No Records Match"_s);
-    QCOMPARE(m_services->messages.at(0).buttons, MsgButtons::Ok);
+    QCOMPARE(services().messages.size(), 1);
+    QCOMPARE(services().messages.at(0).text, u"That record was not found."_s);
+    QCOMPARE(services().messages.at(0).title, u"No Records Match"_s);
+    QCOMPARE(services().messages.at(0).buttons, MsgButtons::Ok);
     checkSortOrder(3);
     // The record on show and the record gOrders is on are the same one.
-    QCOMPARE(m_form->txtDescr->text(), u"Bravo"_s);
-    QCOMPARE(m_form->txtVendor->text(), u"Oscar"_s);
+    QCOMPARE(form()->txtDescr->text(), u"Bravo"_s);
+    QCOMPARE(form()->txtVendor->text(), u"Oscar"_s);
     QCOMPARE(currentDescr(), u"Bravo"_s);
-    QVERIFY(!m_form->mDirty);
-    QVERIFY(m_form->cmdFind->isVisible());
-    QVERIFY(!m_form->cmdUpdate->isVisible());
+    QVERIFY(!form()->mDirty);
+    QVERIFY(form()->cmdFind->isVisible());
+    QVERIFY(!form()->cmdUpdate->isVisible());
     // The list is in vendor order now: Bravo (Oscar) is last.
-    m_state->gOrders->moveNext();
-    QVERIFY(m_state->gOrders->eof());
-    m_state->gOrders->moveFirst();
+    state().gOrders->moveNext();
+    QVERIFY(state().gOrders->eof());
+    state().gOrders->moveFirst();
     QCOMPARE(currentDescr(), u"Charlie"_s);
 }
 
 void tst_frmFind::failedSearchShowsTheFirstWhenThePreviousIsGone() {
     start({order(u"Alpha"_s, QDate(2020, 1, 1)), order(u"Bravo"_s, QDate(2020, 1, 3)),
            order(u"Charlie"_s, QDate(2020, 1, 2))});
-    QCOMPARE(m_form->txtDescr->text(), u"Bravo"_s);
+    QCOMPARE(form()->txtDescr->text(), u"Bravo"_s);
     // Removed behind the form's back, as another tool could.
-    m_state->gDatabase->execute(u"DELETE FROM pvx WHERE zelid = ?"_s, {keyOf(u"Bravo"_s)});
+    state().gDatabase->execute(u"DELETE FROM pvx WHERE zelid = ?"_s, {keyOf(u"Bravo"_s)});
 
     find({2, u"Zulu"_s, Button::Ok});
-    QCOMPARE(m_services->messages.size(), 1);
+    QCOMPARE(services().messages.size(), 1);
     checkSortOrder(2);
-    QCOMPARE(m_form->txtDescr->text(), u"Alpha"_s);
+    QCOMPARE(form()->txtDescr->text(), u"Alpha"_s);
     QCOMPARE(currentDescr(), u"Alpha"_s);
 }
 
 void tst_frmFind::failedSearchOnAnEmptyTableKeepsTheFormEmpty() {
     start({});
-    QVERIFY(!m_form->txtDescr->isEnabled());
+    QVERIFY(!form()->txtDescr->isEnabled());
     find({3, u"Acme"_s, Button::Ok});
-    QCOMPARE(m_services->messages.size(), 1);
-    QCOMPARE(m_services->messages.at(0).title, u"No Records Match"_s);
+    QCOMPARE(services().messages.size(), 1);
+    QCOMPARE(services().messages.at(0).title, u"No Records Match"_s);
     checkSortOrder(3);
-    QVERIFY(m_form->txtDescr->text().isEmpty());
-    QVERIFY(!m_form->txtDescr->isEnabled());
-    QVERIFY(!m_form->cmdSelVend->isEnabled());
-    QCOMPARE(m_form->cmbType->currentText(), u"Order"_s);
+    QVERIFY(form()->txtDescr->text().isEmpty());
+    QVERIFY(!form()->txtDescr->isEnabled());
+    QVERIFY(!form()->cmdSelVend->isEnabled());
+    QCOMPARE(form()->cmbType->currentText(), u"Order"_s);
 }
 
 void tst_frmFind::typedCharactersMatchThemselves_data() {
@@ -493,16 +473,16 @@ void tst_frmFind::typedCharactersMatchThemselves() {
     start({order(decoy, QDate(2020, 1, 2), decoy), order(match, QDate(2020, 1, 1), match)});
 
     find({option, text, Button::Ok});
-    QVERIFY(m_services->messages.isEmpty());
-    QCOMPARE(m_form->txtDescr->text(), match);
+    QVERIFY(services().messages.isEmpty());
+    QCOMPARE(form()->txtDescr->text(), match);
     QCOMPARE(currentDescr(), match);
 
     // Without the record it should find, the decoy is not taken for it.
-    m_state->gDatabase->execute(u"DELETE FROM pvx WHERE zelid = ?"_s, {keyOf(match)});
+    state().gDatabase->execute(u"DELETE FROM pvx WHERE zelid = ?"_s, {keyOf(match)});
     find({option, text, Button::Ok});
-    QCOMPARE(m_services->messages.size(), 1);
-    QCOMPARE(m_services->messages.at(0).text, u"That record was not found."_s);
-    QCOMPARE(m_form->txtDescr->text(), decoy);
+    QCOMPARE(services().messages.size(), 1);
+    QCOMPARE(services().messages.at(0).text, u"That record was not found."_s);
+    QCOMPARE(form()->txtDescr->text(), decoy);
 }
 
 void tst_frmFind::nextPagesOnInTheNewOrder() {
@@ -510,20 +490,20 @@ void tst_frmFind::nextPagesOnInTheNewOrder() {
            order(u"Alpha"_s, QDate(1998, 6, 2)), order(u"Bravo one"_s, QDate(1998, 6, 1))});
 
     find({2, u"bravo"_s, Button::Ok});
-    QCOMPARE(m_form->txtDescr->text(), u"Bravo one"_s);
-    QTest::mouseClick(m_form->cmdNext, Qt::LeftButton);
-    QCOMPARE(m_form->txtDescr->text(), u"Bravo two"_s);
-    QTest::mouseClick(m_form->cmdNext, Qt::LeftButton);
-    QCOMPARE(m_form->txtDescr->text(), u"Charlie"_s);
+    QCOMPARE(form()->txtDescr->text(), u"Bravo one"_s);
+    QTest::mouseClick(form()->cmdNext, Qt::LeftButton);
+    QCOMPARE(form()->txtDescr->text(), u"Bravo two"_s);
+    QTest::mouseClick(form()->cmdNext, Qt::LeftButton);
+    QCOMPARE(form()->txtDescr->text(), u"Charlie"_s);
 
     // The date search goes earliest first: the found day, then the days after it.
     find({1, u"5/31/1998"_s, Button::Ok});
-    QCOMPARE(m_form->txtDescr->text(), u"Bravo two"_s);
-    QTest::mouseClick(m_form->cmdNext, Qt::LeftButton);
-    QCOMPARE(m_form->txtDescr->text(), u"Bravo one"_s);
-    QTest::mouseClick(m_form->cmdPrevious, Qt::LeftButton);
-    QTest::mouseClick(m_form->cmdPrevious, Qt::LeftButton);
-    QCOMPARE(m_form->txtDescr->text(), u"Charlie"_s);
+    QCOMPARE(form()->txtDescr->text(), u"Bravo two"_s);
+    QTest::mouseClick(form()->cmdNext, Qt::LeftButton);
+    QCOMPARE(form()->txtDescr->text(), u"Bravo one"_s);
+    QTest::mouseClick(form()->cmdPrevious, Qt::LeftButton);
+    QTest::mouseClick(form()->cmdPrevious, Qt::LeftButton);
+    QCOMPARE(form()->txtDescr->text(), u"Charlie"_s);
 }
 
 QTEST_MAIN(tst_frmFind)

@@ -9,8 +9,7 @@
 #include "app/Recordset.h"
 #include "dates/DateField.h"
 #include "dates/LocaleDates.h"
-#include "support/FakeServices.h"
-#include "support/OrderFixture.h"
+#include "support/MainFormFixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -23,7 +22,6 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <cstdio>
@@ -96,7 +94,7 @@ int holdDatabase(const char* path) {
 
 } // namespace
 
-class tst_frmMain : public QObject {
+class tst_frmMain : public QObject, public MainFormFixture {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -137,52 +135,33 @@ private Q_SLOTS:
 private:
     // Creates pvx.mdb with rows in a fresh folder, makes it current and loads the form.
     bool start(const QList<QVariantMap>& rows);
-    void loadForm();
     template <class T = QWidget> T* control(const QString& name) const {
-        return m_form->findChild<T*>(name);
+        return form()->findChild<T*>(name);
     }
     QString shownText(const QString& name) const;
     void checkBrowseMode() const;
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<AppState> m_state;
-    std::unique_ptr<FakeServices> m_services;
-    std::unique_ptr<frmMain> m_form;
     std::unique_ptr<QProcess> m_holder;
-    QString m_startDir;
 };
 
 void tst_frmMain::init() {
-    m_startDir = QDir::currentPath();
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_state = std::make_unique<AppState>();
-    m_services = std::make_unique<FakeServices>();
+    initFixture();
 }
 
 void tst_frmMain::cleanup() {
-    m_form.reset();
-    m_state.reset();
     if (m_holder) {
         m_holder->closeWriteChannel();
         if (!m_holder->waitForFinished(5000))
             m_holder->kill();
         m_holder.reset();
     }
-    QDir::setCurrent(m_startDir);
-    m_dir.reset();
+    cleanupFixture();
 }
 
 bool tst_frmMain::start(const QList<QVariantMap>& rows) {
-    OrderFixture::createDatabase(m_dir->path(), rows);
-    loadForm();
-    return !m_state->programEnded && m_services->messages.isEmpty();
-}
-
-void tst_frmMain::loadForm() {
-    QDir::setCurrent(m_dir->path());
-    m_form = std::make_unique<frmMain>(*m_state, *m_services);
-    m_form->loadAndShow();
+    createDatabase(rows);
+    showForm();
+    return !state().programEnded && services().messages.isEmpty();
 }
 
 QString tst_frmMain::shownText(const QString& name) const {
@@ -201,14 +180,14 @@ QString tst_frmMain::shownText(const QString& name) const {
 void tst_frmMain::checkBrowseMode() const {
     for (const QString& name : BrowseButtons)
         QVERIFY2(control(name)->isVisible(), qPrintable(name));
-    QVERIFY(m_form->cmdAddNew->isVisible());
-    QVERIFY(!m_form->cmdUpdate->isVisible());
-    QVERIFY(!m_form->cmdCancel->isVisible());
-    for (QAction* item : m_form->mnuSort)
+    QVERIFY(form()->cmdAddNew->isVisible());
+    QVERIFY(!form()->cmdUpdate->isVisible());
+    QVERIFY(!form()->cmdCancel->isVisible());
+    for (QAction* item : form()->mnuSort)
         QVERIFY(item->isEnabled());
-    QVERIFY(m_form->mnuExit->isEnabled());
-    QVERIFY(!m_form->mDirty);
-    QVERIFY(!m_form->mAdding);
+    QVERIFY(form()->mnuExit->isEnabled());
+    QVERIFY(!form()->mDirty);
+    QVERIFY(!form()->mAdding);
 }
 
 void tst_frmMain::startUpSetsTheSharedState_data() {
@@ -219,34 +198,34 @@ void tst_frmMain::startUpSetsTheSharedState_data() {
 
 void tst_frmMain::startUpSetsTheSharedState() {
     QFETCH(QLocale, locale);
-    m_services->userLocale = locale;
-    m_services->clock = QDateTime(QDate(2026, 12, 7), QTime(23, 59));
+    services().userLocale = locale;
+    services().clock = QDateTime(QDate(2026, 12, 7), QTime(23, 59));
     QVERIFY(start({order(u"One"_s, QDate(2020, 1, 1))}));
 
-    QCOMPARE(m_state->gDataDir, m_dir->path() + u"/"_s);
-    QCOMPARE(m_state->gDbPath, m_dir->path() + u"/pvx.mdb"_s);
-    QCOMPARE(m_state->gHelpFile, m_dir->path() + u"/pvx.hlp"_s);
-    QCOMPARE(m_state->gSortOrder, 1);
-    QVERIFY(!m_state->gDateFmt.isEmpty());
-    QCOMPARE(m_state->gStartDate, QDate(2026, 1, 1));
-    QCOMPARE(m_state->gEndDate, QDate(2026, 12, 7));
-    QVERIFY(m_state->gDatabase && m_state->gDatabase->isOpen());
-    QVERIFY(m_state->gOrders);
-    QVERIFY(!m_state->gOrders->lockEdits());
+    QCOMPARE(state().gDataDir, dirPath() + u"/"_s);
+    QCOMPARE(state().gDbPath, dirPath() + u"/pvx.mdb"_s);
+    QCOMPARE(state().gHelpFile, dirPath() + u"/pvx.hlp"_s);
+    QCOMPARE(state().gSortOrder, 1);
+    QVERIFY(!state().gDateFmt.isEmpty());
+    QCOMPARE(state().gStartDate, QDate(2026, 1, 1));
+    QCOMPARE(state().gEndDate, QDate(2026, 12, 7));
+    QVERIFY(state().gDatabase && state().gDatabase->isOpen());
+    QVERIFY(state().gOrders);
+    QVERIFY(!state().gOrders->lockEdits());
 
-    QCOMPARE(m_form->windowTitle(), u"PVX - Purvex"_s);
-    QVERIFY(m_form->isVisible());
-    QCOMPARE(m_form->cmbType->count(), 3);
-    QCOMPARE(m_form->cmbType->itemText(0), u"Order"_s);
-    QCOMPARE(m_form->cmbType->itemText(1), u"Rebate"_s);
-    QCOMPARE(m_form->cmbType->itemText(2), u"Sale"_s);
-    QCOMPARE(m_form->cmbStatus->count(), 3);
-    QCOMPARE(m_form->cmbStatus->itemText(0), u"No"_s);
-    QCOMPARE(m_form->cmbStatus->itemText(1), u"Partially"_s);
-    QCOMPARE(m_form->cmbStatus->itemText(2), u"Yes"_s);
-    QVERIFY(m_form->mnuSort[0]->isChecked());
-    QVERIFY(!m_form->mnuSort[1]->isChecked());
-    QVERIFY(!m_form->mnuSort[2]->isChecked());
+    QCOMPARE(form()->windowTitle(), u"PVX - Purvex"_s);
+    QVERIFY(form()->isVisible());
+    QCOMPARE(form()->cmbType->count(), 3);
+    QCOMPARE(form()->cmbType->itemText(0), u"Order"_s);
+    QCOMPARE(form()->cmbType->itemText(1), u"Rebate"_s);
+    QCOMPARE(form()->cmbType->itemText(2), u"Sale"_s);
+    QCOMPARE(form()->cmbStatus->count(), 3);
+    QCOMPARE(form()->cmbStatus->itemText(0), u"No"_s);
+    QCOMPARE(form()->cmbStatus->itemText(1), u"Partially"_s);
+    QCOMPARE(form()->cmbStatus->itemText(2), u"Yes"_s);
+    QVERIFY(form()->mnuSort[0]->isChecked());
+    QVERIFY(!form()->mnuSort[1]->isChecked());
+    QVERIFY(!form()->mnuSort[2]->isChecked());
     checkBrowseMode();
 }
 
@@ -254,41 +233,41 @@ void tst_frmMain::dataDirectoryOfTheRootIsNotDoubled() {
     if (QFile::exists(u"/pvx.mdb"_s))
         QSKIP("a pvx.mdb lies in the root directory of this machine");
     QDir::setCurrent(u"/"_s);
-    m_form = std::make_unique<frmMain>(*m_state, *m_services);
-    QVERIFY(!m_form->loadAndShow());
+    makeForm();
+    QVERIFY(!form()->loadAndShow());
 
-    QCOMPARE(m_state->gDataDir, u"/"_s);
-    QCOMPARE(m_state->gDbPath, u"/pvx.mdb"_s);
-    QCOMPARE(m_state->gHelpFile, u"/pvx.hlp"_s);
+    QCOMPARE(state().gDataDir, u"/"_s);
+    QCOMPARE(state().gDbPath, u"/pvx.mdb"_s);
+    QCOMPARE(state().gHelpFile, u"/pvx.hlp"_s);
 }
 
 void tst_frmMain::opensAtTheDesignSize() {
     QVERIFY(start({order(u"One"_s, QDate(2020, 1, 1))}));
-    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-    ElasticLayout* client = m_form->elasticLayout();
-    QCOMPARE(client, m_form->centralWidget());
+    QVERIFY(QTest::qWaitForWindowExposed(form()));
+    ElasticLayout* client = form()->elasticLayout();
+    QCOMPARE(client, form()->centralWidget());
     QCOMPARE(client->designSize(), QSize(9630, 6000));
     QCOMPARE(client->size(), client->openingSize());
     // At the opening scale a 285-twip box is as tall as a line edit likes to be.
-    QVERIFY(qAbs(m_form->txtDescr->height() - QLineEdit().sizeHint().height()) <= 1);
+    QVERIFY(qAbs(form()->txtDescr->height() - QLineEdit().sizeHint().height()) <= 1);
 
     // Larger, every control keeps its place in proportion.
-    const QRect before = m_form->txtNotes->geometry();
-    m_form->resize(m_form->width() * 2, m_form->height() + client->height());
+    const QRect before = form()->txtNotes->geometry();
+    form()->resize(form()->width() * 2, form()->height() + client->height());
     QTRY_COMPARE(client->size(), client->openingSize() * 2);
-    QVERIFY(qAbs(m_form->txtNotes->geometry().left() - 2 * before.left()) <= 1);
-    QVERIFY(qAbs(m_form->txtNotes->geometry().top() - 2 * before.top()) <= 1);
+    QVERIFY(qAbs(form()->txtNotes->geometry().left() - 2 * before.left()) <= 1);
+    QVERIFY(qAbs(form()->txtNotes->geometry().top() - 2 * before.top()) <= 1);
     // Both edges are rounded to whole pixels, at either size.
-    QVERIFY(qAbs(m_form->txtNotes->geometry().width() - 2 * before.width()) <= 2);
-    QVERIFY(qAbs(m_form->txtNotes->geometry().height() - 2 * before.height()) <= 2);
+    QVERIFY(qAbs(form()->txtNotes->geometry().width() - 2 * before.width()) <= 2);
+    QVERIFY(qAbs(form()->txtNotes->geometry().height() - 2 * before.height()) <= 2);
 }
 
 void tst_frmMain::firstRecordIsTheLatestOrder() {
     QVERIFY(start({order(u"Old"_s, QDate(1998, 5, 30)), order(u"Newest"_s, QDate(2024, 1, 15)),
                    order(u"Undated"_s, QDate()), order(u"Middle"_s, QDate(2001, 7, 4))}));
-    QCOMPARE(m_form->txtDescr->text(), u"Newest"_s);
-    QCOMPARE(m_form->dcDateOrder->text(), u"1/15/2024"_s);
-    QCOMPARE(m_state->gOrders->recordCount(), 4);
+    QCOMPARE(form()->txtDescr->text(), u"Newest"_s);
+    QCOMPARE(form()->dcDateOrder->text(), u"1/15/2024"_s);
+    QCOMPARE(state().gOrders->recordCount(), 4);
     checkBrowseMode();
 }
 
@@ -313,7 +292,7 @@ void tst_frmMain::showsEveryFieldAsStored() {
     QFETCH(QString, dateOrder);
     QFETCH(QString, dateExpect);
     QFETCH(QString, amount);
-    m_services->userLocale = locale;
+    services().userLocale = locale;
     QVERIFY(start({fullRecord()}));
 
     QCOMPARE(shownText(u"txtDescr"_s), u"Digital camera"_s);
@@ -335,7 +314,7 @@ void tst_frmMain::showsEveryFieldAsStored() {
     QCOMPARE(shownText(u"txtEmail"_s), u"sales@example.com"_s);
     QCOMPARE(shownText(u"txtItems"_s), u"1 camera\n2 batteries"_s);
     QCOMPARE(shownText(u"txtNotes"_s), u"Rebate form mailed.\nKeep the box."_s);
-    QCOMPARE(m_form->lblDateOrder->text(), u"Date Ordered"_s);
+    QCOMPARE(form()->lblDateOrder->text(), u"Date Ordered"_s);
     checkBrowseMode();
 }
 
@@ -347,15 +326,15 @@ void tst_frmMain::longStoredTextIsShownInFull() {
     QVERIFY(start(
         {{{u"descr"_s, longDescr}, {u"phone"_s, longPhone}, {u"dateorder"_s, QDate(2020, 1, 1)}},
          {{u"descr"_s, u"short"_s}, {u"dateorder"_s, QDate(2010, 1, 1)}}}));
-    QCOMPARE(m_form->txtDescr->text(), longDescr);
-    QCOMPARE(m_form->txtPhone->text(), longPhone);
+    QCOMPARE(form()->txtDescr->text(), longDescr);
+    QCOMPARE(form()->txtPhone->text(), longPhone);
 
     // The next record gives the boxes their limits back.
-    m_state->gOrders->moveNext();
-    m_form->ShowRecord();
-    QCOMPARE(m_form->txtDescr->text(), u"short"_s);
-    QTest::keyClicks(m_form->txtDescr, QString(100, u'x'));
-    QCOMPARE(m_form->txtDescr->text().size(), 80);
+    state().gOrders->moveNext();
+    form()->ShowRecord();
+    QCOMPARE(form()->txtDescr->text(), u"short"_s);
+    QTest::keyClicks(form()->txtDescr, QString(100, u'x'));
+    QCOMPARE(form()->txtDescr->text().size(), 80);
 }
 
 void tst_frmMain::nullOrStrangeCodesShowTheFirstEntry_data() {
@@ -372,15 +351,15 @@ void tst_frmMain::nullOrStrangeCodesShowTheFirstEntry() {
     // A sale first, so that the captions have something to change back from.
     QVERIFY(start({{{u"descr"_s, u"Sale"_s}, {u"Type"_s, 2}, {u"dateorder"_s, QDate(2020, 1, 1)}},
                    {{u"Type"_s, type}, {u"status"_s, status}}}));
-    QCOMPARE(m_form->lblVendor->text(), u"Sold To"_s);
+    QCOMPARE(form()->lblVendor->text(), u"Sold To"_s);
 
-    m_state->gOrders->moveNext();
-    m_form->ShowRecord();
+    state().gOrders->moveNext();
+    form()->ShowRecord();
     QCOMPARE(shownText(u"cmbType"_s), u"Order"_s);
     QCOMPARE(shownText(u"cmbStatus"_s), u"No"_s);
-    QCOMPARE(m_form->lblDateOrder->text(), u"Date Ordered"_s);
-    QCOMPARE(m_form->lblVendor->text(), u"Ordered From"_s);
-    QCOMPARE(m_form->lblItems->text(), u"Items Ordered"_s);
+    QCOMPARE(form()->lblDateOrder->text(), u"Date Ordered"_s);
+    QCOMPARE(form()->lblVendor->text(), u"Ordered From"_s);
+    QCOMPARE(form()->lblItems->text(), u"Items Ordered"_s);
     for (const QString& name : EntryControls) {
         if (!name.startsWith(u"cmb"_s))
             QVERIFY2(shownText(name).isEmpty(), qPrintable(name));
@@ -394,26 +373,26 @@ void tst_frmMain::saleChangesTheThreeCaptions() {
     QVERIFY(orderedBy);
 
     // The user picks the entries with the keyboard, as with the mouse the list pops up.
-    m_form->cmbType->setFocus();
-    QTest::keyClick(m_form->cmbType, Qt::Key_Down); // Rebate -> Sale
+    form()->cmbType->setFocus();
+    QTest::keyClick(form()->cmbType, Qt::Key_Down); // Rebate -> Sale
     QCOMPARE(shownText(u"cmbType"_s), u"Sale"_s);
-    QCOMPARE(m_form->lblDateOrder->text(), u"Date Sold"_s);
-    QCOMPARE(m_form->lblVendor->text(), u"Sold To"_s);
-    QCOMPARE(m_form->lblItems->text(), u"Items Sold"_s);
+    QCOMPARE(form()->lblDateOrder->text(), u"Date Sold"_s);
+    QCOMPARE(form()->lblVendor->text(), u"Sold To"_s);
+    QCOMPARE(form()->lblItems->text(), u"Items Sold"_s);
     QCOMPARE(orderedBy->text(), u"Ordered By"_s);
 
-    QTest::keyClick(m_form->cmbType, Qt::Key_Up); // Rebate
-    QCOMPARE(m_form->lblDateOrder->text(), u"Date Ordered"_s);
-    QCOMPARE(m_form->lblVendor->text(), u"Ordered From"_s);
-    QCOMPARE(m_form->lblItems->text(), u"Items Ordered"_s);
+    QTest::keyClick(form()->cmbType, Qt::Key_Up); // Rebate
+    QCOMPARE(form()->lblDateOrder->text(), u"Date Ordered"_s);
+    QCOMPARE(form()->lblVendor->text(), u"Ordered From"_s);
+    QCOMPARE(form()->lblItems->text(), u"Items Ordered"_s);
 
-    QTest::keyClick(m_form->cmbType, Qt::Key_Down);
-    QCOMPARE(m_form->lblItems->text(), u"Items Sold"_s);
-    QTest::keyClick(m_form->cmbType, Qt::Key_Home); // Order
+    QTest::keyClick(form()->cmbType, Qt::Key_Down);
+    QCOMPARE(form()->lblItems->text(), u"Items Sold"_s);
+    QTest::keyClick(form()->cmbType, Qt::Key_Home); // Order
     QCOMPARE(shownText(u"cmbType"_s), u"Order"_s);
-    QCOMPARE(m_form->lblDateOrder->text(), u"Date Ordered"_s);
-    QCOMPARE(m_form->lblVendor->text(), u"Ordered From"_s);
-    QCOMPARE(m_form->lblItems->text(), u"Items Ordered"_s);
+    QCOMPARE(form()->lblDateOrder->text(), u"Date Ordered"_s);
+    QCOMPARE(form()->lblVendor->text(), u"Ordered From"_s);
+    QCOMPARE(form()->lblItems->text(), u"Items Ordered"_s);
     QCOMPARE(orderedBy->text(), u"Ordered By"_s);
 }
 
@@ -424,20 +403,20 @@ void tst_frmMain::movingBetweenRecordsStaysInBrowseMode() {
     QVERIFY(
         start({order(u"First"_s, QDate(2003, 3, 3)), sale, order(u"Third"_s, QDate(1999, 1, 1))}));
 
-    Recordset& rs = *m_state->gOrders;
+    Recordset& rs = *state().gOrders;
     rs.moveNext();
-    m_form->ShowRecord();
-    QCOMPARE(m_form->txtDescr->text(), u"Digital camera"_s);
-    QCOMPARE(m_form->lblVendor->text(), u"Sold To"_s);
+    form()->ShowRecord();
+    QCOMPARE(form()->txtDescr->text(), u"Digital camera"_s);
+    QCOMPARE(form()->lblVendor->text(), u"Sold To"_s);
     checkBrowseMode();
     rs.moveNext();
-    m_form->ShowRecord();
-    QCOMPARE(m_form->txtDescr->text(), u"Third"_s);
-    QCOMPARE(m_form->lblVendor->text(), u"Ordered From"_s);
+    form()->ShowRecord();
+    QCOMPARE(form()->txtDescr->text(), u"Third"_s);
+    QCOMPARE(form()->lblVendor->text(), u"Ordered From"_s);
     checkBrowseMode();
     rs.moveFirst();
-    m_form->ShowRecord();
-    QCOMPARE(m_form->txtDescr->text(), u"First"_s);
+    form()->ShowRecord();
+    QCOMPARE(form()->txtDescr->text(), u"First"_s);
     checkBrowseMode();
 }
 
@@ -462,64 +441,64 @@ void tst_frmMain::firstKeystrokeEntersEditMode() {
 
     for (const QString& button : BrowseButtons)
         QVERIFY2(!control(button)->isVisible(), qPrintable(button));
-    QVERIFY(!m_form->cmdAddNew->isVisible());
-    QVERIFY(m_form->cmdCancel->isVisible());
-    QVERIFY(m_form->cmdUpdate->isVisible());
-    for (QAction* item : m_form->mnuSort)
+    QVERIFY(!form()->cmdAddNew->isVisible());
+    QVERIFY(form()->cmdCancel->isVisible());
+    QVERIFY(form()->cmdUpdate->isVisible());
+    for (QAction* item : form()->mnuSort)
         QVERIFY(!item->isEnabled());
-    QVERIFY(!m_form->mnuExit->isEnabled());
+    QVERIFY(!form()->mnuExit->isEnabled());
     // File, Reports and Help stay open to the user.
-    for (QMenu* menu : {m_form->mnuFileMenu, m_form->mnuReportsMenu, m_form->mnuHelpmenu})
+    for (QMenu* menu : {form()->mnuFileMenu, form()->mnuReportsMenu, form()->mnuHelpmenu})
         QVERIFY(menu->menuAction()->isEnabled());
-    QVERIFY(m_form->mnuBackup->isEnabled());
-    QVERIFY(m_form->mDirty);
+    QVERIFY(form()->mnuBackup->isEnabled());
+    QVERIFY(form()->mDirty);
 
     // Further keystrokes change nothing more.
     QTest::keyClick(box, isList ? Qt::Key_Up : Qt::Key_8);
-    QVERIFY(!m_form->cmdFirst->isVisible());
-    QVERIFY(!m_form->cmdAddNew->isVisible());
-    QVERIFY(m_form->cmdUpdate->isVisible());
-    QVERIFY(m_form->cmdCancel->isVisible());
-    QVERIFY(!m_form->mnuExit->isEnabled());
+    QVERIFY(!form()->cmdFirst->isVisible());
+    QVERIFY(!form()->cmdAddNew->isVisible());
+    QVERIFY(form()->cmdUpdate->isVisible());
+    QVERIFY(form()->cmdCancel->isVisible());
+    QVERIFY(!form()->mnuExit->isEnabled());
 
     // Showing the record again leaves edit mode only through the record commands.
-    m_form->ShowBrowseButtons();
-    m_form->mDirty = false;
-    m_form->ShowRecord();
+    form()->ShowBrowseButtons();
+    form()->mDirty = false;
+    form()->ShowRecord();
     checkBrowseMode();
 }
 
 void tst_frmMain::typingWhileAddingKeepsAddVisible() {
     QVERIFY(start({fullRecord()}));
-    m_form->mAdding = true;
-    m_form->cmdAddNew->setText(u"&Add Another"_s);
-    m_form->ShowEditButtons();
-    QTest::keyClicks(m_form->txtVendor, u"Acme"_s);
-    QVERIFY(m_form->cmdAddNew->isVisible());
-    QVERIFY(m_form->cmdUpdate->isVisible());
-    QVERIFY(!m_form->mDirty);
+    form()->mAdding = true;
+    form()->cmdAddNew->setText(u"&Add Another"_s);
+    form()->ShowEditButtons();
+    QTest::keyClicks(form()->txtVendor, u"Acme"_s);
+    QVERIFY(form()->cmdAddNew->isVisible());
+    QVERIFY(form()->cmdUpdate->isVisible());
+    QVERIFY(!form()->mDirty);
 }
 
 void tst_frmMain::emptyTableGivesADisabledEmptyForm() {
     QVERIFY(start({}));
-    QCOMPARE(m_state->gOrders->recordCount(), 0);
+    QCOMPARE(state().gOrders->recordCount(), 0);
     for (const QString& name : EntryControls) {
         QWidget* w = control(name);
         QVERIFY2(w && !w->isEnabled(), qPrintable(name));
         if (!name.startsWith(u"cmb"_s))
             QVERIFY2(shownText(name).isEmpty(), qPrintable(name));
     }
-    QVERIFY(!m_form->cmdSelVend->isEnabled());
+    QVERIFY(!form()->cmdSelVend->isEnabled());
     QCOMPARE(shownText(u"cmbType"_s), u"Order"_s);
     QCOMPARE(shownText(u"cmbStatus"_s), u"No"_s);
-    QCOMPARE(m_form->lblDateOrder->text(), u"Date Ordered"_s);
-    QVERIFY(m_form->mnuSort[0]->isChecked());
+    QCOMPARE(form()->lblDateOrder->text(), u"Date Ordered"_s);
+    QVERIFY(form()->mnuSort[0]->isChecked());
     checkBrowseMode();
 
-    m_form->EnableFields();
+    form()->EnableFields();
     for (const QString& name : EntryControls)
         QVERIFY2(control(name)->isEnabled(), qPrintable(name));
-    QVERIFY(m_form->cmdSelVend->isEnabled());
+    QVERIFY(form()->cmdSelVend->isEnabled());
 }
 
 void tst_frmMain::startUpFailureEndsTheProgram_data() {
@@ -534,7 +513,7 @@ void tst_frmMain::startUpFailureEndsTheProgram_data() {
 void tst_frmMain::startUpFailureEndsTheProgram() {
     QFETCH(QString, kind);
     QFETCH(int, number);
-    const QString path = m_dir->filePath(u"pvx.mdb"_s);
+    const QString path = databasePath();
 
     // What the engine itself says about the file, to compare the message with.
     QString description;
@@ -551,7 +530,7 @@ void tst_frmMain::startUpFailureEndsTheProgram() {
             description = error.description();
         }
     } else if (kind == u"in use"_s) {
-        OrderFixture::createDatabase(m_dir->path(), {fullRecord()});
+        createDatabase({fullRecord()});
         m_holder = std::make_unique<QProcess>();
         m_holder->start(QCoreApplication::applicationFilePath(), {u"--hold"_s, path});
         QVERIFY(m_holder->waitForStarted());
@@ -567,14 +546,14 @@ void tst_frmMain::startUpFailureEndsTheProgram() {
         }
     }
 
-    loadForm();
+    showForm();
 
-    QVERIFY(m_state->programEnded);
-    QVERIFY(m_services->ended);
-    QVERIFY(m_services->exitStatus != 0);
-    QVERIFY(!m_form->isVisible());
-    QCOMPARE(m_services->messages.size(), 1);
-    const FakeServices::Message& shown = m_services->messages.first();
+    QVERIFY(state().programEnded);
+    QVERIFY(services().ended);
+    QVERIFY(services().exitStatus != 0);
+    QVERIFY(!form()->isVisible());
+    QCOMPARE(services().messages.size(), 1);
+    const FakeServices::Message& shown = services().messages.first();
     QCOMPARE(shown.buttons, MsgButtons::Ok);
     if (number == ErrorNumber::DatabaseInUse) {
         QCOMPARE(shown.text, InUseText);
@@ -586,9 +565,9 @@ void tst_frmMain::startUpFailureEndsTheProgram() {
     }
 
     // The user then closes what is left; nothing more runs.
-    m_form->close();
-    QCOMPARE(m_services->messages.size(), 1);
-    QVERIFY(m_services->exitStatus != 0);
+    form()->close();
+    QCOMPARE(services().messages.size(), 1);
+    QVERIFY(services().exitStatus != 0);
 }
 
 void tst_frmMain::tabOrder_data() {
@@ -612,16 +591,16 @@ void tst_frmMain::tabOrder() {
     QFETCH(bool, editing);
     QFETCH(QStringList, chain);
     QVERIFY(start({fullRecord()}));
-    m_form->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
-    m_form->txtDescr->setFocus();
+    form()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form()));
+    form()->txtDescr->setFocus();
     if (editing)
-        QTest::keyClick(m_form->txtDescr, Qt::Key_X);
+        QTest::keyClick(form()->txtDescr, Qt::Key_X);
 
     // The control itself, not the line edit inside a drop-down.
     auto focused = [this]() -> QString {
         for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget()) {
-            if (w->parentWidget() == m_form->elasticLayout())
+            if (w->parentWidget() == form()->elasticLayout())
                 return w->objectName();
         }
         return u"<none>"_s;
@@ -654,7 +633,7 @@ void tst_frmMain::characterLimits() {
     QFETCH(QString, name);
     QFETCH(int, limit);
     QVERIFY(start({}));
-    m_form->EnableFields();
+    form()->EnableFields();
     QWidget* box = control(name);
     QVERIFY(box);
     box->setFocus();
@@ -665,8 +644,8 @@ void tst_frmMain::characterLimits() {
 
 void tst_frmMain::addressLimitHoldsForPasteAndEnter() {
     QVERIFY(start({}));
-    m_form->EnableFields();
-    QPlainTextEdit* box = m_form->txtAddress;
+    form()->EnableFields();
+    QPlainTextEdit* box = form()->txtAddress;
     box->setFocus();
 
     QTest::keyClicks(box, QString(240, u'a'));
@@ -699,17 +678,17 @@ void tst_frmMain::addressLimitHoldsForPasteAndEnter() {
 
 void tst_frmMain::itemsAndNotesHaveNoLimit() {
     QVERIFY(start({}));
-    m_form->EnableFields();
+    form()->EnableFields();
     const QString lots = QString(5000, u'n');
     QApplication::clipboard()->setText(lots);
-    for (QPlainTextEdit* box : {m_form->txtItems, m_form->txtNotes}) {
+    for (QPlainTextEdit* box : {form()->txtItems, form()->txtNotes}) {
         box->setFocus();
         QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
         QTest::keyClicks(box, u"more"_s);
         QCOMPARE(box->toPlainText(), lots + u"more"_s);
         QCOMPARE(box->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     }
-    QCOMPARE(m_form->txtAddress->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    QCOMPARE(form()->txtAddress->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
 }
 
 void tst_frmMain::helpContextNumbers_data() {
@@ -734,7 +713,7 @@ void tst_frmMain::helpContextNumbers() {
     QFETCH(QString, name);
     QFETCH(int, topic);
     QVERIFY(start({fullRecord()}));
-    QObject* object = name == u"frmMain"_s ? m_form.get() : m_form->findChild<QObject*>(name);
+    QObject* object = name == u"frmMain"_s ? form() : form()->findChild<QObject*>(name);
     QVERIFY2(object, qPrintable(name));
     QCOMPARE(helpContext(object), topic);
 }
@@ -742,7 +721,7 @@ void tst_frmMain::helpContextNumbers() {
 void tst_frmMain::everyControlAndMenuItemHasAHelpTopic() {
     QVERIFY(start({fullRecord()}));
     const QList<QWidget*> children =
-        m_form->elasticLayout()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+        form()->elasticLayout()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
     int controls = 0;
     for (QWidget* w : children) {
         if (w->focusPolicy() == Qt::NoFocus)
@@ -752,7 +731,7 @@ void tst_frmMain::everyControlAndMenuItemHasAHelpTopic() {
     }
     QCOMPARE(controls, 18 + 11);
     int items = 0;
-    for (QAction* title : m_form->menuBar()->actions()) {
+    for (QAction* title : form()->menuBar()->actions()) {
         QMenu* menu = title->menu();
         QVERIFY(menu);
         QVERIFY2(helpContext(menu) > 0, qPrintable(menu->objectName()));
@@ -768,54 +747,54 @@ void tst_frmMain::everyControlAndMenuItemHasAHelpTopic() {
 
 void tst_frmMain::exitClosesTheDatabaseAndEndsTheProgram() {
     QVERIFY(start({fullRecord()}));
-    m_form->mnuExit->trigger();
+    form()->mnuExit->trigger();
 
-    QVERIFY(!m_form->isVisible());
-    QVERIFY(m_services->ended);
-    QCOMPARE(m_services->exitStatus, 0);
-    QVERIFY(!m_state->gDatabase->isOpen());
+    QVERIFY(!form()->isVisible());
+    QVERIFY(services().ended);
+    QCOMPARE(services().exitStatus, 0);
+    QVERIFY(!state().gDatabase->isOpen());
     // The file is free for the next user.
-    auto again = Database::open(m_dir->filePath(u"pvx.mdb"_s), true);
+    auto again = Database::open(databasePath(), true);
     QVERIFY(again->isOpen());
-    QCOMPARE(m_services->messages.size(), 0);
+    QCOMPARE(services().messages.size(), 0);
 }
 
 void tst_frmMain::closingWhileEditingDiscardsTheEdits() {
     QVERIFY(start({fullRecord()}));
-    QTest::keyClicks(m_form->txtDescr, u" changed"_s);
-    QVERIFY(m_form->cmdUpdate->isVisible());
-    QVERIFY(m_form->close());
+    QTest::keyClicks(form()->txtDescr, u" changed"_s);
+    QVERIFY(form()->cmdUpdate->isVisible());
+    QVERIFY(form()->close());
 
-    QVERIFY(m_services->ended);
-    QCOMPARE(m_services->exitStatus, 0);
-    QCOMPARE(m_services->messages.size(), 0);
-    auto db = Database::open(m_dir->filePath(u"pvx.mdb"_s), true);
+    QVERIFY(services().ended);
+    QCOMPARE(services().exitStatus, 0);
+    QCOMPARE(services().messages.size(), 0);
+    auto db = Database::open(databasePath(), true);
     QCOMPARE(db->scalar(u"SELECT descr FROM pvx"_s).toString(), u"Digital camera"_s);
 }
 
 void tst_frmMain::closingForMaintenanceKeepsTheProgramRunning() {
     QVERIFY(start({fullRecord()}));
-    m_state->gMaintenance = true;
-    QVERIFY(m_form->close());
-    QVERIFY(!m_services->ended);
-    QVERIFY(!m_state->programEnded);
-    QVERIFY(!m_state->gDatabase->isOpen());
+    state().gMaintenance = true;
+    QVERIFY(form()->close());
+    QVERIFY(!services().ended);
+    QVERIFY(!state().programEnded);
+    QVERIFY(!state().gDatabase->isOpen());
 
     // A window left open across the maintenance meets a closed recordset, not a crash.
     try {
-        m_state->gOrders->moveFirst();
+        state().gOrders->moveFirst();
         QFAIL("a closed recordset moved");
     } catch (const EngineError& error) {
         QCOMPARE(error.number(), int(ErrorNumber::InvalidObject));
     }
 
     // Loading the form again runs the whole start-up once more.
-    m_state->gMaintenance = false;
-    m_state->gSortOrder = 3;
-    m_form = std::make_unique<frmMain>(*m_state, *m_services);
-    QVERIFY(m_form->loadAndShow());
-    QCOMPARE(m_state->gSortOrder, 1);
-    QCOMPARE(m_form->txtDescr->text(), u"Digital camera"_s);
+    state().gMaintenance = false;
+    state().gSortOrder = 3;
+    makeForm();
+    QVERIFY(form()->loadAndShow());
+    QCOMPARE(state().gSortOrder, 1);
+    QCOMPARE(form()->txtDescr->text(), u"Digital camera"_s);
 }
 
 int main(int argc, char** argv) {

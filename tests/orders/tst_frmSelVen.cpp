@@ -3,8 +3,7 @@
 
 #include "app/AppState.h"
 #include "app/Database.h"
-#include "support/FakeServices.h"
-#include "support/OrderFixture.h"
+#include "support/MainFormFixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -13,10 +12,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
-
-#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -42,7 +38,7 @@ QVariantMap contact(const QString& descr, const QString& vendor, const QVariant&
 
 } // namespace
 
-class tst_frmSelVen : public QObject {
+class tst_frmSelVen : public QObject, public MainFormFixture {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -69,40 +65,24 @@ private:
     QStringList listed(const frmSelVen* dialog) const;
     void checkEditMode() const;
     void checkBrowseMode() const;
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<AppState> m_state;
-    std::unique_ptr<FakeServices> m_services;
-    std::unique_ptr<frmMain> m_form;
-    QString m_startDir;
 };
 
 void tst_frmSelVen::init() {
-    m_startDir = QDir::currentPath();
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_state = std::make_unique<AppState>();
-    m_services = std::make_unique<FakeServices>();
+    initFixture();
 }
 
 void tst_frmSelVen::cleanup() {
-    m_form.reset();
-    m_state.reset();
-    QDir::setCurrent(m_startDir);
-    m_dir.reset();
+    cleanupFixture();
 }
 
 void tst_frmSelVen::start(const QList<QVariantMap>& rows) {
-    OrderFixture::createDatabase(m_dir->path(), rows);
-    QDir::setCurrent(m_dir->path());
-    m_form = std::make_unique<frmMain>(*m_state, *m_services);
-    QVERIFY(m_form->loadAndShow());
-    QVERIFY(m_services->messages.isEmpty());
+    load(rows);
+    QVERIFY(services().messages.isEmpty());
 }
 
 frmSelVen* tst_frmSelVen::openList() {
-    QTest::mouseClick(m_form->cmdSelVend, Qt::LeftButton);
-    const QList<frmSelVen*> open = m_form->findChildren<frmSelVen*>();
+    QTest::mouseClick(form()->cmdSelVend, Qt::LeftButton);
+    const QList<frmSelVen*> open = form()->findChildren<frmSelVen*>();
     return open.size() == 1 && open.at(0)->isVisible() ? open.at(0) : nullptr;
 }
 
@@ -122,22 +102,22 @@ QStringList tst_frmSelVen::listed(const frmSelVen* dialog) const {
 }
 
 void tst_frmSelVen::checkEditMode() const {
-    for (QPushButton* b : {m_form->cmdFirst, m_form->cmdPrevious, m_form->cmdNext, m_form->cmdLast,
-                           m_form->cmdFind, m_form->cmdDelete, m_form->cmdAddNew})
+    for (QPushButton* b : {form()->cmdFirst, form()->cmdPrevious, form()->cmdNext, form()->cmdLast,
+                           form()->cmdFind, form()->cmdDelete, form()->cmdAddNew})
         QVERIFY2(!b->isVisible(), qPrintable(b->objectName()));
-    QVERIFY(m_form->cmdUpdate->isVisible());
-    QVERIFY(m_form->cmdCancel->isVisible());
-    QVERIFY(m_form->mDirty);
-    QVERIFY(!m_form->mnuSort[0]->isEnabled());
+    QVERIFY(form()->cmdUpdate->isVisible());
+    QVERIFY(form()->cmdCancel->isVisible());
+    QVERIFY(form()->mDirty);
+    QVERIFY(!form()->mnuSort[0]->isEnabled());
 }
 
 void tst_frmSelVen::checkBrowseMode() const {
-    for (QPushButton* b : {m_form->cmdFirst, m_form->cmdPrevious, m_form->cmdNext, m_form->cmdLast,
-                           m_form->cmdFind, m_form->cmdDelete, m_form->cmdAddNew})
+    for (QPushButton* b : {form()->cmdFirst, form()->cmdPrevious, form()->cmdNext, form()->cmdLast,
+                           form()->cmdFind, form()->cmdDelete, form()->cmdAddNew})
         QVERIFY2(b->isVisible(), qPrintable(b->objectName()));
-    QVERIFY(!m_form->cmdUpdate->isVisible());
-    QVERIFY(!m_form->cmdCancel->isVisible());
-    QVERIFY(!m_form->mDirty);
+    QVERIFY(!form()->cmdUpdate->isVisible());
+    QVERIFY(!form()->cmdCancel->isVisible());
+    QVERIFY(!form()->mDirty);
 }
 
 void tst_frmSelVen::listsEachNameByTheRule_data() {
@@ -169,10 +149,10 @@ void tst_frmSelVen::listsEachNameByTheRule() {
     frmSelVen* dialog = openList();
     QVERIFY(dialog);
     if (expected.isEmpty()) {
-        QCOMPARE(m_services->messages.size(), 1);
-        QCOMPARE(m_services->messages.at(0).text, NoVendorsText);
+        QCOMPARE(services().messages.size(), 1);
+        QCOMPARE(services().messages.at(0).text, NoVendorsText);
     } else {
-        QVERIFY(m_services->messages.isEmpty());
+        QVERIFY(services().messages.isEmpty());
     }
     QStringList names = listed(dialog);
     // Names equal but for case sort side by side in the engine's order; which comes first
@@ -193,7 +173,7 @@ void tst_frmSelVen::itemDataIsTheKeyOfARecordWithThatName() {
     QCOMPARE(dialog->List1->count(), 3);
     for (int i = 0; i < dialog->List1->count(); ++i) {
         const QListWidgetItem* item = dialog->List1->item(i);
-        const QVariant vendor = m_state->gDatabase->scalar(
+        const QVariant vendor = state().gDatabase->scalar(
             u"SELECT vendor FROM pvx WHERE zelid = ?"_s, {item->data(Qt::UserRole)});
         QCOMPARE(vendor.toString(), item->text());
     }
@@ -202,27 +182,27 @@ void tst_frmSelVen::itemDataIsTheKeyOfARecordWithThatName() {
 void tst_frmSelVen::emptyTableSaysNoVendors() {
     start({});
     // Reachable while the first record is being added.
-    QTest::mouseClick(m_form->cmdAddNew, Qt::LeftButton);
-    QVERIFY(m_form->cmdSelVend->isEnabled());
+    QTest::mouseClick(form()->cmdAddNew, Qt::LeftButton);
+    QVERIFY(form()->cmdSelVend->isEnabled());
     frmSelVen* dialog = openList();
     QVERIFY(dialog);
-    QCOMPARE(m_services->messages.size(), 1);
-    QCOMPARE(m_services->messages.at(0).text, NoVendorsText);
-    QCOMPARE(m_services->messages.at(0).title, u"No Vendors"_s);
-    QCOMPARE(m_services->messages.at(0).buttons, MsgButtons::Ok);
+    QCOMPARE(services().messages.size(), 1);
+    QCOMPARE(services().messages.at(0).text, NoVendorsText);
+    QCOMPARE(services().messages.at(0).title, u"No Vendors"_s);
+    QCOMPARE(services().messages.at(0).buttons, MsgButtons::Ok);
     QCOMPARE(dialog->List1->count(), 0);
 
     QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
-    QCOMPARE(m_services->messages.size(), 2);
-    QCOMPARE(m_services->messages.at(1).text, NoSelectionText);
-    QCOMPARE(m_services->messages.at(1).title, u"No Vendor Selected"_s);
+    QCOMPARE(services().messages.size(), 2);
+    QCOMPARE(services().messages.at(1).text, NoSelectionText);
+    QCOMPARE(services().messages.at(1).title, u"No Vendor Selected"_s);
     QVERIFY(dialog->isVisible());
 
     QPointer<frmSelVen> guard = dialog;
     QTest::mouseClick(dialog->cmdCancel, Qt::LeftButton);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(guard.isNull());
-    QCOMPARE(m_services->messages.size(), 2);
+    QCOMPARE(services().messages.size(), 2);
 }
 
 void tst_frmSelVen::okWithoutSelectionAsksForOne() {
@@ -230,8 +210,8 @@ void tst_frmSelVen::okWithoutSelectionAsksForOne() {
     frmSelVen* dialog = openList();
     QVERIFY(dialog);
     QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
-    QCOMPARE(m_services->messages.size(), 1);
-    QCOMPARE(m_services->messages.at(0).text, NoSelectionText);
+    QCOMPARE(services().messages.size(), 1);
+    QCOMPARE(services().messages.at(0).text, NoSelectionText);
     QVERIFY(dialog->isVisible());
     checkBrowseMode();
 }
@@ -241,15 +221,15 @@ void tst_frmSelVen::cancelClosesAndSetsCancel() {
     frmSelVen* dialog = openList();
     QVERIFY(dialog);
     select(dialog, u"Acme"_s);
-    m_state->gCancel = false;
+    state().gCancel = false;
     QPointer<frmSelVen> guard = dialog;
     QTest::mouseClick(dialog->cmdCancel, Qt::LeftButton);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(guard.isNull());
-    QVERIFY(m_state->gCancel);
-    QVERIFY(m_services->messages.isEmpty());
+    QVERIFY(state().gCancel);
+    QVERIFY(services().messages.isEmpty());
     checkBrowseMode();
-    QCOMPARE(m_form->txtVendor->text(), u"Acme"_s);
+    QCOMPARE(form()->txtVendor->text(), u"Acme"_s);
 }
 
 void tst_frmSelVen::copiesWithoutAskingWhenVendorAndAddressAreEmpty() {
@@ -259,7 +239,7 @@ void tst_frmSelVen::copiesWithoutAskingWhenVendorAndAddressAreEmpty() {
                    QDate(2020, 1, 2)),
            contact(u"Source"_s, u"Acme"_s, u"1 Main St\nSpringfield"_s, u"555-0100"_s, QVariant(),
                    u"sales@acme.example"_s, QDate(2020, 1, 1))});
-    QCOMPARE(m_form->txtDescr->text(), u"Shown"_s);
+    QCOMPARE(form()->txtDescr->text(), u"Shown"_s);
     checkBrowseMode();
 
     frmSelVen* dialog = openList();
@@ -267,21 +247,20 @@ void tst_frmSelVen::copiesWithoutAskingWhenVendorAndAddressAreEmpty() {
     QPointer<frmSelVen> guard = dialog;
     select(dialog, u"Acme"_s);
     QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
-    QVERIFY(m_services->messages.isEmpty());
+    QVERIFY(services().messages.isEmpty());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(guard.isNull());
 
-    QCOMPARE(m_form->txtVendor->text(), u"Acme"_s);
-    QCOMPARE(m_form->txtAddress->toPlainText(), u"1 Main St\nSpringfield"_s);
-    QCOMPARE(m_form->txtPhone->text(), u"555-0100"_s);
-    QCOMPARE(m_form->txtFax->text(), QString());
-    QCOMPARE(m_form->txtEmail->text(), u"sales@acme.example"_s);
-    QCOMPARE(m_form->txtDescr->text(), u"Shown"_s);
+    QCOMPARE(form()->txtVendor->text(), u"Acme"_s);
+    QCOMPARE(form()->txtAddress->toPlainText(), u"1 Main St\nSpringfield"_s);
+    QCOMPARE(form()->txtPhone->text(), u"555-0100"_s);
+    QCOMPARE(form()->txtFax->text(), QString());
+    QCOMPARE(form()->txtEmail->text(), u"sales@acme.example"_s);
+    QCOMPARE(form()->txtDescr->text(), u"Shown"_s);
     checkEditMode();
     // Nothing is saved until Update.
-    QCOMPARE(
-        m_state->gDatabase->scalar(u"SELECT phone FROM pvx WHERE descr = 'Shown'"_s).toString(),
-        u"111"_s);
+    QCOMPARE(state().gDatabase->scalar(u"SELECT phone FROM pvx WHERE descr = 'Shown'"_s).toString(),
+             u"111"_s);
 }
 
 void tst_frmSelVen::asksBeforeOverwriting_data() {
@@ -305,31 +284,31 @@ void tst_frmSelVen::asksBeforeOverwriting() {
     QVERIFY(dialog);
     select(dialog, u"Acme"_s);
 
-    m_services->answers = {MsgAnswer::No};
+    services().answers = {MsgAnswer::No};
     QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
-    QCOMPARE(m_services->messages.size(), 1);
-    QCOMPARE(m_services->messages.at(0).text, OverwriteText);
-    QCOMPARE(m_services->messages.at(0).title, u"Overwrite Vendor Information"_s);
-    QCOMPARE(m_services->messages.at(0).buttons, MsgButtons::YesNo);
+    QCOMPARE(services().messages.size(), 1);
+    QCOMPARE(services().messages.at(0).text, OverwriteText);
+    QCOMPARE(services().messages.at(0).title, u"Overwrite Vendor Information"_s);
+    QCOMPARE(services().messages.at(0).buttons, MsgButtons::YesNo);
     QVERIFY(dialog->isVisible());
     QCOMPARE(dialog->List1->selectedItems().size(), 1);
     QCOMPARE(dialog->List1->selectedItems().at(0)->text(), u"Acme"_s);
-    QCOMPARE(m_form->txtVendor->text(), vendor);
-    QCOMPARE(m_form->txtAddress->toPlainText(), address);
-    QCOMPARE(m_form->txtPhone->text(), u"111"_s);
+    QCOMPARE(form()->txtVendor->text(), vendor);
+    QCOMPARE(form()->txtAddress->toPlainText(), address);
+    QCOMPARE(form()->txtPhone->text(), u"111"_s);
     checkBrowseMode();
 
-    m_services->answers = {MsgAnswer::Yes};
+    services().answers = {MsgAnswer::Yes};
     QPointer<frmSelVen> guard = dialog;
     QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
-    QCOMPARE(m_services->messages.size(), 2);
+    QCOMPARE(services().messages.size(), 2);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(guard.isNull());
-    QCOMPARE(m_form->txtVendor->text(), u"Acme"_s);
-    QCOMPARE(m_form->txtAddress->toPlainText(), u"1 Main St"_s);
-    QCOMPARE(m_form->txtPhone->text(), u"555-0100"_s);
-    QCOMPARE(m_form->txtFax->text(), u"555-0101"_s);
-    QCOMPARE(m_form->txtEmail->text(), u"sales@acme.example"_s);
+    QCOMPARE(form()->txtVendor->text(), u"Acme"_s);
+    QCOMPARE(form()->txtAddress->toPlainText(), u"1 Main St"_s);
+    QCOMPARE(form()->txtPhone->text(), u"555-0100"_s);
+    QCOMPARE(form()->txtFax->text(), u"555-0101"_s);
+    QCOMPARE(form()->txtEmail->text(), u"sales@acme.example"_s);
     checkEditMode();
 }
 
@@ -340,13 +319,13 @@ void tst_frmSelVen::deletedRecordCopiesNothing() {
     frmSelVen* dialog = openList();
     QVERIFY(dialog);
     select(dialog, u"Acme"_s);
-    m_state->gDatabase->execute(u"DELETE FROM pvx WHERE descr = 'Source'"_s);
+    state().gDatabase->execute(u"DELETE FROM pvx WHERE descr = 'Source'"_s);
     QPointer<frmSelVen> guard = dialog;
     QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(guard.isNull());
-    QVERIFY(m_services->messages.isEmpty());
-    QVERIFY(m_form->txtVendor->text().isEmpty());
+    QVERIFY(services().messages.isEmpty());
+    QVERIFY(form()->txtVendor->text().isEmpty());
     checkBrowseMode();
 }
 
@@ -357,8 +336,8 @@ void tst_frmSelVen::isModelessAndOneAtATime() {
     QVERIFY(!dialog->isModal());
     QVERIFY(!QApplication::activeModalWidget());
     // The main form stays usable: typing in it while the list is open enters edit mode.
-    m_form->txtDescr->setFocus();
-    QTest::keyClicks(m_form->txtDescr, u"x"_s);
+    form()->txtDescr->setFocus();
+    QTest::keyClicks(form()->txtDescr, u"x"_s);
     checkEditMode();
 
     select(dialog, u"Bolt"_s);
