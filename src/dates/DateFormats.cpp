@@ -19,18 +19,8 @@ constexpr int referenceDay = 30;
 // locales write their own digits and wrap fields in invisible direction marks; those are
 // still numbers.
 short toInteger(const QString& text) {
-    QString plain;
-    plain.reserve(text.size());
-    for (const char32_t c : text.toUcs4()) {
-        if (QChar::category(c) == QChar::Other_Format)
-            continue;
-        if (QChar::isDigit(c))
-            plain += QChar(char16_t(u'0' + QChar::digitValue(c)));
-        else
-            plain += QString::fromUcs4(&c, 1);
-    }
     bool ok = false;
-    const short value = plain.trimmed().toShort(&ok);
+    const short value = LocaleDates::plainText(text).toShort(&ok);
     if (!ok)
         throw EngineError(ErrorNumber::TypeMismatch, QStringLiteral("Type mismatch"));
     return value;

@@ -19,12 +19,7 @@ QVariant DateValue::toVariant() const {
     return QDateTime(date, *time, Qt::UTC);
 }
 
-namespace {
-
-// The text to read: the locale's own digits as ASCII digits, every kind of blank as a
-// plain blank, and the invisible direction marks some locales put around date fields
-// dropped.
-QString plainText(const QString& text) {
+QString LocaleDates::plainText(const QString& text) {
     QString plain;
     plain.reserve(text.size());
     for (const char32_t c : text.toUcs4()) {
@@ -39,6 +34,10 @@ QString plainText(const QString& text) {
     }
     return plain.trimmed();
 }
+
+namespace {
+
+using LocaleDates::plainText;
 
 struct PatternField {
     QChar letter;

@@ -57,6 +57,11 @@ std::optional<DateValue> toDate(const QString& text, const QLocale& locale);
 // True exactly when toDate would succeed.
 bool isDate(const QString& text, const QLocale& locale);
 
+// The text to read: the locale's own digits as ASCII digits, every kind of blank as a
+// plain blank, the invisible direction marks some locales put around date fields dropped,
+// and blanks around it trimmed.
+QString plainText(const QString& text);
+
 // The fixed window for two-digit years: 00-29 are 2000-2029, 30-99 are 1930-1999. It does
 // not slide with the current date, so a typed year means the same on every day. Values
 // outside 0-99 are full years already and come back unchanged.
