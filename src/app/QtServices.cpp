@@ -13,9 +13,27 @@
 #include <cstdio>
 #include <cstdlib>
 
-MsgAnswer QtServices::message(const QString& text, const QString& title, MsgButtons buttons) {
-    MessageBox box(text, title.isEmpty() ? applicationTitle() : title, buttons,
-                   QApplication::activeWindow());
+QtServices::QtServices() {
+    QObject::connect(qApp, &QApplication::focusChanged, qApp, [this](QWidget*, QWidget* now) {
+        if (now)
+            m_lastActive = now->window();
+    });
+}
+
+QWidget* QtServices::workingWindow() const {
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    // A hidden dialog hands over to the window it was opened from.
+    QWidget* window = m_lastActive;
+    while (window && !window->isVisible())
+        window = window->parentWidget() ? window->parentWidget()->window() : nullptr;
+    return window;
+}
+
+MsgAnswer QtServices::showMessage(const QString& text, const QString& title, MsgButtons buttons) {
+    MessageBox box(text, title.isEmpty() ? applicationTitle() : title, buttons, workingWindow());
     return box.ask();
 }
 
@@ -39,7 +57,7 @@ int QtServices::runModal(QDialog& dialog) {
     return dialog.exec();
 }
 
-void QtServices::setBusy(bool busy) {
+void QtServices::showBusyPointer(bool busy) {
     if (busy)
         QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
     else

@@ -2,20 +2,34 @@
 
 #include "Services.h"
 
+#include <QPointer>
+#include <QWidget>
+
 // The services as the desktop provides them.
 class QtServices : public Services {
 public:
-    MsgAnswer message(const QString& text, const QString& title, MsgButtons buttons) override;
+    QtServices();
+
     void beep() override;
     QDate today() override;
     QDateTime now() override;
     QLocale locale() override;
     int runModal(QDialog& dialog) override;
-    void setBusy(bool busy) override;
     QString saveFileName(QWidget* parent, const QString& caption, const QString& defaultName,
                          const QString& filter) override;
     std::unique_ptr<QPrinter> choosePrinter(QWidget* parent) override;
     [[noreturn]] void endProgram(int status) override;
+
+    // The window a message box belongs over: the active one, or when none is active (a
+    // dialog has just been hidden) the last one the user worked in that is still shown.
+    QWidget* workingWindow() const;
+
+protected:
+    MsgAnswer showMessage(const QString& text, const QString& title, MsgButtons buttons) override;
+    void showBusyPointer(bool busy) override;
+
+private:
+    QPointer<QWidget> m_lastActive;
 };
 
 // The user's locale from LANG/LC_ALL; en_US conventions where the environment names none,

@@ -20,10 +20,12 @@ class Services {
 public:
     virtual ~Services() = default;
 
-    // A modal message box with exactly this text, title and buttons, and no icon.
-    // An empty title shows the application's title, "Purvex".
-    virtual MsgAnswer message(const QString& text, const QString& title = {},
-                              MsgButtons buttons = MsgButtons::Ok) = 0;
+    // A modal message box with exactly this text, title and buttons, and no icon, over the
+    // window the user is working in. An empty title shows the application's title, "Purvex".
+    // While it waits for an answer the hourglass gives way to the normal pointer: the user
+    // is being asked, not kept waiting.
+    MsgAnswer message(const QString& text, const QString& title = {},
+                      MsgButtons buttons = MsgButtons::Ok);
     virtual void beep() = 0;
     virtual QDate today() = 0;
     virtual QDateTime now() = 0;
@@ -31,8 +33,10 @@ public:
     virtual QLocale locale() = 0;
     // Shows a dialog modally and returns its result code when it has closed.
     virtual int runModal(QDialog& dialog) = 0;
-    // The hourglass while long work runs; calls nest.
-    virtual void setBusy(bool busy) = 0;
+    // The hourglass while long work runs; calls nest, and the pointer changes only when the
+    // outermost call begins or ends.
+    void setBusy(bool busy);
+    bool isBusy() const { return m_busyDepth > 0; }
     // Asks where to save a file; empty when the user cancelled.
     virtual QString saveFileName(QWidget* parent, const QString& caption,
                                  const QString& defaultName, const QString& filter) = 0;
@@ -42,6 +46,16 @@ public:
     // Ends the process at once. The production version does not return; a fake records
     // the status and returns, and AppState::programEnded stops the procedure.
     virtual void endProgram(int status) = 0;
+
+protected:
+    // The box itself, always shown with the normal pointer.
+    virtual MsgAnswer showMessage(const QString& text, const QString& title,
+                                  MsgButtons buttons) = 0;
+    // Puts up or takes down the hourglass.
+    virtual void showBusyPointer(bool busy) = 0;
+
+private:
+    int m_busyDepth = 0;
 };
 
 inline const QString& applicationTitle() {

@@ -46,6 +46,10 @@ void LeaveCheck::focusChanged(QWidget*, QWidget* now) {
 }
 
 void LeaveCheck::runCheck() {
+    // Taken over by a command that checks the control itself, or its check is showing its
+    // message right now (a quick click's release arrives inside that message's event loop).
+    if (!m_pending || m_checking)
+        return;
     m_pending = false;
     // Back in the control before the check could run (a form's OK checked it already, or a
     // refusal elsewhere returned the focus here), or gone with its window: nothing to do.
@@ -95,7 +99,7 @@ void DateField::setText(const QString& text) {
 std::optional<DateValue> DateField::date() const {
     if (!m_services)
         return std::nullopt;
-    return LocaleDates::toDate(text(), m_services->locale());
+    return LocaleDates::toDate(text(), m_services->locale(), m_services->today().year());
 }
 
 bool DateField::hasValidEntry() const {
@@ -108,15 +112,28 @@ bool DateField::hasValidEntry() const {
 bool DateField::checkEntry() {
     if (!isConfigured())
         return true;
+    cancelPendingCheck();
     if (hasValidEntry()) {
         if (m_settings.onValidEntry)
             m_settings.onValidEntry(date());
         return true;
     }
-    m_services->message(m_settings.invalidMessage, applicationTitle(), MsgButtons::Ok);
     if (m_leaveCheck)
+        m_leaveCheck->setChecking(true);
+    m_services->message(m_settings.invalidMessage, applicationTitle(), MsgButtons::Ok);
+    if (m_leaveCheck) {
+        m_leaveCheck->setChecking(false);
+        // Whatever the message box's own event loop set off while it was open is this
+        // same refusal.
+        m_leaveCheck->cancelPending();
         m_leaveCheck->returnFocus();
+    }
     return false;
+}
+
+void DateField::cancelPendingCheck() {
+    if (m_leaveCheck)
+        m_leaveCheck->cancelPending();
 }
 
 void DateField::showPopup() {

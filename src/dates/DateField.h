@@ -31,6 +31,11 @@ public:
     // closed). Safe to call while the control's window is inactive: the control then gets
     // the focus when the window is activated again.
     void returnFocus();
+    // Forgets a check that leaving has set off and that has not run yet: whoever calls this
+    // checks the control itself now (a command about to save), so the user is told once.
+    void cancelPending() { m_pending = false; }
+    // Marks the control's check as running; a check set off meanwhile does not run.
+    void setChecking(bool checking) { m_checking = checking; }
 
 private:
     void focusChanged(QWidget* old, QWidget* now);
@@ -42,6 +47,7 @@ private:
     // The control has the focus of its window, even while another window is active.
     bool m_inside = false;
     bool m_pending = false;
+    bool m_checking = false;
 
     static QList<LeaveCheck*> s_all;
 };
@@ -106,6 +112,9 @@ public:
     // text goes to onValidEntry and true comes back; otherwise the message, the focus back
     // into the field, and false.
     bool checkEntry();
+    // Drops a check on leaving that has not run yet, for a command that checks the field
+    // itself.
+    void cancelPendingCheck();
 
     // The drop-down button, Alt+Down and F4 all end here.
     void showPopup() override;

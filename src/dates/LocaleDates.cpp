@@ -172,24 +172,31 @@ std::optional<QList<DatePiece>> splitFields(const QString& text) {
     return fields;
 }
 
-std::optional<int> yearOf(const QString& digits) {
+// The years a date may have: those the calendar can show, so no date typed or stored by the
+// program is one the calendar cannot open on.
+constexpr int FirstYear = 100;
+constexpr int LastYear = 9999;
+
+std::optional<int> yearOf(const QString& digits, int currentYear) {
     if (digits.size() > 4)
         return std::nullopt;
     const int value = digits.toInt();
-    return digits.size() <= 2 ? LocaleDates::expandTwoDigitYear(value) : value;
+    return digits.size() <= 2 ? LocaleDates::expandTwoDigitYear(value, currentYear) : value;
 }
 
-std::optional<QDate> makeDate(const QString& yearDigits, int month, const QString& dayDigits) {
-    const std::optional<int> year = yearOf(yearDigits);
+std::optional<QDate> makeDate(const QString& yearDigits, int month, const QString& dayDigits,
+                              int currentYear) {
+    const std::optional<int> year = yearOf(yearDigits, currentYear);
     if (!year || dayDigits.size() > 2)
         return std::nullopt;
     const int day = dayDigits.toInt();
-    if (*year < 1 || *year > 9999 || !QDate::isValid(*year, month, day))
+    if (*year < FirstYear || *year > LastYear || !QDate::isValid(*year, month, day))
         return std::nullopt;
     return QDate(*year, month, day);
 }
 
-std::optional<QDate> numericDate(const QList<DatePiece>& fields, const QString& order) {
+std::optional<QDate> numericDate(const QList<DatePiece>& fields, const QString& order,
+                                 int currentYear) {
     QString year, month, day;
     for (int i = 0; i < 3; ++i) {
         const QChar letter = order.at(i);
@@ -197,35 +204,34 @@ std::optional<QDate> numericDate(const QList<DatePiece>& fields, const QString& 
     }
     if (month.size() > 2)
         return std::nullopt;
-    return makeDate(year, month.toInt(), day);
+    return makeDate(year, month.toInt(), day, currentYear);
 }
 
 std::optional<QDate> dateFromNumbers(const QList<DatePiece>& fields, const QString& datePart,
-                                     const QString& order) {
+                                     const QString& order, int currentYear) {
     static const QRegularExpression iso(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
     if (iso.match(datePart).hasMatch())
-        return numericDate(fields, QStringLiteral("ymd"));
-    if (const auto date = numericDate(fields, order))
+        return numericDate(fields, QStringLiteral("ymd"), currentYear);
+    if (const auto date = numericDate(fields, order, currentYear))
         return date;
     // Days and months never take three digits, so a first field that long can only be a
     // year, written year-month-day as in ISO.
     if (fields.first().text.size() >= 3 && order.at(0) != u'y')
-        return numericDate(fields, QStringLiteral("ymd"));
+        return numericDate(fields, QStringLiteral("ymd"), currentYear);
     return std::nullopt;
 }
 
 std::optional<QDate> dateWithMonthName(const QList<DatePiece>& fields, const QLocale& locale,
-                                       const QString& order) {
+                                       const QString& order, int currentYear) {
+    // Exactly one word, and it names a month, beside exactly two numbers: a weekday name is
+    // no month, and a month name with one number ("July 1984") is not a whole date.
     QStringList numbers;
-    int month = 0;
-    for (const DatePiece& field : fields) {
-        if (field.isNumber)
-            numbers.append(field.text);
-        else if (month == 0)
-            month = monthFromName(field.text, locale);
-        else
-            return std::nullopt;
-    }
+    QStringList words;
+    for (const DatePiece& field : fields)
+        (field.isNumber ? numbers : words).append(field.text);
+    if (words.size() != 1 || numbers.size() != 2)
+        return std::nullopt;
+    const int month = monthFromName(words.constFirst(), locale);
     if (month == 0)
         return std::nullopt;
     // Of the two numbers left, one that a day cannot be is the year; when both could be
@@ -239,8 +245,8 @@ std::optional<QDate> dateWithMonthName(const QList<DatePiece>& fields, const QLo
         return std::nullopt;
     const bool yearFirst =
         firstIsYear || (!secondIsYear && order.indexOf(u'y') < order.indexOf(u'd'));
-    return yearFirst ? makeDate(numbers.at(0), month, numbers.at(1))
-                     : makeDate(numbers.at(1), month, numbers.at(0));
+    return yearFirst ? makeDate(numbers.at(0), month, numbers.at(1), currentYear)
+                     : makeDate(numbers.at(1), month, numbers.at(0), currentYear);
 }
 
 QString alternatives(const QStringList& texts) {
@@ -327,7 +333,7 @@ QString shortDate(const QVariant& stored, const QLocale& locale) {
     return shortDate(stored.toDate(), locale);
 }
 
-std::optional<DateValue> toDate(const QString& text, const QLocale& locale) {
+std::optional<DateValue> toDate(const QString& text, const QLocale& locale, int currentYear) {
     const SplitText split = splitTime(plainText(text), locale);
     if (!split.valid)
         return std::nullopt;
@@ -345,21 +351,26 @@ std::optional<DateValue> toDate(const QString& text, const QLocale& locale) {
     const QString order = fieldOrder(locale);
     const bool allNumbers =
         std::all_of(fields->begin(), fields->end(), [](const DatePiece& f) { return f.isNumber; });
-    const std::optional<QDate> date = allNumbers ? dateFromNumbers(*fields, datePart, order)
-                                                 : dateWithMonthName(*fields, locale, order);
+    const std::optional<QDate> date = allNumbers
+                                          ? dateFromNumbers(*fields, datePart, order, currentYear)
+                                          : dateWithMonthName(*fields, locale, order, currentYear);
     if (!date)
         return std::nullopt;
     return DateValue{*date, split.time};
 }
 
-bool isDate(const QString& text, const QLocale& locale) {
-    return toDate(text, locale).has_value();
+bool isDate(const QString& text, const QLocale& locale, int currentYear) {
+    return toDate(text, locale, currentYear).has_value();
 }
 
-int expandTwoDigitYear(int twoDigitYear) {
+int expandTwoDigitYear(int twoDigitYear, int currentYear) {
     if (twoDigitYear < 0 || twoDigitYear > 99)
         return twoDigitYear;
-    return twoDigitYear < 30 ? 2000 + twoDigitYear : 1900 + twoDigitYear;
+    const int first = currentYear - 50;
+    int year = first - ((first % 100) + 100) % 100 + twoDigitYear;
+    if (year < first)
+        year += 100;
+    return year;
 }
 
 } // namespace LocaleDates

@@ -47,24 +47,27 @@ QString shortDate(const QVariant& stored, const QLocale& locale);
 //   more digits or above 31 is the year; otherwise the locale's order of day and year
 //   decides.
 // - Years of one or two digits go through expandTwoDigitYear, three or four digits are
-//   taken as written; years 1 to 9999 only. A day the month lacks never rolls over.
+//   taken as written; years 100 to 9999 only, the years the calendar can show. A day the
+//   month lacks never rolls over.
 // - Two fields ("5/30") are not a date: the current year is never assumed, so what is
 //   stored never depends on the day it was typed.
 // - A time of day may follow after a blank (or the T of ISO): h:mm or h:mm:ss, 24-hour, or
 //   12-hour with the locale's AM/PM text or AM/PM before or after it.
 // - The locale's own digits read as well as ASCII digits.
-std::optional<DateValue> toDate(const QString& text, const QLocale& locale);
+// currentYear is the year of today's date by the program's clock; it places two-digit years.
+std::optional<DateValue> toDate(const QString& text, const QLocale& locale, int currentYear);
 // True exactly when toDate would succeed.
-bool isDate(const QString& text, const QLocale& locale);
+bool isDate(const QString& text, const QLocale& locale, int currentYear);
 
 // The text to read: the locale's own digits as ASCII digits, every kind of blank as a
 // plain blank, the invisible direction marks some locales put around date fields dropped,
 // and blanks around it trimmed.
 QString plainText(const QString& text);
 
-// The fixed window for two-digit years: 00-29 are 2000-2029, 30-99 are 1930-1999. It does
-// not slide with the current date, so a typed year means the same on every day. Values
-// outside 0-99 are full years already and come back unchanged.
-int expandTwoDigitYear(int twoDigitYear);
+// A two-digit year is the year ending in those digits within the hundred years from 50
+// before currentYear to 49 after it: in 2026, 30 is 2030, 75 is 2075 and 76 is 1976. The
+// window slides with the clock, so a due date typed a few years ahead never lands a century
+// back. Values outside 0-99 are full years already and come back unchanged.
+int expandTwoDigitYear(int twoDigitYear, int currentYear);
 
 } // namespace LocaleDates

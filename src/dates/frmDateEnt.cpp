@@ -221,8 +221,15 @@ frmDateEnt::frmDateEnt(AppState& state, Services& services, QWidget* parent)
     connect(Spin2, &SpinButton::SpinUp, this, &frmDateEnt::Spin2_SpinUp);
     connect(Grid1, &DayGrid::Click, this, &frmDateEnt::Grid1_Click);
     connect(Grid1, &DayGrid::picked, this, &frmDateEnt::Grid1_Click);
-    connect(Grid1, &DayGrid::pageUp, this, &frmDateEnt::Spin1_SpinDown);
-    connect(Grid1, &DayGrid::pageDown, this, &frmDateEnt::Spin1_SpinUp);
+    // Page Up and Page Down page from the day the arrow keys highlighted, as Enter picks it.
+    connect(Grid1, &DayGrid::pageUp, this, [this] {
+        takeHighlightedDay();
+        Spin1_SpinDown();
+    });
+    connect(Grid1, &DayGrid::pageDown, this, [this] {
+        takeHighlightedDay();
+        Spin1_SpinUp();
+    });
 
     resize(m_layout->openingSize());
     Form_Load();
@@ -299,7 +306,7 @@ void frmDateEnt::ShowMonth() {
 
 QDate frmDateEnt::composedDate(int month, int day, int year) const {
     const QString text = FormatDate(month, day, year, m_state.gDateFmt);
-    const auto value = LocaleDates::toDate(text, m_services.locale());
+    const auto value = LocaleDates::toDate(text, m_services.locale(), m_services.today().year());
     if (value && value->date == QDate(year, month, day))
         return value->date;
     // A year below 100 comes back in this century, and a date order that does not match the
@@ -309,7 +316,8 @@ QDate frmDateEnt::composedDate(int month, int day, int year) const {
 }
 
 bool frmDateEnt::composesADate(int month, int day, int year) const {
-    return LocaleDates::isDate(FormatDate(month, day, year, m_state.gDateFmt), m_services.locale());
+    return LocaleDates::isDate(FormatDate(month, day, year, m_state.gDateFmt), m_services.locale(),
+                               m_services.today().year());
 }
 
 void frmDateEnt::moveTo(int targetMonth, int targetYear) {
@@ -323,6 +331,13 @@ void frmDateEnt::moveTo(int targetMonth, int targetYear) {
     else
         ShownDate = composedDate(targetMonth, 1, targetYear);
     ShowMonth();
+}
+
+void frmDateEnt::takeHighlightedDay() {
+    bool isNumber = false;
+    const int day = cellText(Grid1->highlightedRow(), Grid1->highlightedColumn()).toInt(&isNumber);
+    if (isNumber && QDate::isValid(ShownYear, ShownMonth, day))
+        ShownDate = QDate(ShownYear, ShownMonth, day);
 }
 
 void frmDateEnt::Spin1_SpinDown() {

@@ -124,6 +124,8 @@ private:
     void ShowMonth();
     // Moves to targetMonth of targetYear, keeping the shown day where that month has it.
     void moveTo(int targetMonth, int targetYear);
+    // Makes the day the keyboard highlighted the shown day, which the arrows carry over.
+    void takeHighlightedDay();
     // The date a composed month-day-year text stands for, read back as the user's locale
     // reads typed dates.
     QDate composedDate(int month, int day, int year) const;

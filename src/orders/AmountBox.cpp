@@ -19,6 +19,7 @@ AmountBox::AmountBox(Services& services, QWidget* parent)
 AmountBox::~AmountBox() = default;
 
 bool AmountBox::checkEntry() {
+    cancelPendingCheck();
     const QString typed = text();
     // Blanks alone are what the user sees as an empty box, and they store no amount.
     if (typed.trimmed().isEmpty())
@@ -28,12 +29,22 @@ bool AmountBox::checkEntry() {
         setText(formatCurrency(*amount, locale));
         return true;
     }
+    if (m_leaveCheck)
+        m_leaveCheck->setChecking(true);
     m_services.message(
         u"You must enter a valid number for the dollar amount or leave the field blank"_s, {},
         MsgButtons::Ok);
-    if (m_leaveCheck)
+    if (m_leaveCheck) {
+        m_leaveCheck->setChecking(false);
+        m_leaveCheck->cancelPending();
         m_leaveCheck->returnFocus();
+    }
     return false;
+}
+
+void AmountBox::cancelPendingCheck() {
+    if (m_leaveCheck)
+        m_leaveCheck->cancelPending();
 }
 
 void AmountBox::focusInEvent(QFocusEvent* event) {

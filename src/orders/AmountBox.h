@@ -22,6 +22,9 @@ public:
     // shown in the currency format), gives true; anything else the message, the focus
     // back into the box, and false.
     bool checkEntry();
+    // Drops a check on leaving that has not run yet, for a command that checks the box
+    // itself.
+    void cancelPendingCheck();
 
 protected:
     void focusInEvent(QFocusEvent* event) override;

@@ -145,7 +145,7 @@ void frmFind::cmdOK_Click() {
         txtName->setFocus();
         return;
     }
-    if (option == 1 && !LocaleDates::isDate(text, m_services.locale())) {
+    if (option == 1 && !LocaleDates::isDate(text, m_services.locale(), m_services.today().year())) {
         m_services.message(u"You must enter a valid date to find"_s);
         txtName->setFocus();
         return;

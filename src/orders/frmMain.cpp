@@ -9,6 +9,7 @@
 #include "app/HelpContext.h"
 #include "app/Recordset.h"
 #include "app/Services.h"
+#include "app/WheelGuard.h"
 #include "dates/DateField.h"
 #include "dates/DateFormats.h"
 #include "dates/LocaleDates.h"
@@ -111,6 +112,8 @@ QComboBox* dropDownList(QWidget* parent, const QString& name) {
     auto* list = new QComboBox(parent);
     list->setObjectName(name);
     list->setEditable(false);
+    // Turning the wheel over the form would otherwise change the record's type or status.
+    ignoreWheelUnlessFocused(list);
     return list;
 }
 
@@ -460,7 +463,8 @@ void frmMain::Form_Load() {
     trap([&] { orders().setLockEdits(false); });
     trap([&] {
         const QString newYear = FormatDate(1, 1, m_services.today().year(), m_state.gDateFmt);
-        const auto date = LocaleDates::toDate(newYear, m_services.locale());
+        const auto date =
+            LocaleDates::toDate(newYear, m_services.locale(), m_services.today().year());
         if (!date)
             throw EngineError(ErrorNumber::TypeMismatch, u"Type mismatch"_s);
         m_state.gStartDate = date->date;

@@ -188,6 +188,11 @@ private:
     // Shows stored text in full even where it is longer than the box lets the user type,
     // so that a record written by another tool is not cut short when it is saved again.
     void showText(QLineEdit* box, const QVariant& value);
+    // Notes what ShowRecord or ClearFields has just put into every box, so that a save can
+    // tell the boxes the user changed from those that still show the stored value.
+    void rememberShown();
+    // Whether the control now shows something other than what was put into it.
+    bool userChanged(const QWidget* control) const;
 
     // The open database and the main recordset; a step that runs without them fails as
     // an unset object does, so the trap reports it instead of the program crashing.
@@ -210,4 +215,7 @@ private:
     QPointer<frmSelVen> m_frmSelVen;
     // Set by Form_Load, cleared by Form_Unload, so closing twice shuts down once.
     bool m_loaded = false;
+    // What each entry control showed after the record was put into the form: its text, or
+    // for the two lists the position.
+    QHash<const QWidget*, QString> m_shown;
 };

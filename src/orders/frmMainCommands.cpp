@@ -19,6 +19,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include <functional>
+#include <tuple>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -31,8 +34,8 @@ QVariant textValue(const QString& text) {
     return text.isNull() ? QVariant(u""_s) : QVariant(text);
 }
 
-QVariant dateValue(const QString& text, const QLocale& locale) {
-    const auto date = LocaleDates::toDate(text, locale);
+QVariant dateValue(const QString& text, const QLocale& locale, int currentYear) {
+    const auto date = LocaleDates::toDate(text, locale, currentYear);
     return date ? date->toVariant() : QVariant();
 }
 
@@ -75,7 +78,7 @@ bool frmMain::ValidateRecord() {
         txtDescr->setFocus(Qt::OtherFocusReason);
         ok = false;
     }
-    if (ok && !LocaleDates::isDate(dcDateOrder->text(), locale)) {
+    if (ok && !LocaleDates::isDate(dcDateOrder->text(), locale, m_services.today().year())) {
         m_services.message(u"Please enter an order date."_s, u"No Order Date"_s);
         dcDateOrder->setFocus(Qt::OtherFocusReason);
         ok = false;
@@ -101,30 +104,40 @@ bool frmMain::ValidateRecord() {
 void frmMain::WriteRecord() {
     ErrorTrap trap(m_state, m_services);
     const QLocale locale = m_services.locale();
+    const int year = m_services.today().year();
+    // A new record takes every box. An edited one takes only the boxes the user changed:
+    // what the form shows is a rounded, reformatted view of the stored values (a date
+    // without its time of day, an amount to the cent), and writing that view back would
+    // quietly change values nobody touched.
+    const bool everyField = mAdding;
+    const auto changed = [&](const QWidget* control) { return everyField || userChanged(control); };
     // The values go into the recordset's buffer only; the row is written by update() in one
     // statement, so a failure anywhere before or during it leaves the file as it was.
-    const std::pair<const char*, QVariant> fields[] = {
-        {"descr", textValue(txtDescr->text())},
-        {"Type", cmbType->currentIndex()},
-        {"status", cmbStatus->currentIndex()},
-        {"ordernum", textValue(txtOrderNum->text())},
-        {"via", textValue(txtVia->text())},
-        {"dateorder", dateValue(dcDateOrder->text(), locale)},
-        {"dateexpect", dateValue(dcDateExpect->text(), locale)},
-        {"datereceive", dateValue(dcDateReceive->text(), locale)},
-        {"amount", amountValue(txtAmount->text(), locale)},
-        {"method", textValue(txtMethod->text())},
-        {"misc1", textValue(txtMisc1->text())},
-        {"vendor", textValue(txtVendor->text())},
-        {"address", textValue(txtAddress->toPlainText())},
-        {"phone", textValue(txtPhone->text())},
-        {"fax", textValue(txtFax->text())},
-        {"email", textValue(txtEmail->text())},
-        {"items", textValue(txtItems->toPlainText())},
-        {"notes", textValue(txtNotes->toPlainText())},
+    const std::tuple<const char*, const QWidget*, std::function<QVariant()>> fields[] = {
+        {"descr", txtDescr, [&] { return textValue(txtDescr->text()); }},
+        {"Type", cmbType, [&] { return QVariant(cmbType->currentIndex()); }},
+        {"status", cmbStatus, [&] { return QVariant(cmbStatus->currentIndex()); }},
+        {"ordernum", txtOrderNum, [&] { return textValue(txtOrderNum->text()); }},
+        {"via", txtVia, [&] { return textValue(txtVia->text()); }},
+        {"dateorder", dcDateOrder, [&] { return dateValue(dcDateOrder->text(), locale, year); }},
+        {"dateexpect", dcDateExpect, [&] { return dateValue(dcDateExpect->text(), locale, year); }},
+        {"datereceive", dcDateReceive,
+         [&] { return dateValue(dcDateReceive->text(), locale, year); }},
+        {"amount", txtAmount, [&] { return amountValue(txtAmount->text(), locale); }},
+        {"method", txtMethod, [&] { return textValue(txtMethod->text()); }},
+        {"misc1", txtMisc1, [&] { return textValue(txtMisc1->text()); }},
+        {"vendor", txtVendor, [&] { return textValue(txtVendor->text()); }},
+        {"address", txtAddress, [&] { return textValue(txtAddress->toPlainText()); }},
+        {"phone", txtPhone, [&] { return textValue(txtPhone->text()); }},
+        {"fax", txtFax, [&] { return textValue(txtFax->text()); }},
+        {"email", txtEmail, [&] { return textValue(txtEmail->text()); }},
+        {"items", txtItems, [&] { return textValue(txtItems->toPlainText()); }},
+        {"notes", txtNotes, [&] { return textValue(txtNotes->toPlainText()); }},
     };
-    for (const auto& [field, value] : fields)
-        trap([&] { orders().setValue(QString::fromLatin1(field), value); });
+    for (const auto& [field, control, value] : fields) {
+        if (changed(control))
+            trap([&] { orders().setValue(QString::fromLatin1(field), value()); });
+    }
 
     const bool written =
         !trap.ended() && writeWithRetry(m_state, trap, [this] { orders().update(); });
@@ -141,6 +154,12 @@ void frmMain::WriteRecord() {
 }
 
 bool frmMain::readyToSave(ErrorTrap& trap) {
+    // The command checks these boxes itself, now: a check on leaving that the click on the
+    // button set off must not show the same refusal a second time.
+    for (DateField* date : {dcDateOrder, dcDateExpect, dcDateReceive})
+        date->cancelPendingCheck();
+    if (auto* amount = qobject_cast<AmountBox*>(txtAmount))
+        amount->cancelPendingCheck();
     bool ready = false;
     trap([&] {
         // The order date is not among them: the record's own check asks for it.
@@ -151,7 +170,7 @@ bool frmMain::readyToSave(ErrorTrap& trap) {
 
 void frmMain::cmdAddNew_Click() {
     ErrorTrap trap(m_state, m_services);
-    if (cmdAddNew->text() == AddAnotherCaption) {
+    if (mAdding) {
         if (!readyToSave(trap))
             return;
         trap([&] { orders().addNew(); });

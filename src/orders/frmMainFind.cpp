@@ -81,7 +81,8 @@ void frmMain::cmdFind_Click() {
     bool found = false;
     if (option == 1) {
         // Bound as a date alone, which matches only orders stored without a time of day.
-        if (const auto date = LocaleDates::toDate(text, m_services.locale()))
+        if (const auto date =
+                LocaleDates::toDate(text, m_services.locale(), m_services.today().year()))
             found = rs.findFirstWhere(u"dateorder = ?"_s, {date->date});
     } else {
         const QString column = option == 2 ? u"descr"_s : u"vendor"_s;

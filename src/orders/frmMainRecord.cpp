@@ -30,6 +30,19 @@ int listPosition(const QVariant& stored, const QComboBox& list) {
     return ok && position >= 0 && position < list.count() ? position : 0;
 }
 
+// What a control shows, as text: the lists by their position.
+QString shownText(const QWidget* control) {
+    if (const auto* box = qobject_cast<const QLineEdit*>(control))
+        return box->text();
+    if (const auto* memo = qobject_cast<const QPlainTextEdit*>(control))
+        return memo->toPlainText();
+    if (const auto* date = qobject_cast<const DateField*>(control))
+        return date->text();
+    if (const auto* list = qobject_cast<const QComboBox*>(control))
+        return QString::number(list->currentIndex());
+    return {};
+}
+
 QString amountText(const QVariant& stored, const QLocale& locale) {
     if (stored.isNull())
         return {};
@@ -108,7 +121,19 @@ void frmMain::ShowRecord() {
     showText(txtEmail, rs.value(u"email"_s));
     txtItems->setPlainText(rs.value(u"items"_s).toString());
     txtNotes->setPlainText(rs.value(u"notes"_s).toString());
+    rememberShown();
     mDirty = false;
+}
+
+void frmMain::rememberShown() {
+    m_shown.clear();
+    for (const QWidget* control : entryControls())
+        m_shown.insert(control, shownText(control));
+}
+
+bool frmMain::userChanged(const QWidget* control) const {
+    const auto shown = m_shown.constFind(control);
+    return shown == m_shown.cend() || *shown != shownText(control);
 }
 
 void frmMain::ClearFields() {
@@ -131,6 +156,7 @@ void frmMain::ClearFields() {
         box->clear();
     txtItems->clear();
     txtNotes->clear();
+    rememberShown();
     mDirty = false;
 }
 

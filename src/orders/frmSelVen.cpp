@@ -88,10 +88,12 @@ frmSelVen::~frmSelVen() = default;
 
 void frmSelVen::Form_Load() {
     List1->clear();
-    std::unique_ptr<Recordset> rs =
-        openDatabase(m_state).openSnapshot(u"select zelid, vendor from pvx order by vendor"_s);
-    // Names that differ only in case sort together but are listed separately: the
-    // comparison is exact, so a vendor typed two ways shows both ways.
+    // Case-blind first, so that names differing only in case stand together, then exactly,
+    // so that within them each spelling forms one run and is listed once; the key of a
+    // name is that of its first record.
+    std::unique_ptr<Recordset> rs = openDatabase(m_state).openSnapshot(
+        u"select zelid, vendor from pvx order by vendor, vendor collate binary, zelid"_s);
+    // The comparison is exact, so a vendor typed two ways shows both ways.
     QString lastAdded;
     while (!rs->eof()) {
         const QVariant vendor = rs->value(u"vendor"_s);

@@ -17,6 +17,7 @@
 
 #include <memory>
 #include <optional>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -203,10 +204,13 @@ QStringList rowCells(BuiltInReport report, const Recordset& rs, const CellWriter
     case BuiltInReport::AllRebates:
     case BuiltInReport::AllSales: {
         const auto status = code(rs.value(u"status"_s));
+        // Any status but "No" and "Partial" prints as "Yes", a Null or a code the program
+        // never writes included, and what prints as received is totalled as received.
+        const bool due = status == 0 || status == 1;
         const QString received = status == 0 ? u"No"_s : (status == 1 ? u"Partial"_s : u"Yes"_s);
         const QString money = cells.amount(rs.value(u"amount"_s), &amount);
         if (amount)
-            (status == 2 ? totals.first : totals.second) += *amount;
+            (due ? totals.second : totals.first) += *amount;
         return {CellWriter::text(rs.value(u"descr"_s)), CellWriter::text(rs.value(u"vendor"_s)),
                 cells.date(rs.value(u"dateorder"_s)), received, money};
     }
@@ -439,13 +443,6 @@ frmOutput& BuiltInReports::outputWindow() {
 }
 
 void BuiltInReports::run(BuiltInReport report) {
-    // The hourglass goes back whatever happens on the way, a trapped error included.
-    struct Busy {
-        Services& services;
-        explicit Busy(Services& s) : services(s) { services.setBusy(true); }
-        ~Busy() { services.setBusy(false); }
-    } busy(m_services);
-
     ErrorTrap trap(m_state, m_services);
     const ReportStep step = [&trap](const std::function<void()>& statement) {
         bool done = false;
@@ -465,15 +462,24 @@ void BuiltInReports::run(BuiltInReport report) {
         return;
     }
 
+    // The hourglass goes back whatever happens on the way, a trapped error included, and
+    // before the message that nothing matched.
+    struct Busy {
+        Services& services;
+        bool on = true;
+        explicit Busy(Services& s) : services(s) { services.setBusy(true); }
+        ~Busy() { end(); }
+        void end() {
+            if (std::exchange(on, false))
+                services.setBusy(false);
+        }
+    } busy(m_services);
+
     WindowSink sink([this]() -> frmOutput& { return outputWindow(); });
-    switch (printBuiltInReport(*db, request, sink, step)) {
-    case ReportOutcome::Printed:
+    const ReportOutcome outcome = printBuiltInReport(*db, request, sink, step);
+    if (outcome == ReportOutcome::Printed)
         trap([&] { sink.out().showWindow(); });
-        break;
-    case ReportOutcome::NothingToReport:
+    busy.end();
+    if (outcome == ReportOutcome::NothingToReport)
         m_services.message(nothingToReportMessage(report), {}, MsgButtons::Ok);
-        break;
-    case ReportOutcome::Failed:
-        break;
-    }
 }

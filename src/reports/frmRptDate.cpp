@@ -55,10 +55,12 @@ frmRptDate::frmRptDate(AppState& state, Services& services, QWidget* parent)
     cmdCancel->setObjectName(u"cmdCancel"_s);
 
     ElasticLayout& l = *m_layout;
+    // The captions are as wide as their fields: the design's 1335 twips cut off the last
+    // letter of "Report Start Date" in today's default fonts.
     // clang-format off
-    l.place(Label7,      1800,  600, 1335,  255);
+    l.place(Label7,      1800,  600, 2055,  255);
     l.place(dcStartDate, 1800,  840, 2055,  315);
-    l.place(Label9,      1800, 1680, 1335,  255);
+    l.place(Label9,      1800, 1680, 2055,  255);
     l.place(dcEndDate,   1800, 1920, 2055,  315);
     l.place(cmdOK,        600, 3360, 1815,  495);
     l.place(cmdCancel,   3600, 3360, 1815,  495);
@@ -98,6 +100,9 @@ void frmRptDate::cmdOk_Click() {
     // click that follows arrives while that box is open and must not add a second one.
     if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != this)
         return;
+    // Both fields are checked here, so a check that leaving a field set off is not needed.
+    dcStartDate->cancelPendingCheck();
+    dcEndDate->cancelPendingCheck();
     // One message at a time: the end date is looked at once the start date is right.
     if (!dcStartDate->checkEntry() || !dcEndDate->checkEntry())
         return;

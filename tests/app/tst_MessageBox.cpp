@@ -1,7 +1,9 @@
 #include "app/MessageBox.h"
+#include "app/QtServices.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -15,6 +17,7 @@ private Q_SLOTS:
     void ctrlCCopiesTitleAndText();
     void escapeAnswersNo();
     void textIsNotReadAsMarkup();
+    void boxStandsOverTheWorkingWindowWithTheNormalPointer();
 };
 
 void tst_MessageBox::showsExactlyTheTextTitleAndButtons_data() {
@@ -62,6 +65,41 @@ void tst_MessageBox::escapeAnswersNo() {
 void tst_MessageBox::textIsNotReadAsMarkup() {
     MessageBox box("<b>O'Brien</b> & Sons", "Purvex", MsgButtons::Ok);
     QCOMPARE(box.textFormat(), Qt::PlainText);
+}
+
+void tst_MessageBox::boxStandsOverTheWorkingWindowWithTheNormalPointer() {
+    QtServices services;
+    QWidget main;
+    main.show();
+    main.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+    // A dialog the user worked in and that is hidden now, as the find dialog after its OK.
+    QDialog dialog(&main);
+    dialog.show();
+    dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    dialog.hide();
+
+    services.setBusy(true);
+    QWidget* parentOfBox = nullptr;
+    bool hourglassWhileAsking = true;
+    QTimer::singleShot(0, &main, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        QVERIFY(box);
+        parentOfBox = box->parentWidget();
+        hourglassWhileAsking = QApplication::overrideCursor() != nullptr;
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    services.message(QStringLiteral("That record was not found."),
+                     QStringLiteral("No Records Match"));
+
+    QCOMPARE(parentOfBox, &main);
+    QVERIFY(!hourglassWhileAsking);
+    // The work goes on afterwards, and so does the hourglass.
+    QVERIFY(QApplication::overrideCursor());
+    QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    services.setBusy(false);
+    QVERIFY(!QApplication::overrideCursor());
 }
 
 QTEST_MAIN(tst_MessageBox)

@@ -9,6 +9,9 @@
 
 namespace {
 
+// The year the tests' clock stands in: two-digit years are read within 50 years of it.
+constexpr int ClockYear = 2026;
+
 const QStringList testLocales{"en_US", "en_GB", "de_DE", "fr_FR", "ja_JP", "sv_SE", "hu_HU"};
 
 // Dates on both sides of the two-digit-year window and at the ends of the range.
@@ -99,7 +102,7 @@ void tst_LocaleDates::shortDateRoundTrips() {
     const QString shown = LocaleDates::shortDate(date, QLocale(locale));
     // The whole year is shown, so saving the text again cannot move it to another century.
     QVERIFY2(shown.contains(QString::number(date.year())), qPrintable(shown));
-    const auto read = LocaleDates::toDate(shown, QLocale(locale));
+    const auto read = LocaleDates::toDate(shown, QLocale(locale), ClockYear);
     QVERIFY2(read.has_value(), qPrintable(shown));
     QCOMPARE(read->date, date);
     QVERIFY(!read->time.has_value());
@@ -114,7 +117,7 @@ void tst_LocaleDates::shortDateRoundTripsInEveryLocale() {
     for (const QLocale& locale : all) {
         for (const QDate& date : {QDate(1929, 12, 31), QDate(1998, 5, 30), QDate(2030, 1, 2)}) {
             const QString shown = LocaleDates::shortDate(date, locale);
-            const auto read = LocaleDates::toDate(shown, locale);
+            const auto read = LocaleDates::toDate(shown, locale, ClockYear);
             QVERIFY2(read && read->date == date,
                      qPrintable(locale.name() + ": " + shown + " (" +
                                 locale.dateFormat(QLocale::ShortFormat) + ")"));
@@ -140,11 +143,11 @@ void tst_LocaleDates::formatDateReadsBack() {
     AppState state;
     ChkDateFmt(state, QLocale(locale));
     const QString text = FormatDate(date.month(), date.day(), date.year(), state.gDateFmt);
-    const auto read = LocaleDates::toDate(text, QLocale(locale));
+    const auto read = LocaleDates::toDate(text, QLocale(locale), ClockYear);
     QVERIFY2(read.has_value(), qPrintable(text));
     QCOMPARE(read->date, date);
     QVERIFY(!read->time.has_value());
-    QVERIFY(LocaleDates::isDate(text, QLocale(locale)));
+    QVERIFY(LocaleDates::isDate(text, QLocale(locale), ClockYear));
 }
 
 void tst_LocaleDates::accepts_data() {
@@ -166,9 +169,11 @@ void tst_LocaleDates::accepts_data() {
     row("en_US separators with blanks", "en_US", "5 / 30 / 1998", may30);
     row("en_US leading zeros", "en_US", "05/30/1998", may30);
     row("en_US year 29", "en_US", "1/1/29", QDate(2029, 1, 1));
-    row("en_US year 30", "en_US", "1/1/30", QDate(1930, 1, 1));
+    row("en_US year 30", "en_US", "1/1/30", QDate(2030, 1, 1));
+    row("en_US year 76", "en_US", "1/1/76", QDate(1976, 1, 1));
     row("en_US year 00", "en_US", "1/1/00", QDate(2000, 1, 1));
     row("en_US year written in three digits", "en_US", "1/5/999", QDate(999, 1, 5));
+    row("en_US first year the calendar shows", "en_US", "1/5/100", QDate(100, 1, 5));
     row("en_US leap day", "en_US", "2/29/2000", QDate(2000, 2, 29));
     row("en_US ISO", "en_US", "1998-05-30", may30);
     row("en_US year first", "en_US", "1998/5/30", may30);
@@ -230,13 +235,13 @@ void tst_LocaleDates::accepts() {
     QFETCH(QString, text);
     QFETCH(QDate, date);
     QFETCH(QTime, time);
-    const auto read = LocaleDates::toDate(text, QLocale(locale));
+    const auto read = LocaleDates::toDate(text, QLocale(locale), ClockYear);
     QVERIFY(read.has_value());
     QCOMPARE(read->date, date);
     QCOMPARE(read->time.has_value(), time.isValid());
     if (time.isValid())
         QCOMPARE(*read->time, time);
-    QVERIFY(LocaleDates::isDate(text, QLocale(locale)));
+    QVERIFY(LocaleDates::isDate(text, QLocale(locale), ClockYear));
 }
 
 void tst_LocaleDates::rejects_data() {
@@ -283,39 +288,66 @@ void tst_LocaleDates::rejects_data() {
     row("month-first in a day-first locale", "en_GB", "5/30/1998");
     row("day 31 in November, year-first", "sv_SE", "1998-11-31");
     row("ISO with a missing day", "ja_JP", "1999-02-29");
+    // Below the first year the calendar can show.
+    row("year 50 in four digits", "de_DE", "30.05.0050");
+    row("year 99 in three digits", "en_US", "1/5/099");
+    // A weekday name is no month, and one number beside a month name is no whole date.
+    row("weekday, day and month", "en_US", "Tue 5 May");
+    row("weekday, month and day", "en_US", "Monday May 5");
+    row("weekday, month and year", "en_US", "Sunday, July 1984");
+    row("Hindi weekday, month, year and time", "hi_IN", "रविवार, जुलाई 1384 5:45 PM");
+    row("Persian weekday, month, year and time", "fa_IR", "چهارشنبه  مارس ۲۷۷۵ ۲:۱۹");
 }
 
 void tst_LocaleDates::rejects() {
     QFETCH(QString, locale);
     QFETCH(QString, text);
-    QVERIFY(!LocaleDates::toDate(text, QLocale(locale)).has_value());
-    QVERIFY(!LocaleDates::isDate(text, QLocale(locale)));
+    QVERIFY(!LocaleDates::toDate(text, QLocale(locale), ClockYear).has_value());
+    QVERIFY(!LocaleDates::isDate(text, QLocale(locale), ClockYear));
 }
 
 void tst_LocaleDates::expandTwoDigitYear_data() {
+    QTest::addColumn<int>("clockYear");
     QTest::addColumn<int>("twoDigits");
     QTest::addColumn<int>("year");
-    QTest::newRow("00") << 0 << 2000;
-    QTest::newRow("05") << 5 << 2005;
-    QTest::newRow("29") << 29 << 2029;
-    QTest::newRow("30") << 30 << 1930;
-    QTest::newRow("99") << 99 << 1999;
-    QTest::newRow("full year") << 1998 << 1998;
+    // The window runs from 50 years before the clock's year to 49 after it.
+    QTest::newRow("2026: 00") << 2026 << 0 << 2000;
+    QTest::newRow("2026: 30") << 2026 << 30 << 2030;
+    QTest::newRow("2026: 75") << 2026 << 75 << 2075;
+    QTest::newRow("2026: 76") << 2026 << 76 << 1976;
+    QTest::newRow("2026: 99") << 2026 << 99 << 1999;
+    QTest::newRow("2079: 29") << 2079 << 29 << 2029;
+    QTest::newRow("2079: 28") << 2079 << 28 << 2128;
+    QTest::newRow("2079: 99") << 2079 << 99 << 2099;
+    QTest::newRow("2099: 49") << 2099 << 49 << 2049;
+    QTest::newRow("2099: 48") << 2099 << 48 << 2148;
+    QTest::newRow("2099: 00") << 2099 << 0 << 2100;
+    QTest::newRow("full year") << 2026 << 1998 << 1998;
 }
 
 void tst_LocaleDates::expandTwoDigitYear() {
+    QFETCH(int, clockYear);
     QFETCH(int, twoDigits);
     QFETCH(int, year);
-    QCOMPARE(LocaleDates::expandTwoDigitYear(twoDigits), year);
+    QCOMPARE(LocaleDates::expandTwoDigitYear(twoDigits, clockYear), year);
+    // And so a date typed with that year.
+    const auto typed =
+        LocaleDates::toDate(QStringLiteral("6/1/%1").arg(twoDigits, 2, 10, QLatin1Char('0')),
+                            QLocale(QStringLiteral("en_US")), clockYear);
+    if (twoDigits < 100) {
+        QVERIFY(typed);
+        QCOMPARE(typed->date, QDate(year, 6, 1));
+    }
 }
 
 void tst_LocaleDates::storedValueCarriesTheTimeOnlyWhenTyped() {
     const QLocale locale("en_US");
-    const QVariant dateOnly = LocaleDates::toDate("5/30/1998", locale)->toVariant();
+    const QVariant dateOnly = LocaleDates::toDate("5/30/1998", locale, ClockYear)->toVariant();
     QCOMPARE(dateOnly.typeId(), QMetaType::QDate);
     QCOMPARE(dateOnly.toDate(), QDate(1998, 5, 30));
 
-    const QVariant withTime = LocaleDates::toDate("5/30/1998 2:05 PM", locale)->toVariant();
+    const QVariant withTime =
+        LocaleDates::toDate("5/30/1998 2:05 PM", locale, ClockYear)->toVariant();
     QCOMPARE(withTime.typeId(), QMetaType::QDateTime);
     QCOMPARE(withTime.toDateTime().date(), QDate(1998, 5, 30));
     QCOMPARE(withTime.toDateTime().time(), QTime(14, 5));

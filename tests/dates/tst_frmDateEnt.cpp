@@ -490,6 +490,14 @@ void tst_frmDateEnt::pageKeysMoveMonths() {
     QCOMPARE(m_form->shownDate(), QDate(1999, 11, 15));
     QCOMPARE(m_form->txtMonth->text(), QString("11月"));
     QVERIFY(m_form->isVisible());
+
+    // Paging starts from the day the arrow keys moved to, as Enter would pick it.
+    QTest::keyClick(m_form->Grid1, Qt::Key_Right);
+    QTest::keyClick(m_form->Grid1, Qt::Key_Down);
+    QCOMPARE(highlightedText(), QString("23"));
+    QTest::keyClick(m_form->Grid1, Qt::Key_PageDown);
+    QCOMPARE(m_form->shownDate(), QDate(1999, 12, 23));
+    QCOMPARE(highlightedText(), QString("23"));
 }
 
 void tst_frmDateEnt::windowLayoutAndHelp() {

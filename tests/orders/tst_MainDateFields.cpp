@@ -27,6 +27,8 @@ private Q_SLOTS:
     void aDayTheMonthLacksKeepsTheFocus_data();
     void aDayTheMonthLacksKeepsTheFocus();
     void clearingTheFieldIsAccepted();
+    void twoDigitYearsFollowTheClock_data();
+    void twoDigitYearsFollowTheClock();
 
 private:
     // Loads the form on the one record every test starts from.
@@ -157,4 +159,34 @@ void tst_MainDateFields::clearingTheFieldIsAccepted() {
 }
 
 QTEST_MAIN(tst_MainDateFields)
+void tst_MainDateFields::twoDigitYearsFollowTheClock_data() {
+    QTest::addColumn<int>("clockYear");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("2026: 30 is ahead") << 2026 << u"6/1/30"_s << u"2030-06-01"_s;
+    QTest::newRow("2026: 76 is behind") << 2026 << u"6/1/76"_s << u"1976-06-01"_s;
+    QTest::newRow("2079: 28 is the next century") << 2079 << u"6/1/28"_s << u"2128-06-01"_s;
+    QTest::newRow("2099: 49 is this century") << 2099 << u"6/1/49"_s << u"2049-06-01"_s;
+}
+
+void tst_MainDateFields::twoDigitYearsFollowTheClock() {
+    QFETCH(int, clockYear);
+    QFETCH(QString, typed);
+    QFETCH(QString, stored);
+    services().clock = QDateTime(QDate(clockYear, 3, 1), QTime(9, 0));
+    load();
+    DateField* due = field(u"dcDateExpect"_s);
+    due->setFocus(Qt::MouseFocusReason);
+    settle();
+    QTest::keyClicks(due->lineEdit(), typed);
+    click(form()->cmdUpdate);
+
+    QVERIFY(services().messages.isEmpty());
+    // Shown with all four digits, so the century is plain to see.
+    QCOMPARE(due->text(), u"6/1/"_s + stored.left(4));
+    const auto rows = fileRows(u"SELECT dateexpect FROM pvx"_s);
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows[0][u"dateexpect"_s].toString(), stored);
+}
+
 #include "tst_MainDateFields.moc"

@@ -51,6 +51,10 @@ private Q_SLOTS:
     void checksBeforeSaving();
     void dateWithTimeOfDayIsStoredWithIt();
     void editThenUpdateRewritesTheSameRow();
+    void untouchedValuesAreWrittenBackUnchanged_data();
+    void untouchedValuesAreWrittenBackUnchanged();
+    void quickClickOnASaveButtonShowsOneMessage_data();
+    void quickClickOnASaveButtonShowsOneMessage();
     void cancelShowsTheStoredValuesAgain();
     void amountThatIsNoNumberIsWrittenAsNull();
     void accessKeyUpdateStillChecksTheBoxLeftOpen_data();
@@ -326,6 +330,81 @@ void tst_RecordCommands::dateWithTimeOfDayIsStoredWithIt() {
     // Zero is an amount; only an empty box stores none.
     QVERIFY(rows[0][u"kind"_s].toString() != u"null"_s);
     QCOMPARE(rows[0][u"amount"_s].toDouble(), 0.0);
+}
+
+void tst_RecordCommands::untouchedValuesAreWrittenBackUnchanged_data() {
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QVariant>("stored");
+    // The value as the sqlite3 tool quotes it, before and after the save.
+    QTest::addColumn<QString>("quoted");
+    QTest::newRow("date with time of day")
+        << u"dateorder"_s << QVariant(u"2027-01-05 14:05:00"_s) << u"'2027-01-05 14:05:00'"_s;
+    QTest::newRow("date with hours and minutes")
+        << u"dateexpect"_s << QVariant(u"2027-01-05 14:05"_s) << u"'2027-01-05 14:05'"_s;
+    QTest::newRow("amount with four decimals") << u"amount"_s << QVariant(12.3456) << u"12.3456"_s;
+    QTest::newRow("text longer than its box")
+        << u"vendor"_s << QVariant(QString(120, u'v')) << u"'%1'"_s.arg(QString(120, u'v'));
+    QTest::newRow("Null type") << u"Type"_s << QVariant() << u"NULL"_s;
+    QTest::newRow("Null status") << u"status"_s << QVariant() << u"NULL"_s;
+    QTest::newRow("Null amount") << u"amount"_s << QVariant() << u"NULL"_s;
+}
+
+void tst_RecordCommands::untouchedValuesAreWrittenBackUnchanged() {
+    QFETCH(QString, column);
+    QFETCH(QVariant, stored);
+    QFETCH(QString, quoted);
+    QVariantMap row = order(u"Kept"_s, QDate(2026, 1, 5));
+    row.insert(column, stored);
+    load({row});
+
+    type(form()->txtNotes, u"Only the notes change"_s);
+    click(form()->cmdUpdate);
+
+    QVERIFY(services().messages.isEmpty());
+    const auto rows = fileRows(u"SELECT quote(%1) AS value, notes FROM pvx"_s.arg(column));
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows[0][u"notes"_s].toString(), u"Only the notes change"_s);
+    QCOMPARE(rows[0][u"value"_s].toString(), quoted);
+}
+
+void tst_RecordCommands::quickClickOnASaveButtonShowsOneMessage_data() {
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<bool>("adding");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("due date, Update") << u"dcDateExpect"_s << false
+                                      << u"You must enter a valid due date, or leave the field "
+                                         u"blank."_s;
+    QTest::newRow("amount, Update") << u"txtAmount"_s << false
+                                    << u"You must enter a valid number for the dollar amount or "
+                                       u"leave the field blank"_s;
+    QTest::newRow("order date, Update")
+        << u"dcDateOrder"_s << false << u"Please enter an order date."_s;
+    QTest::newRow("received date, Add Another")
+        << u"dcDateReceive"_s << true
+        << u"You must enter a valid received date, or leave the field blank."_s;
+}
+
+void tst_RecordCommands::quickClickOnASaveButtonShowsOneMessage() {
+    QFETCH(QString, box);
+    QFETCH(bool, adding);
+    QFETCH(QString, message);
+    load(threeOrders());
+    if (adding) {
+        click(form()->cmdAddNew);
+        type(form()->txtDescr, u"New one"_s);
+    }
+    type(form()->findChild<QWidget*>(box), u"not a value"_s);
+    // A real message box runs its own event loop, in which whatever is queued runs.
+    services().onMessage = [](const FakeServices::Message&) { settle(); };
+
+    // Press and release arrive together, before anything the press set off has run.
+    QPushButton* button = adding ? form()->cmdAddNew : form()->cmdUpdate;
+    QTest::mousePress(button, Qt::LeftButton);
+    QTest::mouseRelease(button, Qt::LeftButton);
+    settle();
+
+    QCOMPARE(services().messages.size(), 1);
+    QCOMPARE(services().messages.first().text, message);
 }
 
 void tst_RecordCommands::editThenUpdateRewritesTheSameRow() {

@@ -22,6 +22,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QWheelEvent>
 #include <QtTest>
 
 #include <cstdio>
@@ -116,6 +117,8 @@ private Q_SLOTS:
     void firstKeystrokeEntersEditMode_data();
     void firstKeystrokeEntersEditMode();
     void typingWhileAddingKeepsAddVisible();
+    void wheelChangesAListOnlyOnceItHasTheFocus_data();
+    void wheelChangesAListOnlyOnceItHasTheFocus();
     void emptyTableGivesADisabledEmptyForm();
     void startUpFailureEndsTheProgram_data();
     void startUpFailureEndsTheProgram();
@@ -466,6 +469,39 @@ void tst_frmMain::firstKeystrokeEntersEditMode() {
     form()->mDirty = false;
     form()->ShowRecord();
     checkBrowseMode();
+}
+
+void tst_frmMain::wheelChangesAListOnlyOnceItHasTheFocus_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("type") << u"cmbType"_s;
+    QTest::newRow("received") << u"cmbStatus"_s;
+}
+
+void tst_frmMain::wheelChangesAListOnlyOnceItHasTheFocus() {
+    QFETCH(QString, name);
+    QVERIFY(start({order(u"First"_s, QDate(2003, 3, 3))}));
+    auto* list = control<QComboBox>(name);
+    const auto turnWheel = [list] {
+        const QPointF inside(list->width() / 2.0, list->height() / 2.0);
+        QWheelEvent wheel(inside, list->mapToGlobal(inside), QPoint(), QPoint(0, -120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(list, &wheel);
+        settle();
+    };
+
+    form()->txtDescr->setFocus();
+    settle();
+    turnWheel();
+    QCOMPARE(list->currentIndex(), 0);
+    QVERIFY(!list->hasFocus());
+    checkBrowseMode();
+
+    // Once the user has clicked into the list, the wheel chooses as always.
+    list->setFocus(Qt::MouseFocusReason);
+    settle();
+    turnWheel();
+    QCOMPARE(list->currentIndex(), 1);
+    QVERIFY(form()->mDirty);
 }
 
 void tst_frmMain::typingWhileAddingKeepsAddVisible() {

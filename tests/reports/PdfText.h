@@ -14,7 +14,10 @@ inline QString run(const QString& program, const QStringList& arguments) {
     process.start(program, arguments);
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit ||
         process.exitCode() != 0) {
-        qWarning() << program << arguments << "failed:" << process.readAllStandardError();
+        // An empty answer could pass for an empty page; the test fails instead.
+        QTest::qFail(qPrintable(program + QStringLiteral(" failed: ") +
+                                QString::fromLocal8Bit(process.readAllStandardError())),
+                     __FILE__, __LINE__);
         return {};
     }
     return QString::fromUtf8(process.readAllStandardOutput());
@@ -22,9 +25,9 @@ inline QString run(const QString& program, const QStringList& arguments) {
 
 // The text of each page, laid out as on paper; pdftotext ends every page with a form feed.
 inline QStringList pages(const QString& path) {
-    QStringList result =
-        run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")})
-            .split(u'\f');
+    QStringList result = run(QStringLiteral(PVX_PDFTOTEXT_TOOL),
+                             {QStringLiteral("-layout"), path, QStringLiteral("-")})
+                             .split(u'\f');
     result.removeLast();
     return result;
 }

@@ -52,7 +52,8 @@ struct Word {
 
 QList<Word> wordsOnFirstPage(const QString& path) {
     QList<Word> words;
-    QXmlStreamReader xml(pdf::run(u"pdftotext"_s, {u"-bbox"_s, u"-l"_s, u"1"_s, path, u"-"_s}));
+    QXmlStreamReader xml(
+        pdf::run(QStringLiteral(PVX_PDFTOTEXT_TOOL), {u"-bbox"_s, u"-l"_s, u"1"_s, path, u"-"_s}));
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != u"word"_s)
             continue;

@@ -83,9 +83,9 @@ void tst_frmRptDate::opensAsTheDesignSays() {
         const char* name;
         QRect rect;
     } controls[] = {
-        {d.Label7, "Label7", QRect(1800, 600, 1335, 255)},
+        {d.Label7, "Label7", QRect(1800, 600, 2055, 255)},
         {d.dcStartDate, "dcStartDate", QRect(1800, 840, 2055, 315)},
-        {d.Label9, "Label9", QRect(1800, 1680, 1335, 255)},
+        {d.Label9, "Label9", QRect(1800, 1680, 2055, 255)},
         {d.dcEndDate, "dcEndDate", QRect(1800, 1920, 2055, 315)},
         {d.cmdOK, "cmdOK", QRect(600, 3360, 1815, 495)},
         {d.cmdCancel, "cmdCancel", QRect(3600, 3360, 1815, 495)},
@@ -97,6 +97,9 @@ void tst_frmRptDate::opensAsTheDesignSays() {
     }
     QCOMPARE(d.Label7->text(), u"Report Start Date"_s);
     QCOMPARE(d.Label9->text(), u"Report End Date"_s);
+    // Each caption has room for its whole text at the size the dialog opens at.
+    for (QLabel* label : {d.Label7, d.Label9})
+        QVERIFY2(label->sizeHint().width() <= label->width(), qPrintable(label->text()));
     QCOMPARE(d.cmdOK->text(), u"&OK"_s);
     QCOMPARE(d.cmdCancel->text(), u"&Cancel"_s);
 
@@ -220,7 +223,13 @@ void tst_frmRptDate::okRefusesWhatIsNoDate() {
     open();
     type(m_dialog->dcEndDate, end);
     type(m_dialog->dcStartDate, start);
-    // Straight from the start field to OK, which takes the focus from it, or Enter in it.
+    // A real message box runs its own event loop, in which whatever is queued runs.
+    m_services->onMessage = [](const FakeServices::Message&) {
+        for (int i = 0; i < 5; ++i)
+            QCoreApplication::processEvents();
+    };
+    // Straight from the start field to OK, which takes the focus from it, or Enter in it;
+    // the click's press and release arrive together.
     if (byEnter)
         QTest::keyClick(m_dialog->dcStartDate->lineEdit(), Qt::Key_Return);
     else

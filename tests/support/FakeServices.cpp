@@ -2,8 +2,8 @@
 
 #include <QPrinter>
 
-MsgAnswer FakeServices::message(const QString& text, const QString& title, MsgButtons buttons) {
-    messages.append({text, title.isEmpty() ? applicationTitle() : title, buttons});
+MsgAnswer FakeServices::showMessage(const QString& text, const QString& title, MsgButtons buttons) {
+    messages.append({text, title.isEmpty() ? applicationTitle() : title, buttons, hourglass});
     if (onMessage)
         onMessage(messages.constLast());
     if (buttons == MsgButtons::Ok)
@@ -23,9 +23,10 @@ int FakeServices::runModal(QDialog& dialog) {
     return dialog.result();
 }
 
-void FakeServices::setBusy(bool busy) {
-    ++busyCalls;
-    busyDepth += busy ? 1 : -1;
+void FakeServices::showBusyPointer(bool busy) {
+    if (busy)
+        ++busyCalls;
+    hourglass = busy;
 }
 
 void FakeServices::endProgram(int status) {

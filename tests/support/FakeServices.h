@@ -18,15 +18,14 @@ public:
         QString text;
         QString title; // as shown: the application's title when none was given
         MsgButtons buttons;
+        bool hourglass; // whether the busy pointer was up while the box waited
     };
 
-    MsgAnswer message(const QString& text, const QString& title, MsgButtons buttons) override;
     void beep() override { ++beeps; }
     QDate today() override { return clock.date(); }
     QDateTime now() override { return clock; }
     QLocale locale() override { return userLocale; }
     int runModal(QDialog& dialog) override;
-    void setBusy(bool busy) override;
     void endProgram(int status) override;
     QString saveFileName(QWidget* parent, const QString& caption, const QString& defaultName,
                          const QString& filter) override;
@@ -48,10 +47,15 @@ public:
 
     QList<Message> messages;
     int beeps = 0;
-    int busyDepth = 0;
+    // Whether the hourglass is up, and how often it went up.
+    bool hourglass = false;
     int busyCalls = 0;
     bool ended = false;
     int exitStatus = 0;
     QDateTime clock{QDate(2026, 12, 7), QTime(10, 30)};
     QLocale userLocale{QLocale::English, QLocale::UnitedStates};
+
+protected:
+    MsgAnswer showMessage(const QString& text, const QString& title, MsgButtons buttons) override;
+    void showBusyPointer(bool busy) override;
 };

@@ -88,9 +88,14 @@ QList<QVariantMap> MainFormFixture::fileRows(const QString& sql) {
     discardForm();
 
     QProcess sqlite;
-    sqlite.start(u"sqlite3"_s, {u"-readonly"_s, u"-json"_s, databasePath(), sql});
-    if (!sqlite.waitForFinished(10000) || sqlite.exitCode() != 0) {
-        qWarning() << "sqlite3 failed:" << sqlite.readAllStandardError();
+    sqlite.start(QStringLiteral(PVX_SQLITE3_TOOL),
+                 {u"-readonly"_s, u"-json"_s, databasePath(), sql});
+    if (!sqlite.waitForFinished(10000) || sqlite.exitStatus() != QProcess::NormalExit ||
+        sqlite.exitCode() != 0) {
+        // An empty answer would pass for "no rows"; the test fails instead.
+        QTest::qFail(qPrintable(u"sqlite3 could not read the file: "_s +
+                                QString::fromLocal8Bit(sqlite.readAllStandardError())),
+                     __FILE__, __LINE__);
         return {};
     }
     QList<QVariantMap> rows;
