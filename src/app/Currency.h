@@ -18,13 +18,26 @@ public:
         c.m_raw = tenThousandths;
         return c;
     }
-    // Rounds half away from zero to the nearest ten-thousandth.
+    // Amounts are kept in the file as double-precision numbers, which carry any decimal of
+    // up to this many significant digits there and back exactly; the amount box takes no
+    // amount with more.
+    static constexpr int StorableDigits = 15;
+
+    // The amount a double stands for: the one whose toDouble() it is, where there is one
+    // (so every storable amount comes back exactly), otherwise the value rounded half away
+    // from zero to the nearest ten-thousandth. Throws Overflow (6) when the value is not
+    // finite or beyond the range.
     static Currency fromDouble(double value);
+    // The same, or nullopt where fromDouble would throw.
+    static std::optional<Currency> tryFromDouble(double value);
     // Reads the C-locale decimal text stored by other tools ("-12.5", "3", "1e2").
     static std::optional<Currency> fromDecimalText(const QString& text);
 
     constexpr std::int64_t raw() const { return m_raw; }
-    double toDouble() const { return double(m_raw) / double(Scale); }
+    // At most StorableDigits significant digits.
+    bool isStorable() const;
+    // The double nearest to the amount (correctly rounded).
+    double toDouble() const;
     // Plain decimal text with up to four decimals and no grouping ("-1234.5").
     QString toDecimalText() const;
 

@@ -6,6 +6,7 @@
 
 // Error numbers the error trap dispatches on, and the familiar numbers for the rest.
 namespace ErrorNumber {
+inline constexpr int Overflow = 6;
 inline constexpr int ObjectNotSet = 91;
 inline constexpr int TypeMismatch = 13;
 inline constexpr int FileNotFound = 53;
@@ -28,6 +29,8 @@ inline constexpr int DatabaseCorrupt = 3049;
 inline constexpr int ReadOnly = 3027;
 inline constexpr int EngineFailure = 3146;
 inline constexpr int DialogCancelled = 32755;
+// The file was written by a newer Purvex whose tables this program does not know.
+inline constexpr int NewerDatabase = 3447;
 } // namespace ErrorNumber
 
 // A failure of the database engine or of the platform, carrying the number that

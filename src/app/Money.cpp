@@ -292,3 +292,13 @@ std::optional<Currency> parseCurrency(const QString& text, const QLocale& locale
     const std::int64_t value = std::int64_t(raw);
     return Currency::fromRaw(negative ? -value : value);
 }
+
+QString storedAmountText(const QVariant& stored, const QLocale& locale) {
+    if (stored.isNull())
+        return {};
+    if (stored.metaType() == QMetaType::fromType<Currency>())
+        return formatCurrency(stored.value<Currency>(), locale);
+    if (stored.typeId() == QMetaType::Double)
+        return QString::number(stored.toDouble(), 'g', QLocale::FloatingPointShortest);
+    return stored.toString();
+}

@@ -4,6 +4,7 @@
 
 #include <QLocale>
 #include <QString>
+#include <QVariant>
 
 #include <optional>
 
@@ -13,6 +14,11 @@ int currencyDigits(const QLocale& locale);
 // The amount in the locale's currency format, rounded half away from zero to the
 // currency's decimal places in exact arithmetic ("$1,234.50", "1.234,50 €", "￥1,235").
 QString formatCurrency(Currency amount, const QLocale& locale);
+
+// An amount as read from the file, the way the user sees it: a Currency in the locale's
+// currency format; a number another tool stored beyond that range as its plain number text
+// ("1e+300"); any other value (text in the amount column) as stored; Null as empty text.
+QString storedAmountText(const QVariant& stored, const QLocale& locale);
 
 // Reads an amount typed in the locale: currency sign before or after, grouping, the
 // decimal mark, a minus sign, a Unicode minus or parentheses for negatives, blanks

@@ -20,9 +20,9 @@ std::optional<Currency> asCurrency(const QVariant& value) {
         return value.value<Currency>();
     bool ok = false;
     const double number = value.toDouble(&ok);
-    if (!ok || !std::isfinite(number) || std::fabs(number) >= 9.2e14)
+    if (!ok)
         return std::nullopt;
-    return Currency::fromDouble(number);
+    return Currency::tryFromDouble(number);
 }
 
 // The comparison FindFirst makes: text without regard to case, amounts exactly,

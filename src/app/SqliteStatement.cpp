@@ -113,10 +113,18 @@ QVariant dateFromText(const QString& text) {
     return QVariant(QDateTime(date, time));
 }
 
+// An amount another tool stored beyond what Currency holds comes back as the number it is,
+// to be shown as such: reading a record must never fail on its amount.
 QVariant currencyFromInteger(sqlite3_int64 value) {
     if (value > INT64_MAX / Currency::Scale || value < INT64_MIN / Currency::Scale)
-        return QVariant::fromValue(Currency::fromDouble(double(value)));
+        return QVariant(qlonglong(value));
     return QVariant::fromValue(Currency::fromRaw(value * Currency::Scale));
+}
+
+QVariant currencyFromDouble(double value) {
+    if (const auto amount = Currency::tryFromDouble(value))
+        return QVariant::fromValue(*amount);
+    return QVariant(value);
 }
 
 QVariant convertedValue(sqlite3_stmt* stmt, int column, ColumnKind kind) {
@@ -134,7 +142,7 @@ QVariant convertedValue(sqlite3_stmt* stmt, int column, ColumnKind kind) {
         if (storage == SQLITE_INTEGER)
             return currencyFromInteger(sqlite3_column_int64(stmt, column));
         if (storage == SQLITE_FLOAT)
-            return QVariant::fromValue(Currency::fromDouble(sqlite3_column_double(stmt, column)));
+            return currencyFromDouble(sqlite3_column_double(stmt, column));
         if (storage == SQLITE_TEXT) {
             const QString text = columnText(stmt, column);
             if (const auto amount = Currency::fromDecimalText(text))
@@ -348,10 +356,8 @@ void registerValueTypes() {
         QMetaType::registerConverter<Currency, QString>(&Currency::toDecimalText);
         // A conversion has no way to report an overflow, so an amount out of range
         // converts to zero; reading it from the file reports the overflow instead.
-        QMetaType::registerConverter<double, Currency>([](double value) {
-            return std::isfinite(value) && std::fabs(value) < 9.2e14 ? Currency::fromDouble(value)
-                                                                     : Currency();
-        });
+        QMetaType::registerConverter<double, Currency>(
+            [](double value) { return Currency::tryFromDouble(value).value_or(Currency()); });
         QMetaType::registerConverter<int, Currency>(
             [](int value) { return Currency::fromRaw(std::int64_t(value) * Currency::Scale); });
     });
@@ -363,7 +369,12 @@ void bindVariant(sqlite3_stmt* stmt, int index, const QVariant& value) {
     if (!value.isValid() || value.isNull()) {
         rc = sqlite3_bind_null(stmt, index);
     } else if (value.metaType() == QMetaType::fromType<Currency>()) {
-        rc = sqlite3_bind_double(stmt, index, value.value<Currency>().toDouble());
+        // Beyond the storable range the double would not give the amount back exactly; the
+        // amount box refuses such amounts, so getting here is a fault, not a choice.
+        const Currency amount = value.value<Currency>();
+        if (!amount.isStorable())
+            throw EngineError(ErrorNumber::Overflow, QStringLiteral("Overflow"));
+        rc = sqlite3_bind_double(stmt, index, amount.toDouble());
     } else {
         switch (type) {
         case QMetaType::Bool:

@@ -6,6 +6,7 @@
 #include "app/Services.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QScreen>
 
 #include <algorithm>
@@ -109,6 +110,10 @@ bool DateField::hasValidEntry() const {
     return date().has_value();
 }
 
+bool DateField::isUntouched() const {
+    return !lineEdit()->isModified();
+}
+
 bool DateField::checkEntry() {
     if (!isConfigured())
         return true;
@@ -118,6 +123,10 @@ bool DateField::checkEntry() {
             m_settings.onValidEntry(date());
         return true;
     }
+    // Text the program put there and the user has not touched is a stored value shown as it
+    // is stored: a date another tool wrote is kept as it is, not refused.
+    if (isUntouched() && !text().trimmed().isEmpty())
+        return true;
     if (m_leaveCheck)
         m_leaveCheck->setChecking(true);
     m_services->message(m_settings.invalidMessage, applicationTitle(), MsgButtons::Ok);

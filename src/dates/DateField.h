@@ -108,6 +108,8 @@ public:
     std::optional<DateValue> date() const;
     // A date, or blank where blank is allowed.
     bool hasValidEntry() const;
+    // The text is what the program last put there; the user has not typed into it since.
+    bool isUntouched() const;
     // The check made when the user leaves the field, for a form's OK as well: an accepted
     // text goes to onValidEntry and true comes back; otherwise the message, the focus back
     // into the field, and false.

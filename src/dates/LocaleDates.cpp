@@ -330,7 +330,13 @@ QString shortDate(const QDate& date, const QLocale& locale) {
 QString shortDate(const QVariant& stored, const QLocale& locale) {
     if (stored.isNull())
         return {};
-    return shortDate(stored.toDate(), locale);
+    const int type = stored.typeId();
+    if (type == QMetaType::QDate || type == QMetaType::QDateTime) {
+        const QDate day = stored.toDate();
+        if (day.isValid())
+            return shortDate(day, locale);
+    }
+    return stored.toString();
 }
 
 std::optional<DateValue> toDate(const QString& text, const QLocale& locale, int currentYear) {

@@ -26,7 +26,8 @@ namespace LocaleDates {
 // a date shown and saved again never moves to another century.
 QString shortDateFormat(const QLocale& locale);
 QString shortDate(const QDate& date, const QLocale& locale);
-// Date part only of a stored date (QDate or QDateTime); empty text for Null.
+// Date part only of a stored date (QDate or QDateTime); empty text for Null. A value another
+// tool stored that is no date ("2021-13-45", "hello", a number) is shown as it is stored.
 QString shortDate(const QVariant& stored, const QLocale& locale);
 
 // Reads a date typed by the user. Accepts the locale's day-month-year order with any of

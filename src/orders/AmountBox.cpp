@@ -21,19 +21,29 @@ AmountBox::~AmountBox() = default;
 bool AmountBox::checkEntry() {
     cancelPendingCheck();
     const QString typed = text();
-    // Blanks alone are what the user sees as an empty box, and they store no amount.
-    if (typed.trimmed().isEmpty())
+    // Blanks alone are what the user sees as an empty box, and they store no amount. Text
+    // the user has not touched is the stored amount shown as it is (another tool may have
+    // stored one beyond what the box takes): it is kept, not judged.
+    if (typed.trimmed().isEmpty() || !isModified())
         return true;
     const QLocale locale = m_services.locale();
-    if (const auto amount = parseCurrency(typed, locale)) {
+    const auto amount = parseCurrency(typed, locale);
+    if (amount && amount->isStorable()) {
         setText(formatCurrency(*amount, locale));
         return true;
     }
     if (m_leaveCheck)
         m_leaveCheck->setChecking(true);
-    m_services.message(
-        u"You must enter a valid number for the dollar amount or leave the field blank"_s, {},
-        MsgButtons::Ok);
+    if (amount) {
+        m_services.message(u"That amount has more digits than can be kept exactly.  Enter an "
+                           u"amount of at most %1 digits, or leave the field blank."_s.arg(
+                               Currency::StorableDigits),
+                           {}, MsgButtons::Ok);
+    } else {
+        m_services.message(
+            u"You must enter a valid number for the dollar amount or leave the field blank"_s, {},
+            MsgButtons::Ok);
+    }
     if (m_leaveCheck) {
         m_leaveCheck->setChecking(false);
         m_leaveCheck->cancelPending();

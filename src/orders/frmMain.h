@@ -218,4 +218,6 @@ private:
     // What each entry control showed after the record was put into the form: its text, or
     // for the two lists the position.
     QHash<const QWidget*, QString> m_shown;
+    // The shown record's status is a code the program never writes (not Null, 0, 1 or 2).
+    bool m_oddStatus = false;
 };

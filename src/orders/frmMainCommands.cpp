@@ -78,20 +78,28 @@ bool frmMain::ValidateRecord() {
         txtDescr->setFocus(Qt::OtherFocusReason);
         ok = false;
     }
-    if (ok && !LocaleDates::isDate(dcDateOrder->text(), locale, m_services.today().year())) {
+    // An order date another tool stored that reads as no date stays as it is while the user
+    // leaves it alone; the record is not held back by a value nobody touched.
+    const bool storedOrderDate =
+        !mAdding && !userChanged(dcDateOrder) && !isBlank(dcDateOrder->text());
+    if (ok && !storedOrderDate &&
+        !LocaleDates::isDate(dcDateOrder->text(), locale, m_services.today().year())) {
         m_services.message(u"Please enter an order date."_s, u"No Order Date"_s);
         dcDateOrder->setFocus(Qt::OtherFocusReason);
         ok = false;
     }
+    // A status code the program never writes is shown as "No" but is not "No": unless the
+    // user chooses a status, the received date is not held against it.
+    const bool statusKnown = !m_oddStatus || userChanged(cmbStatus);
     // A received date of blanks alone is stored as no date, so it counts as empty here too:
     // otherwise a record could be saved as received with no date of receipt.
-    if (ok && isBlank(dcDateReceive->text()) && cmbStatus->currentIndex() == 2) {
+    if (ok && statusKnown && isBlank(dcDateReceive->text()) && cmbStatus->currentIndex() == 2) {
         m_services.message(u"Please enter the date the order was received."_s,
                            u"Receive Date Needed"_s);
         dcDateReceive->setFocus(Qt::OtherFocusReason);
         ok = false;
     }
-    if (ok && !isBlank(dcDateReceive->text()) && cmbStatus->currentIndex() == 0) {
+    if (ok && statusKnown && !isBlank(dcDateReceive->text()) && cmbStatus->currentIndex() == 0) {
         m_services.message(u"You have entered a Date Received, but the Received status "
                            u"indicates the order has not been received."_s,
                            u"Check Received Status"_s);

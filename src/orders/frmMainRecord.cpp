@@ -43,16 +43,6 @@ QString shownText(const QWidget* control) {
     return {};
 }
 
-QString amountText(const QVariant& stored, const QLocale& locale) {
-    if (stored.isNull())
-        return {};
-    if (stored.metaType() == QMetaType::fromType<Currency>())
-        return formatCurrency(stored.value<Currency>(), locale);
-    bool ok = false;
-    const double value = stored.toDouble(&ok);
-    return ok ? formatCurrency(Currency::fromDouble(value), locale) : stored.toString();
-}
-
 } // namespace
 
 void frmMain::MarkChanged() {
@@ -104,14 +94,19 @@ void frmMain::ShowRecord() {
     showText(txtDescr, rs.value(u"descr"_s));
     cmbType->setCurrentIndex(listPosition(rs.value(u"Type"_s), *cmbType));
     SetTypeCaptions();
-    cmbStatus->setCurrentIndex(listPosition(rs.value(u"status"_s), *cmbStatus));
+    const QVariant status = rs.value(u"status"_s);
+    cmbStatus->setCurrentIndex(listPosition(status, *cmbStatus));
+    // Null is "No", as the program has always shown it; another code is not.
+    bool isNumber = false;
+    const int code = status.toInt(&isNumber);
+    m_oddStatus = !status.isNull() && !(isNumber && code >= 0 && code < cmbStatus->count());
     showText(txtOrderNum, rs.value(u"ordernum"_s));
     showText(txtVia, rs.value(u"via"_s));
     dcDateOrder->setText(LocaleDates::shortDate(rs.value(u"dateorder"_s), locale));
     dcDateExpect->setText(LocaleDates::shortDate(rs.value(u"dateexpect"_s), locale));
     dcDateReceive->setText(LocaleDates::shortDate(rs.value(u"datereceive"_s), locale));
     txtAmount->setMaxLength(m_limits.value(txtAmount));
-    txtAmount->setText(amountText(rs.value(u"amount"_s), locale));
+    txtAmount->setText(storedAmountText(rs.value(u"amount"_s), locale));
     showText(txtMethod, rs.value(u"method"_s));
     showText(txtMisc1, rs.value(u"misc1"_s));
     showText(txtVendor, rs.value(u"vendor"_s));
@@ -156,6 +151,7 @@ void frmMain::ClearFields() {
         box->clear();
     txtItems->clear();
     txtNotes->clear();
+    m_oddStatus = false;
     rememberShown();
     mDirty = false;
 }

@@ -60,12 +60,18 @@ public:
         return value.isNull() ? QString() : value.toString();
     }
 
-    // Empty unless the field holds a date; a time of day stored with it is not shown.
+    // The date without a time of day stored with it; a value that is no date (written by
+    // another tool) as it is stored.
     QString date(const QVariant& value) const {
         if (value.isNull())
             return {};
-        const QDate day = value.toDate();
-        return day.isValid() ? m_locale.toString(day, m_dateFormat) : QString();
+        const int type = value.typeId();
+        if (type == QMetaType::QDate || type == QMetaType::QDateTime) {
+            const QDate day = value.toDate();
+            if (day.isValid())
+                return m_locale.toString(day, m_dateFormat);
+        }
+        return value.toString();
     }
 
     QString money(Currency amount) const { return formatCurrency(amount, m_locale); }
@@ -78,12 +84,9 @@ public:
             return {};
         if (value.metaType() == QMetaType::fromType<Currency>()) {
             *amount = value.value<Currency>();
-        } else if (const auto read = Currency::fromDecimalText(value.toString())) {
-            *amount = *read;
-        } else {
-            return value.toString();
+            return money(**amount);
         }
-        return money(**amount);
+        return storedAmountText(value, m_locale);
     }
 
 private:

@@ -632,7 +632,11 @@ void tst_DateField::invalidTextKeepsWhatWasStored() {
     DateField* field = m_fields.at(0);
     const auto leaveWith = [&](const QString& text) {
         field->setFocus();
-        field->setText(text);
+        field->lineEdit()->selectAll();
+        if (text.isEmpty())
+            QTest::keyClick(field->lineEdit(), Qt::Key_Delete);
+        else
+            QTest::keyClicks(field->lineEdit(), text);
         QTest::keyClick(field, Qt::Key_Tab);
         settle();
     };
