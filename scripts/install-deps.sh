@@ -9,6 +9,10 @@ packages=(
     fonts-liberation
     poppler-utils
     xvfb xauth
+    # CI: the formatting check, the desktop entry and metainfo validators, and the .deb
+    # (cpack runs dpkg-shlibdeps from dpkg-dev, and file to find the programs in it)
+    clang-format
+    desktop-file-utils appstream dpkg-dev file
 )
 
 missing=()

@@ -1,11 +1,13 @@
 #include "PvxApplication.h"
 
+#include "Version.h"
+
 #include <cstdio>
 #include <cstdlib>
 
 PvxApplication::PvxApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Purvex"));
-    setApplicationVersion(QStringLiteral("1.01"));
+    setApplicationVersion(QString::fromLatin1(Version::Text));
 }
 
 bool PvxApplication::notify(QObject* receiver, QEvent* event) {

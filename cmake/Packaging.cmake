@@ -1,0 +1,52 @@
+# Install rules and the Debian package: the two programs, the desktop launcher, the desktop
+# entry, the icon and the AppStream metainfo. Tests and benchmarks are never installed.
+include(GNUInstallDirs)
+
+# The reverse-DNS id AppStream asks for, from the home page's host; the desktop entry and
+# the metainfo are named after it.
+set(PURVEX_APP_ID org.example.purvex)
+# The day this version was released; it goes with the version in project().
+set(PURVEX_RELEASE_DATE 2026-12-08)
+
+install(TARGETS purvex pvxadmin RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(PROGRAMS packaging/purvex-launch DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES packaging/${PURVEX_APP_ID}.desktop
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+
+configure_file(packaging/${PURVEX_APP_ID}.metainfo.xml.in
+    ${PROJECT_BINARY_DIR}/packaging/${PURVEX_APP_ID}.metainfo.xml @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/packaging/${PURVEX_APP_ID}.metainfo.xml
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+# The PNGs are rendered from the SVG once (scripts/render-icons.sh) and kept in the
+# repository, so a build needs no image tools and every build ships the same pixels.
+install(FILES packaging/icons/purvex.svg
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+foreach(size 16 24 32 48 64 128 256)
+    install(FILES packaging/icons/${size}x${size}/purvex.png
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+endforeach()
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME purvex)
+set(CPACK_PACKAGE_VENDOR "The Purvex developers")
+set(CPACK_PACKAGE_CONTACT "The Purvex developers <purvex@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Purvex keeps what you buy by mail order, the mail-in rebates you claim and what you \
+sell at auction in one local database file, so that an order that never arrives, a rebate \
+that is never paid or a buyer who never pays is noticed. Started from the desktop it keeps \
+its data in ~/Purvex. The package includes pvxadmin, the command-line companion that makes \
+new and demo databases, checks a file and prints reports without a window.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION misc)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${PROJECT_HOMEPAGE_URL}")
+# dpkg-shlibdeps finds the Qt and SQLite libraries the programs link; what they load at run
+# time is named here: the report font and the platform plugins (including the offscreen one
+# that pvxadmin prints reports with).
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, qt6-qpa-plugins")
+include(CPack)

@@ -1,0 +1,168 @@
+#!/usr/bin/env bash
+# Checks what a configured build tree (build/, or the folder given) installs and packages:
+# the exact files `cmake --install` puts in place, the desktop entry and the metainfo under
+# their validators, the .deb's contents and dependencies, the desktop launcher's first and
+# second start and its failures, and that the product configures without Qt6::Test.
+# Every failure ends the script with one line saying what is wrong and a non-zero status.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+
+fail() {
+    echo "check-package: FAILED: $*" >&2
+    exit 1
+}
+ok() { echo "check-package: ok: $*"; }
+
+for tool in cmake cpack desktop-file-validate appstreamcli dpkg-deb dpkg-shlibdeps file sqlite3; do
+    command -v "$tool" >/dev/null || fail "$tool is missing (scripts/install-deps.sh installs it)"
+done
+[ -f "$build/CMakeCache.txt" ] || fail "$build is not a configured build tree"
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+[ -n "$version" ] || fail "no project version in $build/CMakeCache.txt"
+app_id=org.example.purvex
+
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+
+# Every file the install puts in place, relative to the prefix; nothing more, nothing less.
+expected=$(
+    LC_ALL=C sort <<EOF
+bin/purvex
+bin/purvex-launch
+bin/pvxadmin
+share/applications/$app_id.desktop
+share/metainfo/$app_id.metainfo.xml
+share/icons/hicolor/scalable/apps/purvex.svg
+$(for size in 16 24 32 48 64 128 256; do echo "share/icons/hicolor/${size}x${size}/apps/purvex.png"; done)
+EOF
+)
+
+compare_files() { # what, actual list
+    if ! diff <(echo "$expected") <(echo "$2") >"$tmp/diff"; then
+        sed 's/^/    /' "$tmp/diff" >&2
+        fail "$1 does not hold exactly the expected files (< missing, > unexpected)"
+    fi
+}
+
+# --- the install tree -------------------------------------------------------------------
+cmake --build "$build" -j2 --target purvex pvxadmin >/dev/null ||
+    fail "purvex and pvxadmin do not build in $build"
+prefix=$tmp/install/usr
+cmake --install "$build" --prefix "$prefix" >"$tmp/install.log" 2>&1 || {
+    cat "$tmp/install.log" >&2
+    fail "cmake --install $build failed"
+}
+compare_files "the install tree" "$(cd "$prefix" && find . \( -type f -o -type l \) | sed 's|^\./||' | LC_ALL=C sort)"
+for program in purvex pvxadmin purvex-launch; do
+    [ -x "$prefix/bin/$program" ] || fail "bin/$program is installed without execute permission"
+done
+for size in 16 24 32 48 64 128 256; do
+    png=$prefix/share/icons/hicolor/${size}x${size}/apps/purvex.png
+    file -b "$png" | grep -q "^PNG image data, $size x $size," ||
+        fail "${size}x${size}/apps/purvex.png is not a $size x $size PNG: $(file -b "$png")"
+done
+ok "cmake --install puts exactly the $(echo "$expected" | wc -l) expected files in place"
+
+# --- desktop entry and metainfo ---------------------------------------------------------
+desktop=$prefix/share/applications/$app_id.desktop
+metainfo=$prefix/share/metainfo/$app_id.metainfo.xml
+# The validator prints hints without failing; any line from it counts as a fault here.
+notes=$(desktop-file-validate "$desktop" 2>&1) && [ -z "$notes" ] ||
+    fail "desktop-file-validate: $notes"
+exec_line=$(sed -n 's/^Exec=//p' "$desktop")
+[ "$exec_line" = purvex-launch ] || fail "the desktop entry runs '$exec_line', not purvex-launch"
+[ "$(sed -n 's/^Icon=//p' "$desktop")" = purvex ] || fail "the desktop entry's icon is not purvex"
+ok "desktop-file-validate accepts $app_id.desktop; it runs the launcher with our icon"
+
+appstreamcli validate --no-net "$metainfo" >"$tmp/appstream.log" 2>&1 || {
+    cat "$tmp/appstream.log" >&2
+    fail "appstreamcli validate rejects $app_id.metainfo.xml"
+}
+appstreamcli validate-tree --no-net "$tmp/install" >"$tmp/appstream-tree.log" 2>&1 || {
+    cat "$tmp/appstream-tree.log" >&2
+    fail "appstreamcli validate-tree rejects the installed tree"
+}
+grep -q "<release version=\"$version\"" "$metainfo" ||
+    fail "the metainfo has no release $version"
+ok "appstreamcli validates the metainfo and the installed tree; release $version is listed"
+
+# --- the Debian package -----------------------------------------------------------------
+cpack -G DEB --config "$build/CPackConfig.cmake" -B "$tmp/deb" >"$tmp/cpack.log" 2>&1 || {
+    cat "$tmp/cpack.log" >&2
+    fail "cpack -G DEB failed"
+}
+deb=$tmp/deb/purvex_${version}_$(dpkg --print-architecture).deb
+[ -f "$deb" ] || fail "cpack made no $(basename "$deb"): $(ls "$tmp/deb")"
+# Lines of dpkg-deb -c: mode owner/group size date time path.
+dpkg-deb -c "$deb" >"$tmp/contents"
+awk '$2 != "root/root" { exit 1 }' "$tmp/contents" || fail "the .deb holds files not owned by root"
+compare_files "the .deb" "$(awk '$1 !~ /^d/ { print $6 }' "$tmp/contents" | sed 's|^\./usr/||' | LC_ALL=C sort)"
+[ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "the .deb's version is not $version"
+depends=$(dpkg-deb -f "$deb" Depends)
+for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6 libsqlite3-0 \
+    fonts-liberation qt6-qpa-plugins; do
+    echo "$depends" | tr ',' '\n' | grep -Eq "^ *$package( |$)" ||
+        fail "the .deb does not depend on $package (Depends: $depends)"
+done
+ok "$(basename "$deb") holds the same files; Depends: $depends"
+
+# --- the launcher, run from the unpacked .deb ---------------------------------------------
+dpkg-deb -x "$deb" "$tmp/unpacked"
+launcher=$tmp/unpacked/usr/bin/purvex-launch
+mkdir "$tmp/stub"
+# Stands in for purvex: notes the folder it was started in.
+cat >"$tmp/stub/purvex" <<'EOF'
+#!/bin/sh
+pwd -P >>"$PURVEX_STUB_LOG"
+EOF
+chmod +x "$tmp/stub/purvex"
+launch() { # data folder; the launcher's stderr goes to $tmp/launch.err
+    env -u DISPLAY -u WAYLAND_DISPLAY PATH="$tmp/stub:$PATH" PURVEX_DATA_DIR="$1" \
+        PURVEX_STUB_LOG="$tmp/stub.log" "$launcher" >/dev/null 2>"$tmp/launch.err"
+}
+stub_runs() { if [ -f "$tmp/stub.log" ]; then wc -l <"$tmp/stub.log"; else echo 0; fi; }
+
+data=$tmp/home/Purvex
+launch "$data" || fail "the launcher's first start failed: $(cat "$tmp/launch.err")"
+[ -f "$data/pvx.mdb" ] || fail "the launcher's first start made no $data/pvx.mdb"
+rows=$(sqlite3 -readonly "$data/pvx.mdb" "select count(*) from pvx") ||
+    fail "sqlite3 cannot read the new database"
+[ "$rows" = 0 ] || fail "the new database has $rows records, not 0"
+"$tmp/unpacked/usr/bin/pvxadmin" check "$data" >/dev/null 2>&1 ||
+    fail "pvxadmin check does not accept the new database"
+[ "$(stub_runs)" = 1 ] && [ "$(cat "$tmp/stub.log")" = "$(cd "$data" && pwd -P)" ] ||
+    fail "purvex was not started once in $data (it noted: $(cat "$tmp/stub.log" 2>/dev/null))"
+# A fresh empty database has the same bytes as the first one, so mark this one: a launcher
+# that made the file again would lose the mark.
+sqlite3 "$data/pvx.mdb" "create table launcher_mark (x); insert into launcher_mark values (1)" ||
+    fail "sqlite3 cannot write to the new database"
+cp "$data/pvx.mdb" "$tmp/first.mdb"
+launch "$data" || fail "the launcher's second start failed: $(cat "$tmp/launch.err")"
+cmp -s "$data/pvx.mdb" "$tmp/first.mdb" || fail "the launcher's second start changed pvx.mdb"
+[ "$(stub_runs)" = 2 ] || fail "the launcher's second start did not start purvex"
+ok "the launcher makes an empty database in a new folder, starts purvex there, and leaves it be"
+
+# A folder that cannot be made, and a pvx.mdb that pvxadmin refuses to replace (a link to
+# nowhere): the user is told, the launcher fails, purvex is not started.
+touch "$tmp/a-file"
+mkdir "$tmp/dangling" && ln -s "$tmp/nowhere" "$tmp/dangling/pvx.mdb"
+for data in "$tmp/a-file/Purvex" "$tmp/dangling"; do
+    if launch "$data"; then
+        fail "the launcher succeeded with $data"
+    fi
+    grep -q '^purvex-launch: ' "$tmp/launch.err" || fail "the launcher failed silently with $data"
+    [ "$(stub_runs)" = 2 ] || fail "the launcher started purvex after failing with $data"
+done
+[ -L "$tmp/dangling/pvx.mdb" ] && [ ! -e "$tmp/nowhere" ] ||
+    fail "the launcher replaced a link named pvx.mdb"
+ok "the launcher says why and stops when the folder or the database cannot be made"
+
+# --- the product without the tests --------------------------------------------------------
+# With Qt6Test hidden from CMake, configuring fails if anything but the tests asks for it.
+cmake -S . -B "$tmp/no-tests" -G Ninja -DPURVEX_BUILD_TESTS=OFF \
+    -DCMAKE_DISABLE_FIND_PACKAGE_Qt6Test=ON >"$tmp/no-tests.log" 2>&1 || {
+    cat "$tmp/no-tests.log" >&2
+    fail "the product does not configure without Qt6::Test"
+}
+ok "the product configures without Qt6::Test when PURVEX_BUILD_TESTS is OFF"
