@@ -118,6 +118,17 @@ std::unique_ptr<Database> Database::open(const QString& path, bool exclusive) {
     return openWithFlags(info.absoluteFilePath(), SQLITE_OPEN_READWRITE, exclusive);
 }
 
+std::unique_ptr<Database> Database::openReadOnly(const QString& path) {
+    const QFileInfo info(path);
+    const QString file = QDir::toNativeSeparators(info.absoluteFilePath());
+    if (!info.exists())
+        throwEngineError(ErrorNumber::DatabaseFileNotFound, file);
+    if (info.isDir())
+        throw EngineError(ErrorNumber::CannotOpenFile,
+                          QStringLiteral("'%1' is a folder, not a database file.").arg(file));
+    return openWithFlags(info.absoluteFilePath(), SQLITE_OPEN_READONLY, false);
+}
+
 std::unique_ptr<Database> Database::create(const QString& path) {
     using namespace ErrorNumber;
     const QFileInfo info(path);
@@ -140,41 +151,72 @@ std::unique_ptr<Database> Database::create(const QString& path) {
     }
 }
 
+namespace {
+
+// A database in write-ahead-log mode says so in its header (file format versions 2); the
+// mode is kept as the file has it.
+bool isWalFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray header = file.read(20);
+    return header.size() == 20 && header.startsWith("SQLite format 3") && header.at(18) == 2;
+}
+
+// How long a copy of the program that starts at the same moment as another waits for the
+// other's open to finish before it says the file is in use.
+constexpr int OpenWaitMs = 1000;
+
+} // namespace
+
 std::unique_ptr<Database> Database::openWithFlags(const QString& path, int flags, bool exclusive) {
     registerValueTypes();
+    const bool wal = isWalFile(path);
     sqlite3* handle = nullptr;
     const int rc = sqlite3_open_v2(nativePath(path).constData(), &handle, flags, nullptr);
+    // Owns the handle from here: a failure below closes it, and closing removes any journal.
     auto connection = std::make_shared<Connection>(handle, path);
     if (rc != SQLITE_OK)
         throwSqliteError(handle, rc, SqlContext::Open, path);
-    if (sqlite3_db_readonly(handle, "main") == 1)
+    const bool readOnly = (flags & SQLITE_OPEN_READONLY) != 0;
+    if (!readOnly && sqlite3_db_readonly(handle, "main") == 1)
         throw EngineError(ErrorNumber::CannotOpenFile,
                           QStringLiteral("The database file '%1' can only be opened read-only.")
                               .arg(QDir::toNativeSeparators(path)));
 
-    // Another process holding the file answers at once instead of after a wait.
-    sqlite3_busy_timeout(handle, 0);
     sqlite3_create_function_v2(handle, "pvx_fold", 1,
                                SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
                                foldFunction, nullptr, nullptr, nullptr);
-    if (exclusive)
-        execOnOpen(handle, "PRAGMA locking_mode=EXCLUSIVE", path);
-    execOnOpen(handle, "PRAGMA journal_mode=DELETE", path);
     execOnOpen(handle, "PRAGMA synchronous=FULL", path);
     // A report walks a million rows in date order through an index, and a bulk load
     // updates three indexes at random places: with SQLite's default 2 MB cache both
     // spend their time re-reading and spilling pages. The limit is a ceiling; memory
     // is taken only as pages are read.
     execOnOpen(handle, "PRAGMA cache_size=-65536", path);
-    // Reading the schema tells a foreign file from a database before anything else does.
-    execOnOpen(handle, "SELECT count(*) FROM sqlite_master", path);
-    // In exclusive locking mode SQLite holds only a shared lock until the first write; an
-    // empty write transaction takes the exclusive lock now, so a second copy of the program
-    // is refused at its start rather than at its first save.
+
     if (exclusive) {
+        // The exclusive lock is taken first, before anything is read: two copies started at
+        // the same moment would otherwise each hold a shared lock that the other's exclusive
+        // lock waits for, and both would give up. Taking it as the first step in the normal
+        // locking mode, one wins and the other waits briefly, then is refused. Exclusive
+        // locking mode, set while the lock is held, keeps it until the file is closed.
+        // A log-mode file needs exclusive mode before its first access, or it shares memory
+        // with other processes instead of keeping them out.
+        sqlite3_busy_timeout(handle, OpenWaitMs);
+        if (wal)
+            execOnOpen(handle, "PRAGMA locking_mode=EXCLUSIVE", path);
         execOnOpen(handle, "BEGIN EXCLUSIVE", path);
-        execOnOpen(handle, "COMMIT", path);
+        if (!wal)
+            execOnOpen(handle, "PRAGMA locking_mode=EXCLUSIVE", path);
+    } else {
+        execOnOpen(handle, "BEGIN", path);
     }
+    // Reading the schema tells a foreign file from a database before anything is written;
+    // nothing is, and the empty transaction ends without touching the file.
+    execOnOpen(handle, "SELECT count(*) FROM sqlite_master", path);
+    execOnOpen(handle, "ROLLBACK", path);
+    // From here another process holding the file answers at once instead of after a wait.
+    sqlite3_busy_timeout(handle, 0);
 
     std::unique_ptr<Database> database(new Database);
     database->m_path = path;

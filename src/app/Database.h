@@ -13,7 +13,8 @@ class Recordset;
 struct Connection;
 
 // The one open database file. Opened for exclusive use, it holds SQLite's exclusive lock
-// from open to close, so a second process is refused at once with DatabaseInUse.
+// from open to close, so a second process is refused with DatabaseInUse (after waiting a
+// moment, in case the other one is only just starting up and will give way).
 // Every failure arrives as an EngineError with the number the error trap dispatches on.
 //
 // Text without regard to case: every connection has the SQL function pvx_fold(text), the
@@ -29,8 +30,14 @@ public:
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
-    // Opens an existing file read-write; never creates one.
+    // Opens an existing file read-write; never creates one. Opening writes nothing: a file
+    // that turns out to be no database, or one without the tables the program needs, is
+    // left exactly as it was. A file in write-ahead-log mode stays in that mode; any other
+    // keeps SQLite's default rollback journal, deleted when the transaction ends.
     static std::unique_ptr<Database> open(const QString& path, bool exclusive = true);
+    // Opens an existing file for reading only, shared with other readers: it works on a
+    // read-only file or in a read-only folder (a backup copy), and never writes.
+    static std::unique_ptr<Database> openReadOnly(const QString& path);
     // Creates a new, empty file; refuses to replace an existing one.
     static std::unique_ptr<Database> create(const QString& path);
 

@@ -35,6 +35,13 @@ void showAndEnd(AppState& state, Services& services, const QString& text,
 void endProgram(AppState& state, Services& services, int status) {
     state.programEnded = true;
     state.exitStatus = status;
+    // Closing writes nothing: it rolls back whatever was under way and takes the journal
+    // with it, so a start-up that fails leaves the file exactly as it found it and nothing
+    // beside it. The closed objects stay in place for whatever still refers to them.
+    if (state.gOrders)
+        state.gOrders->close();
+    if (state.gDatabase)
+        state.gDatabase->close();
     services.endProgram(status);
 }
 

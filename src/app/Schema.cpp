@@ -1,9 +1,11 @@
 #include "Schema.h"
 
+#include "Currency.h"
 #include "Database.h"
 #include "EngineError.h"
 #include "Recordset.h"
 
+#include <QDir>
 #include <QHash>
 #include <QSet>
 #include <QVariant>
@@ -316,6 +318,93 @@ QStringList check(Database& db) {
         problems << error.description();
     }
     return problems;
+}
+
+void requireKnownVersion(Database& db) {
+    const int version = db.scalar(QStringLiteral("PRAGMA user_version")).toInt();
+    if (version > CurrentVersion)
+        throw EngineError(
+            ErrorNumber::NewerDatabase,
+            QStringLiteral("The database '%1' was made by a newer version of Purvex (its layout "
+                           "is version %2; this program knows version %3).  Open it with that "
+                           "newer version; this one leaves it untouched.")
+                .arg(QDir::toNativeSeparators(db.path()))
+                .arg(version)
+                .arg(CurrentVersion));
+}
+
+namespace {
+
+enum class Kind { Text, Code, Date, Amount };
+
+QString shownValue(const QVariant& value) {
+    if (value.typeId() == QMetaType::QByteArray)
+        return QStringLiteral("<%1 bytes>").arg(value.toByteArray().size());
+    QString text = value.toString();
+    if (text.size() > 40)
+        text = text.left(40) + QStringLiteral("...");
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+// What is odd about a value as the engine reads it, or nothing.
+QString oddity(Kind kind, const QVariant& value) {
+    if (value.isNull())
+        return {};
+    const int type = value.typeId();
+    if (type == QMetaType::QByteArray)
+        return QStringLiteral("binary data");
+    switch (kind) {
+    case Kind::Text:
+        return {};
+    case Kind::Code: {
+        bool isNumber = false;
+        const int code = value.toInt(&isNumber);
+        if (type == QMetaType::QString)
+            return QStringLiteral("text where a number belongs");
+        return isNumber && code >= 0 && code <= 2 && value.toDouble() == code
+                   ? QString()
+                   : QStringLiteral("not 0, 1 or 2");
+    }
+    case Kind::Date:
+        if (type == QMetaType::QDate || type == QMetaType::QDateTime)
+            return {};
+        return type == QMetaType::QString ? QStringLiteral("not a date")
+                                          : QStringLiteral("a number where a date belongs");
+    case Kind::Amount:
+        if (value.metaType() == QMetaType::fromType<Currency>())
+            return {};
+        return type == QMetaType::QString ? QStringLiteral("text where an amount belongs")
+                                          : QStringLiteral("beyond the amounts Purvex handles");
+    }
+    return {};
+}
+
+} // namespace
+
+QStringList oddValues(Database& db) {
+    static const std::pair<const char*, Kind> columns[] = {
+        {"descr", Kind::Text},      {"Type", Kind::Code},        {"status", Kind::Code},
+        {"ordernum", Kind::Text},   {"via", Kind::Text},         {"dateorder", Kind::Date},
+        {"dateexpect", Kind::Date}, {"datereceive", Kind::Date}, {"amount", Kind::Amount},
+        {"method", Kind::Text},     {"misc1", Kind::Text},       {"vendor", Kind::Text},
+        {"address", Kind::Text},    {"phone", Kind::Text},       {"fax", Kind::Text},
+        {"email", Kind::Text},      {"items", Kind::Text},       {"notes", Kind::Text},
+    };
+    QStringList lines;
+    auto rs = db.openSnapshot(QStringLiteral("SELECT * FROM pvx ORDER BY zelid"));
+    for (; !rs->eof(); rs->moveNext()) {
+        for (const auto& [name, kind] : columns) {
+            const QString column = QString::fromLatin1(name);
+            const QVariant value = rs->value(column);
+            const QString odd = oddity(kind, value);
+            if (!odd.isEmpty())
+                lines << QStringLiteral("record %1, %2: %3 is %4")
+                             .arg(rs->value(QStringLiteral("zelid")).toString(), column,
+                                  shownValue(value), odd);
+        }
+    }
+    rs->close();
+    return lines;
 }
 
 } // namespace Schema

@@ -19,4 +19,14 @@ void create(Database& db);
 // program needs. Empty when the file is sound.
 QStringList check(Database& db);
 
+// Refuses a file made by a newer program, whose layout this one does not know, with
+// EngineError NewerDatabase: it is neither read nor written.
+void requireKnownVersion(Database& db);
+
+// Values in pvx that the program's own forms never write and shows as they are stored: a
+// number in the amount column beyond the amounts it handles, text where a number or a date
+// belongs, a date that is no date, a Type or status other than 0, 1 and 2, binary data in a
+// text column. One line for each: the record, the column, the value and what is odd about it.
+QStringList oddValues(Database& db);
+
 } // namespace Schema

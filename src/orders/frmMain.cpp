@@ -1,6 +1,7 @@
 #include "frmMain.h"
 
 #include "AmountBox.h"
+#include "MemoBox.h"
 
 #include "app/AppState.h"
 #include "app/Database.h"
@@ -8,6 +9,7 @@
 #include "app/ErrorTrap.h"
 #include "app/HelpContext.h"
 #include "app/Recordset.h"
+#include "app/Schema.h"
 #include "app/Services.h"
 #include "app/WheelGuard.h"
 #include "dates/DateField.h"
@@ -19,13 +21,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFrame>
-#include <QInputMethodEvent>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -39,72 +38,9 @@ namespace {
 constexpr int DesignWidth = 9630;
 constexpr int DesignHeight = 6000;
 
-// A multi-line box that takes no more than its limit of characters, whether they are
-// typed, pasted, dropped or composed by an input method. Like a single-line box at its
-// limit it drops what does not fit and keeps the part that does.
-class LimitedPlainTextEdit final : public QPlainTextEdit {
-public:
-    LimitedPlainTextEdit(int maxLength, QWidget* parent)
-        : QPlainTextEdit(parent), m_max(maxLength) {}
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override {
-        if (insertsText(*event)) {
-            const int room = roomLeft();
-            const QString text = event->text();
-            if (text.size() > room) {
-                if (room > 0)
-                    insertPlainText(text.left(room));
-                event->accept();
-                return;
-            }
-        }
-        QPlainTextEdit::keyPressEvent(event);
-    }
-
-    void insertFromMimeData(const QMimeData* source) override {
-        if (source->hasText())
-            insertPlainText(source->text().left(std::max(0, roomLeft())));
-    }
-
-    void inputMethodEvent(QInputMethodEvent* event) override {
-        const QString commit = event->commitString();
-        const int room = roomLeft() + event->replacementLength();
-        if (commit.size() <= room) {
-            QPlainTextEdit::inputMethodEvent(event);
-            return;
-        }
-        QInputMethodEvent trimmed(event->preeditString(), event->attributes());
-        trimmed.setCommitString(commit.left(std::max(0, room)), event->replacementStart(),
-                                event->replacementLength());
-        QPlainTextEdit::inputMethodEvent(&trimmed);
-    }
-
-private:
-    static bool insertsText(const QKeyEvent& event) {
-        if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
-            return false;
-        if (event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter)
-            return true;
-        return !event.text().isEmpty() && event.text().at(0).isPrint();
-    }
-
-    // What typing may still add: the selection is replaced, so its characters are free.
-    int roomLeft() const {
-        const int length = document()->characterCount() - 1;
-        return m_max - (length - int(textCursor().selectedText().size()));
-    }
-
-    int m_max;
-};
-
-QPlainTextEdit* memoBox(QWidget* parent, const QString& name, int maxLength = 0) {
-    QPlainTextEdit* box =
-        maxLength > 0 ? new LimitedPlainTextEdit(maxLength, parent) : new QPlainTextEdit(parent);
+MemoBox* memoBox(QWidget* parent, const QString& name, int maxLength = 0) {
+    auto* box = new MemoBox(parent, maxLength);
     box->setObjectName(name);
-    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    // Tab moves on to the next control, as in every other box of the form.
-    box->setTabChangesFocus(true);
     return box;
 }
 
@@ -459,6 +395,7 @@ void frmMain::Form_Load() {
         m_state.gDbPath = dir + u"pvx.mdb"_s;
     });
     trap([&] { m_state.gDatabase = Database::open(m_state.gDbPath, true); });
+    trap([&] { Schema::requireKnownVersion(database()); });
     trap([&] { m_state.gOrders = database().openDynaset(u"pvx"_s, u"dateorder DESC"_s); });
     trap([&] { orders().setLockEdits(false); });
     trap([&] {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MemoBox.h"
+
 #include <QHash>
 #include <QMainWindow>
 #include <QPointer>
@@ -114,12 +116,12 @@ public:
     QLineEdit* txtMethod = nullptr;
     QPushButton* cmdSelVend = nullptr;
     QLineEdit* txtVendor = nullptr;
-    QPlainTextEdit* txtAddress = nullptr;
+    MemoBox* txtAddress = nullptr;
     QLineEdit* txtPhone = nullptr;
     QLineEdit* txtFax = nullptr;
     QLineEdit* txtEmail = nullptr;
-    QPlainTextEdit* txtItems = nullptr;
-    QPlainTextEdit* txtNotes = nullptr;
+    MemoBox* txtItems = nullptr;
+    MemoBox* txtNotes = nullptr;
     QLineEdit* txtMisc1 = nullptr;
 
     QLabel* lblDateOrder = nullptr;

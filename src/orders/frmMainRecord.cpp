@@ -2,6 +2,8 @@
 
 #include "frmMain.h"
 
+#include "MemoBox.h"
+
 #include "app/AppState.h"
 #include "app/Currency.h"
 #include "app/Money.h"
@@ -83,8 +85,12 @@ void frmMain::SetTypeCaptions() {
 
 void frmMain::showText(QLineEdit* box, const QVariant& value) {
     const QString text = value.toString();
-    box->setMaxLength(std::max(m_limits.value(box), int(text.size())));
-    box->setText(text);
+    const bool tooLong = text.size() > MemoBox::ShownLimit;
+    const QString shown = tooLong ? MemoBox::shownPart(text) : text;
+    box->setReadOnly(tooLong);
+    box->setToolTip(tooLong ? MemoBox::tooLongTip(text.size()) : QString());
+    box->setMaxLength(std::max(m_limits.value(box), int(shown.size())));
+    box->setText(shown);
 }
 
 void frmMain::ShowRecord() {
@@ -110,12 +116,12 @@ void frmMain::ShowRecord() {
     showText(txtMethod, rs.value(u"method"_s));
     showText(txtMisc1, rs.value(u"misc1"_s));
     showText(txtVendor, rs.value(u"vendor"_s));
-    txtAddress->setPlainText(rs.value(u"address"_s).toString());
+    txtAddress->showText(rs.value(u"address"_s).toString());
     showText(txtPhone, rs.value(u"phone"_s));
     showText(txtFax, rs.value(u"fax"_s));
     showText(txtEmail, rs.value(u"email"_s));
-    txtItems->setPlainText(rs.value(u"items"_s).toString());
-    txtNotes->setPlainText(rs.value(u"notes"_s).toString());
+    txtItems->showText(rs.value(u"items"_s).toString());
+    txtNotes->showText(rs.value(u"notes"_s).toString());
     rememberShown();
     mDirty = false;
 }
@@ -133,8 +139,11 @@ bool frmMain::userChanged(const QWidget* control) const {
 
 void frmMain::ClearFields() {
     mDirty = true;
-    for (auto it = m_limits.cbegin(); it != m_limits.cend(); ++it)
+    for (auto it = m_limits.cbegin(); it != m_limits.cend(); ++it) {
         it.key()->setMaxLength(it.value());
+        it.key()->setReadOnly(false);
+        it.key()->setToolTip({});
+    }
     txtDescr->clear();
     cmbType->setCurrentIndex(0);
     SetTypeCaptions();
@@ -146,11 +155,11 @@ void frmMain::ClearFields() {
     dcDateReceive->setText(QString());
     for (QLineEdit* box : {txtAmount, txtMethod, txtMisc1, txtVendor})
         box->clear();
-    txtAddress->clear();
+    txtAddress->showText({});
     for (QLineEdit* box : {txtPhone, txtFax, txtEmail})
         box->clear();
-    txtItems->clear();
-    txtNotes->clear();
+    txtItems->showText({});
+    txtNotes->showText({});
     m_oddStatus = false;
     rememberShown();
     mDirty = false;

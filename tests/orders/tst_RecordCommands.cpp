@@ -647,9 +647,9 @@ void tst_RecordCommands::lockedRecordOnUpdate() {
     }
     QCOMPARE(services().ended, !saved);
     if (!saved) {
-        // Nothing half done: the recordset holds no pending row and the form still holds
-        // what the user typed, in the mode it was in.
-        QVERIFY(!state().gOrders->isEditing());
+        // Nothing half done: the program closed the file as it ended, and the form still
+        // holds what the user typed, in the mode it was in.
+        QVERIFY(!state().gDatabase->isOpen());
         QCOMPARE(form()->mAdding, adding);
         QVERIFY(form()->cmdUpdate->isVisible());
         QCOMPARE(form()->txtDescr->text(), u"Written at last"_s);
@@ -706,7 +706,7 @@ void tst_RecordCommands::otherWriteErrorEndsTheProgramWithNothingSaved() {
     QCOMPARE(services().messages[0].title, u"Purvex"_s);
     QVERIFY(services().ended);
     QVERIFY(state().programEnded);
-    QVERIFY(!state().gOrders->isEditing());
+    QVERIFY(!state().gDatabase->isOpen());
     QCOMPARE(form()->mAdding, adding);
     QCOMPARE(form()->txtDescr->text(), u"Half written?"_s);
     QCOMPARE(form()->txtAmount->text(), u"$15.00"_s);
