@@ -10,6 +10,8 @@
 #include <QRectF>
 #include <QStringList>
 
+#include <memory>
+
 class QLocale;
 
 // One piece of text placed on a page: where it goes (in twips from the paper's top-left
@@ -24,6 +26,9 @@ struct PageCell {
     QString text;
     Qt::Alignment alignment = Qt::AlignLeft;
     double stretch = 1;
+    // The width of a one-line text in its font, as the layout measured it; -1 when not
+    // known. Drawing it then needs no second measurement.
+    double advance = -1;
 
     QStringList lines() const { return text.split(u'\n'); }
 };
@@ -68,6 +73,7 @@ public:
     static constexpr double BandGap = 180;
 
     explicit PageDocument(QObject* parent = nullptr);
+    ~PageDocument() override;
 
     static QFont bodyFont(bool bold = false);
     static QFont headerFont();
@@ -140,10 +146,13 @@ public:
     // The three sections of a header text for a page, "%d" replaced by its number.
     static QStringList sections(const QString& text, int number);
 
+    struct Face;
+
 Q_SIGNALS:
     void newPage(int number);
 
 private:
+    Face& face(bool bold) const;
     void computeGeometry();
     // Makes room for a line of the given height, beginning a new page when it does not fit.
     // Returns the top of the line.
@@ -157,6 +166,8 @@ private:
     void placeRow(const QList<CellLayout>& cells, bool bold, double top);
     QList<PageCell> bandCells(const QString& text, int number, const QRectF& band) const;
 
+    // Regular and bold, made when first needed.
+    mutable std::unique_ptr<Face> m_faces[2];
     QPageSize m_pageSize{QPageSize::Letter};
     QPageLayout::Orientation m_orientation = QPageLayout::Portrait;
     QSizeF m_paper;

@@ -3,42 +3,178 @@
 #include "PageDocument.h"
 
 #include <QCoreApplication>
+#include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QHash>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
+#include <QRawFont>
 #include <QSaveFile>
+#include <QTextLayout>
 
 #include <algorithm>
+#include <limits>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-void paintCells(QPainter& painter, const QList<PageCell>& cells) {
-    const double spacing = PageDocument::lineSpacing(painter.font());
+// A font with the measures drawing needs, and the texts already shaped in it. Pages of a
+// report repeat their dates, codes, amounts and names row after row; each text is shaped
+// once for all the pages painted together, and drawn from its glyphs after that.
+struct Face {
+    explicit Face(const QFont& f)
+        : font(f), metrics(f), lineHeight(PageDocument::lineHeight(f)),
+          spacing(PageDocument::lineSpacing(f)) {}
+
+    struct Shaped {
+        QList<QGlyphRun> runs;
+        double ascent = 0;
+        double width = 0;
+    };
+
+    const Shaped& shaped(const QString& text) {
+        const auto known = texts.constFind(text);
+        if (known != texts.cend())
+            return *known;
+        if (texts.size() >= MaxRemembered)
+            texts.clear();
+        QTextLayout layout(text, font);
+        QTextOption option;
+        option.setWrapMode(QTextOption::NoWrap);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        Shaped shape;
+        if (line.isValid()) {
+            line.setLineWidth(std::numeric_limits<int>::max() / 2);
+            shape.ascent = line.ascent();
+            shape.width = line.naturalTextWidth();
+        }
+        layout.endLayout();
+        shape.runs = layout.glyphRuns();
+        return *texts.insert(text, std::move(shape));
+    }
+
+    static constexpr qsizetype MaxRemembered = 20000;
+
+    QFont font;
+    QFontMetricsF metrics;
+    double lineHeight;
+    double spacing;
+    QHash<QString, Shaped> texts;
+};
+
+// The faces of a page: header and footer, body, bold body.
+struct Faces {
+    Face header{PageDocument::headerFont()};
+    Face body{PageDocument::bodyFont(false)};
+    Face bold{PageDocument::bodyFont(true)};
+};
+
+// A text narrowed to fit: drawn through a scale, and held to its box by a clip.
+void paintStretched(QPainter& painter, const Face& face, const PageCell& cell) {
+    painter.save();
+    painter.setClipRect(cell.rect, Qt::IntersectClip);
+    QRectF box = cell.rect;
+    painter.translate(box.left(), 0);
+    painter.scale(cell.stretch, 1);
+    box = QRectF(0, box.top(), box.width() / cell.stretch, box.height());
+    box.setHeight(std::min(box.height(), face.lineHeight));
+    for (const QString& line : cell.lines()) {
+        painter.drawText(box, int(cell.alignment | Qt::AlignVCenter | Qt::TextSingleLine), line);
+        box.translate(0, face.spacing);
+    }
+    painter.restore();
+}
+
+// The glyphs of one line of cells, gathered into one run per font (normally one for the
+// whole line): a PDF costs more for each text it is handed than for each glyph in it.
+class LineGlyphs {
+public:
+    void add(const QGlyphRun& run, const QPointF& origin) {
+        const QRawFont font = run.rawFont();
+        auto batch = std::find_if(m_batches.begin(), m_batches.end(),
+                                  [&font](const Batch& b) { return b.font == font; });
+        if (batch == m_batches.end()) {
+            m_batches.append({font, {}, {}});
+            batch = std::prev(m_batches.end());
+        }
+        batch->glyphs.append(run.glyphIndexes());
+        for (const QPointF& position : run.positions())
+            batch->positions.append(origin + position);
+    }
+
+    void draw(QPainter& painter) const {
+        for (const Batch& batch : m_batches) {
+            QGlyphRun run;
+            run.setRawFont(batch.font);
+            run.setGlyphIndexes(batch.glyphs);
+            run.setPositions(batch.positions);
+            painter.drawGlyphRun(QPointF(0, 0), run);
+        }
+    }
+
+private:
+    struct Batch {
+        QRawFont font;
+        QList<quint32> glyphs;
+        QList<QPointF> positions;
+    };
+    QList<Batch> m_batches;
+};
+
+void paintCells(QPainter& painter, Face& face, const QList<PageCell>& cells) {
+    LineGlyphs glyphs;
     for (const PageCell& cell : cells) {
         if (cell.text.isEmpty())
             continue;
-        // The text was fitted to its box when it was laid out; the clip holds it there
-        // should a device measure a hair wider.
-        painter.save();
-        painter.setClipRect(cell.rect, Qt::IntersectClip);
-        QRectF box = cell.rect;
         if (cell.stretch < 1) {
-            painter.translate(box.left(), 0);
-            painter.scale(cell.stretch, 1);
-            box = QRectF(0, box.top(), box.width() / cell.stretch, box.height());
+            paintStretched(painter, face, cell);
+            continue;
         }
-        // Every cell of a row starts on the row's first line, however many lines its
-        // neighbours take.
-        box.setHeight(std::min(box.height(), PageDocument::lineHeight(painter.font())));
-        for (const QString& line : cell.lines()) {
-            painter.drawText(box, int(cell.alignment | Qt::AlignVCenter | Qt::TextSingleLine),
-                             line);
-            box.translate(0, spacing);
+        // The text was fitted to its box when it was laid out, so it is drawn at a point
+        // without a clip. Every cell of a row starts on the row's first line, centred in a
+        // line's height.
+        const double lineBox = std::min(cell.rect.height(), face.lineHeight);
+        double baseline =
+            cell.rect.top() + (lineBox - face.metrics.height()) / 2 + face.metrics.ascent();
+        const bool single = !cell.text.contains(u'\n');
+        const QStringList lines = single ? QStringList{cell.text} : cell.lines();
+        for (const QString& line : lines) {
+            const Face::Shaped& shape = face.shaped(line);
+            double x = cell.rect.left();
+            if (cell.alignment & Qt::AlignRight)
+                x = cell.rect.right() - shape.width;
+            else if (cell.alignment & Qt::AlignHCenter)
+                x = cell.rect.left() + (cell.rect.width() - shape.width) / 2;
+            for (const QGlyphRun& run : shape.runs)
+                glyphs.add(run, QPointF(x, baseline - shape.ascent));
+            baseline += face.spacing;
         }
-        painter.restore();
     }
+    glyphs.draw(painter);
+}
+
+void paintPageWith(QPainter& painter, const PageDocument& document, int number, Faces& faces) {
+    if (number < 1 || number > document.pageCount())
+        return;
+    painter.save();
+    painter.setPen(Qt::black);
+    painter.setFont(faces.header.font);
+    paintCells(painter, faces.header, document.headerCells(number));
+    paintCells(painter, faces.header, document.footerCells(number));
+    const Face* current = nullptr;
+    for (const PageLine& line : document.page(number).lines) {
+        Face& face = line.bold ? faces.bold : faces.body;
+        if (&face != current) {
+            painter.setFont(face.font);
+            current = &face;
+        }
+        paintCells(painter, face, line.cells);
+    }
+    painter.restore();
 }
 
 QPageLayout layoutOf(const PageDocument& document) {
@@ -61,6 +197,7 @@ bool paintAll(const PageDocument& document, QPagedPaintDevice& device, const QSi
     const double scale =
         std::min({device.logicalDpiX() / PageDocument::TwipsPerInch,
                   paperPixels.width() / paper.width(), paperPixels.height() / paper.height()});
+    Faces faces;
     for (int number = 1; number <= document.pageCount(); ++number) {
         if (number > 1 && !device.newPage()) {
             painter.end();
@@ -70,7 +207,7 @@ bool paintAll(const PageDocument& document, QPagedPaintDevice& device, const QSi
         }
         painter.save();
         painter.scale(scale, scale);
-        paintPage(painter, document, number);
+        paintPageWith(painter, document, number, faces);
         painter.restore();
     }
     if (!painter.end()) {
@@ -84,18 +221,8 @@ bool paintAll(const PageDocument& document, QPagedPaintDevice& device, const QSi
 } // namespace
 
 void paintPage(QPainter& painter, const PageDocument& document, int number) {
-    if (number < 1 || number > document.pageCount())
-        return;
-    painter.save();
-    painter.setPen(Qt::black);
-    painter.setFont(PageDocument::headerFont());
-    paintCells(painter, document.headerCells(number));
-    paintCells(painter, document.footerCells(number));
-    for (const PageLine& line : document.page(number).lines) {
-        painter.setFont(PageDocument::bodyFont(line.bold));
-        paintCells(painter, line.cells);
-    }
-    painter.restore();
+    Faces faces;
+    paintPageWith(painter, document, number, faces);
 }
 
 bool printDocument(const PageDocument& document, QPrinter& printer, QString* error) {
