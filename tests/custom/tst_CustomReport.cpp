@@ -7,6 +7,8 @@
 #include "../reports/PdfText.h"
 #include "CustomFixture.h"
 
+#include <QScrollBar>
+
 #include <sys/resource.h>
 
 #include <csignal>
@@ -48,6 +50,7 @@ private Q_SLOTS:
     void pagesThroughPdf_data();
     void pagesThroughPdf();
     void theOutputWindowStartsEachDocumentAfresh();
+    void theFirstPageShowsWhileTheRestFollow();
     void nothingWrittenUnlessComplete_data();
     void nothingWrittenUnlessComplete();
 };
@@ -315,6 +318,42 @@ void tst_CustomReport::theOutputWindowStartsEachDocumentAfresh() {
     QCOMPARE(window.data(), first);
     QCOMPARE(window->document().footer(), QString());
     QCOMPARE(window->document().header(), u"12/7/2026|Purvex Report|Page %d"_s);
+    delete window.data();
+}
+
+void tst_CustomReport::theFirstPageShowsWhileTheRestFollow() {
+    Run run;
+    QList<QVariantMap> more;
+    for (int i = 1; i <= 600; ++i)
+        more << QVariantMap{{u"descr"_s, u"Order %1"_s.arg(i)}, {u"Type"_s, i % 3}};
+    OrderFixture::insertRows(*run.state.gDatabase, more);
+    run.definition.reportTo = ReportTarget::ScreenPrinter;
+    run.fields({u"Record Number"_s, u"Description"_s, u"Type"_s});
+    run.definition.primarySort = specId(run.definition, u"Record Number"_s);
+
+    PageDocument whole;
+    whole.setPageSize(PageDocument::localePageSize(run.services.locale()));
+    DocumentPageSink document(whole);
+    QCOMPARE(run.generate({}, &document).outcome, CustomReportOutcome::Done);
+
+    QPointer<frmOutput> window = new frmOutput(run.services);
+    WindowPageSink sink([&]() -> frmOutput& { return *window; });
+    QCOMPARE(run.generate({}, &sink).outcome, CustomReportOutcome::Done);
+    // On show with its first page whole; the page bar reaches only the pages laid out.
+    QVERIFY(window->isVisible());
+    QVERIFY(window->layoutPending());
+    QVERIFY(window->scrlPage->maximum() < whole.pageCount());
+    QTRY_VERIFY_WITH_TIMEOUT(!window->layoutPending(), 20000);
+    QCOMPARE(window->scrlPage->maximum(), whole.pageCount());
+
+    // The same pages as a document laid out at one go.
+    const PageDocument& shown = window->document();
+    QCOMPARE(shown.pageCount(), whole.pageCount());
+    for (int number = 1; number <= whole.pageCount(); ++number) {
+        QCOMPARE(shown.page(number).lines.size(), whole.page(number).lines.size());
+        QCOMPARE(shown.page(number).lines.last().cells.at(1).text,
+                 whole.page(number).lines.last().cells.at(1).text);
+    }
     delete window.data();
 }
 
