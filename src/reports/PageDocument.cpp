@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 using namespace Qt::StringLiterals;
 
@@ -123,17 +124,31 @@ struct PageDocument::Face {
           lineSpacing(PageDocument::lineSpacing(f)) {}
 
     // Reports repeat their dates, amounts, codes and vendors row after row; each text is
-    // shaped once.
-    double advance(const QString& text) {
-        const auto known = widths.constFind(text);
-        if (known != widths.cend())
+    // shaped once, for measuring and for drawing.
+    const ShapedText& shaped(const QString& text) {
+        const auto known = shapes.constFind(text);
+        if (known != shapes.cend())
             return *known;
-        if (widths.size() >= MaxRemembered)
-            widths.clear();
-        const double width = metrics.horizontalAdvance(text);
-        widths.insert(text, width);
-        return width;
+        if (shapes.size() >= MaxRemembered)
+            shapes.clear();
+        QTextLayout layout(text, font);
+        QTextOption option;
+        option.setWrapMode(QTextOption::NoWrap);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        ShapedText shape;
+        if (line.isValid()) {
+            line.setLineWidth(std::numeric_limits<int>::max() / 2);
+            shape.ascent = line.ascent();
+            shape.width = line.horizontalAdvance();
+        }
+        layout.endLayout();
+        shape.runs = layout.glyphRuns();
+        return *shapes.insert(text, std::move(shape));
     }
+
+    double advance(const QString& text) { return shaped(text).width; }
 
     double height(int lines) const { return lineHeight + std::max(0, lines - 1) * lineSpacing; }
 
@@ -143,7 +158,7 @@ struct PageDocument::Face {
     QFontMetricsF metrics;
     double lineHeight;
     double lineSpacing;
-    QHash<QString, double> widths;
+    QHash<QString, ShapedText> shapes;
 };
 
 namespace {
@@ -174,11 +189,16 @@ PageDocument::PageDocument(QObject* parent) : QObject(parent) {
 
 PageDocument::~PageDocument() = default;
 
-PageDocument::Face& PageDocument::face(bool bold) const {
-    std::unique_ptr<Face>& face = m_faces[bold ? 1 : 0];
+PageDocument::Face& PageDocument::face(TextFace which) const {
+    std::unique_ptr<Face>& face = m_faces[int(which)];
     if (!face)
-        face = std::make_unique<Face>(bodyFont(bold));
+        face = std::make_unique<Face>(
+            which == TextFace::Header ? headerFont() : bodyFont(which == TextFace::Bold));
     return *face;
+}
+
+const ShapedText& PageDocument::shapedText(const QString& text, TextFace which) const {
+    return face(which).shaped(text);
 }
 
 QFont PageDocument::bodyFont(bool bold) {

@@ -20,57 +20,26 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A font with the measures drawing needs, and the texts already shaped in it. Pages of a
-// report repeat their dates, codes, amounts and names row after row; each text is shaped
-// once for all the pages painted together, and drawn from its glyphs after that.
+// A font with the measures drawing needs, found once for all the pages painted together.
+// The texts themselves come shaped from the document, which measured them with the same
+// glyphs when it laid them out.
 struct Face {
-    explicit Face(const QFont& f)
+    Face(const QFont& f, TextFace which)
         : font(f), metrics(f), lineHeight(PageDocument::lineHeight(f)),
-          spacing(PageDocument::lineSpacing(f)) {}
-
-    struct Shaped {
-        QList<QGlyphRun> runs;
-        double ascent = 0;
-        double width = 0;
-    };
-
-    const Shaped& shaped(const QString& text) {
-        const auto known = texts.constFind(text);
-        if (known != texts.cend())
-            return *known;
-        if (texts.size() >= MaxRemembered)
-            texts.clear();
-        QTextLayout layout(text, font);
-        QTextOption option;
-        option.setWrapMode(QTextOption::NoWrap);
-        layout.setTextOption(option);
-        layout.beginLayout();
-        QTextLine line = layout.createLine();
-        Shaped shape;
-        if (line.isValid()) {
-            line.setLineWidth(std::numeric_limits<int>::max() / 2);
-            shape.ascent = line.ascent();
-            shape.width = line.naturalTextWidth();
-        }
-        layout.endLayout();
-        shape.runs = layout.glyphRuns();
-        return *texts.insert(text, std::move(shape));
-    }
-
-    static constexpr qsizetype MaxRemembered = 20000;
+          spacing(PageDocument::lineSpacing(f)), face(which) {}
 
     QFont font;
     QFontMetricsF metrics;
     double lineHeight;
     double spacing;
-    QHash<QString, Shaped> texts;
+    TextFace face;
 };
 
 // The faces of a page: header and footer, body, bold body.
 struct Faces {
-    Face header{PageDocument::headerFont()};
-    Face body{PageDocument::bodyFont(false)};
-    Face bold{PageDocument::bodyFont(true)};
+    Face header{PageDocument::headerFont(), TextFace::Header};
+    Face body{PageDocument::bodyFont(false), TextFace::Body};
+    Face bold{PageDocument::bodyFont(true), TextFace::Bold};
 };
 
 // A text narrowed to fit: drawn through a scale, and held to its box by a clip.
@@ -125,7 +94,8 @@ private:
     QList<Batch> m_batches;
 };
 
-void paintCells(QPainter& painter, Face& face, const QList<PageCell>& cells) {
+void paintCells(QPainter& painter, const PageDocument& document, const Face& face,
+                const QList<PageCell>& cells) {
     LineGlyphs glyphs;
     for (const PageCell& cell : cells) {
         if (cell.text.isEmpty())
@@ -143,7 +113,7 @@ void paintCells(QPainter& painter, Face& face, const QList<PageCell>& cells) {
         const bool single = !cell.text.contains(u'\n');
         const QStringList lines = single ? QStringList{cell.text} : cell.lines();
         for (const QString& line : lines) {
-            const Face::Shaped& shape = face.shaped(line);
+            const ShapedText& shape = document.shapedText(line, face.face);
             double x = cell.rect.left();
             if (cell.alignment & Qt::AlignRight)
                 x = cell.rect.right() - shape.width;
@@ -163,8 +133,8 @@ void paintPageWith(QPainter& painter, const PageDocument& document, int number, 
     painter.save();
     painter.setPen(Qt::black);
     painter.setFont(faces.header.font);
-    paintCells(painter, faces.header, document.headerCells(number));
-    paintCells(painter, faces.header, document.footerCells(number));
+    paintCells(painter, document, faces.header, document.headerCells(number));
+    paintCells(painter, document, faces.header, document.footerCells(number));
     const Face* current = nullptr;
     for (const PageLine& line : document.page(number).lines) {
         Face& face = line.bold ? faces.bold : faces.body;
@@ -172,7 +142,7 @@ void paintPageWith(QPainter& painter, const PageDocument& document, int number, 
             painter.setFont(face.font);
             current = &face;
         }
-        paintCells(painter, face, line.cells);
+        paintCells(painter, document, face, line.cells);
     }
     painter.restore();
 }
