@@ -93,7 +93,7 @@ QString CellFormatter::number(bool isCurrency, const QVariant& value, ColumnTota
             return value.toString();
         if (total)
             total->add(*amount);
-        return formatCurrency(*amount, m_locale);
+        return money(*amount);
     }
     const auto number = Decimal::fromStored(value);
     if (!number)
@@ -114,14 +114,32 @@ QString CellFormatter::cell(const CatalogueField& field, bool isCurrency, const 
         return value.toString();
     case FieldKind::Number:
         return number(isCurrency, value, total);
-    case FieldKind::Date: {
-        const QDate day = value.toDate();
-        return day.isValid() ? m_locale.toString(day, m_dateFormat) : QString();
-    }
+    case FieldKind::Date:
+        return date(value.toDate());
     case FieldKind::YesNo:
         break;
     }
     return {};
+}
+
+QString CellFormatter::money(const Currency& amount) const {
+    const auto known = m_amounts.constFind(amount.raw());
+    if (known != m_amounts.cend())
+        return *known;
+    if (m_amounts.size() >= MaxRemembered)
+        m_amounts.clear();
+    return *m_amounts.insert(amount.raw(), formatCurrency(amount, m_locale));
+}
+
+QString CellFormatter::date(const QDate& day) const {
+    if (!day.isValid())
+        return {};
+    const auto known = m_dates.constFind(day.toJulianDay());
+    if (known != m_dates.cend())
+        return *known;
+    if (m_dates.size() >= MaxRemembered)
+        m_dates.clear();
+    return *m_dates.insert(day.toJulianDay(), m_locale.toString(day, m_dateFormat));
 }
 
 QString CellFormatter::totalCell(const ColumnTotal& total) const {

@@ -5,6 +5,7 @@
 
 #include "app/Currency.h"
 
+#include <QHash>
 #include <QLocale>
 #include <QString>
 #include <QVariant>
@@ -48,7 +49,16 @@ public:
 
 private:
     QString number(bool isCurrency, const QVariant& value, ColumnTotal* total) const;
+    QString money(const Currency& amount) const;
+    QString date(const QDate& day) const;
+
+    // A report writes the same days and often the same amounts row after row; each is
+    // formatted once. Bounded, so that a report of many distinct values does not grow them
+    // without end.
+    static constexpr qsizetype MaxRemembered = 20000;
 
     QLocale m_locale;
     QString m_dateFormat;
+    mutable QHash<qint64, QString> m_dates;
+    mutable QHash<qint64, QString> m_amounts;
 };
