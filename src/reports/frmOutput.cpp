@@ -175,10 +175,13 @@ void frmOutput::table(const TableFormat& format, const QList<QStringList>& rows)
 }
 
 void frmOutput::setBold(bool bold) {
-    if (m_document->isOpen() && !m_ending)
+    if (m_document->isOpen() && !m_ending) {
         queue({Output::Bold, {}, {}, {}, bold});
-    else
-        m_document->setBold(bold);
+        return;
+    }
+    // Not to change the face of output printed before it and still waiting.
+    finishLayout();
+    m_document->setBold(bold);
 }
 
 void frmOutput::paragraph(const QString& text) {
