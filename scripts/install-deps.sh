@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev libqt6printsupport6 qt6-qpa-plugins
     libsqlite3-dev sqlite3
     fonts-liberation
-    poppler-utils
+    poppler-utils libxml2-utils
     xvfb xauth
     # CI: the formatting check, the desktop entry and metainfo validators, and the .deb
     # (cpack runs dpkg-shlibdeps from dpkg-dev, and file to find the programs in it)

@@ -1,12 +1,14 @@
 #include "PageDocument.h"
 
 #include <QFontMetricsF>
+#include <QHash>
 #include <QLocale>
 #include <QPrinterInfo>
 #include <QTextLayout>
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 using namespace Qt::StringLiterals;
 
@@ -108,35 +110,95 @@ QStringList wrapped(const QFont& font, const QString& text, double width) {
 struct FittedText {
     QStringList lines;
     double stretch = 1;
+    // The width of a text that fits on one line.
+    double advance = -1;
 };
 
-// The lines a text takes in a box of the given width, in the font it is drawn in.
-FittedText fitText(const QFont& font, const QString& raw, double width) {
+} // namespace
+
+// The measures of one face of the body font, worked out once per document: every row
+// asks for them, and finding a font's metrics costs more than laying out the row.
+struct PageDocument::Face {
+    explicit Face(const QFont& f)
+        : font(f), metrics(f), lineHeight(PageDocument::lineHeight(f)),
+          lineSpacing(PageDocument::lineSpacing(f)) {}
+
+    // Reports repeat their dates, amounts, codes and vendors row after row; each text is
+    // shaped once, for measuring and for drawing.
+    const ShapedText& shaped(const QString& text) {
+        const auto known = shapes.constFind(text);
+        if (known != shapes.cend())
+            return *known;
+        if (shapes.size() >= MaxRemembered)
+            shapes.clear();
+        QTextLayout layout(text, font);
+        QTextOption option;
+        option.setWrapMode(QTextOption::NoWrap);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        ShapedText shape;
+        if (line.isValid()) {
+            line.setLineWidth(std::numeric_limits<int>::max() / 2);
+            shape.ascent = line.ascent();
+            shape.width = line.horizontalAdvance();
+        }
+        layout.endLayout();
+        shape.runs = layout.glyphRuns();
+        return *shapes.insert(text, std::move(shape));
+    }
+
+    double advance(const QString& text) { return shaped(text).width; }
+
+    double height(int lines) const { return lineHeight + std::max(0, lines - 1) * lineSpacing; }
+
+    static constexpr qsizetype MaxRemembered = 50000;
+
+    QFont font;
+    QFontMetricsF metrics;
+    double lineHeight;
+    double lineSpacing;
+    QHash<QString, ShapedText> shapes;
+};
+
+namespace {
+
+// The lines a text takes in a box of the given width, in the face it is drawn in.
+FittedText fitText(PageDocument::Face& face, const QString& raw, double width) {
     const QString text = cellText(raw);
     if (text.isEmpty() || width <= 0)
         return {};
     if (!text.contains(u'\n')) {
-        const double natural = QFontMetricsF(font).horizontalAdvance(text);
+        const double natural = face.advance(text);
         if (natural <= width)
-            return {{text}};
+            return {{text}, 1, natural};
         if (natural * PageDocument::MinStretch <= width && keepsToOneLine(text))
-            return {{text}, width / natural};
+            return {{text}, width / natural, natural};
     }
     FittedText result;
     for (const QString& part : text.split(u'\n'))
-        result.lines.append(wrapped(font, part, width));
+        result.lines.append(wrapped(face.font, part, width));
     return result;
-}
-
-double heightOf(const QFont& font, int lines) {
-    return PageDocument::lineHeight(font) +
-           std::max(0, lines - 1) * PageDocument::lineSpacing(font);
 }
 
 } // namespace
 
 PageDocument::PageDocument(QObject* parent) : QObject(parent) {
     computeGeometry();
+}
+
+PageDocument::~PageDocument() = default;
+
+PageDocument::Face& PageDocument::face(TextFace which) const {
+    std::unique_ptr<Face>& face = m_faces[int(which)];
+    if (!face)
+        face = std::make_unique<Face>(
+            which == TextFace::Header ? headerFont() : bodyFont(which == TextFace::Bold));
+    return *face;
+}
+
+const ShapedText& PageDocument::shapedText(const QString& text, TextFace which) const {
+    return face(which).shaped(text);
 }
 
 QFont PageDocument::bodyFont(bool bold) {
@@ -200,11 +262,11 @@ double PageDocument::lineHeight(const QFont& font) {
 }
 
 double PageDocument::rowHeight(int lines) const {
-    return heightOf(bodyFont(), lines) + 2 * CellPaddingY;
+    return face(false).height(lines) + 2 * CellPaddingY;
 }
 
 double PageDocument::paragraphLineHeight() const {
-    return std::ceil(QFontMetricsF(bodyFont()).lineSpacing());
+    return std::ceil(face(false).metrics.lineSpacing());
 }
 
 void PageDocument::start() {
@@ -264,8 +326,9 @@ struct PageDocument::CellLayout {
 
 QList<PageDocument::CellLayout> PageDocument::layoutRow(const TableFormat& format,
                                                         const QStringList& row, bool bold) const {
-    const QFont font = bodyFont(bold);
+    Face& font = face(bold);
     QList<CellLayout> cells;
+    cells.reserve(format.columnCount());
     double left = m_body.left();
     for (qsizetype i = 0; i < format.columnCount(); ++i) {
         const TableColumn& column = format.columns().at(i);
@@ -287,7 +350,7 @@ QList<PageDocument::CellLayout> PageDocument::layoutRow(const TableFormat& forma
 }
 
 void PageDocument::placeRow(const QList<CellLayout>& cells, bool bold, double top) {
-    const QFont font = bodyFont(bold);
+    const Face& font = face(bold);
     qsizetype total = 1;
     for (const CellLayout& cell : cells)
         total = std::max(total, cell.text.lines.size());
@@ -298,19 +361,24 @@ void PageDocument::placeRow(const QList<CellLayout>& cells, bool bold, double to
         // other page to go to.
         if (m_notifying == 0) {
             const double room = m_body.bottom() - top - 2 * CellPaddingY;
-            const double extra = std::floor((room - lineHeight(font)) / lineSpacing(font));
+            const double extra = std::floor((room - font.lineHeight) / font.lineSpacing);
             // At least one line per page, however little room the headings left, so the
             // row always comes to an end.
             count = std::clamp(qsizetype(std::max(extra, -1.0)) + 1, qsizetype(1), count);
         }
         PageLine line;
         line.bold = bold;
-        const double height = heightOf(font, int(count)) + 2 * CellPaddingY;
+        const double height = font.height(int(count)) + 2 * CellPaddingY;
         line.rect = QRectF(m_body.left(), top, m_body.width(), height);
+        line.cells.reserve(cells.size());
         for (const CellLayout& cell : cells) {
             const QRectF box(cell.left, top + CellPaddingY, cell.width, height - 2 * CellPaddingY);
-            const QString text = cell.text.lines.mid(done, count).join(u'\n');
-            line.cells.append({box, text, cell.alignment, cell.text.stretch});
+            // The usual row is one line whole: no list to cut up and join again.
+            const bool whole = done == 0 && count >= cell.text.lines.size();
+            const QString text =
+                whole ? cell.text.lines.join(u'\n') : cell.text.lines.mid(done, count).join(u'\n');
+            line.cells.append(
+                {box, text, cell.alignment, cell.text.stretch, whole ? cell.text.advance : -1});
         }
         addLine(std::move(line));
         done += count;
@@ -330,7 +398,7 @@ void PageDocument::table(const TableFormat& format, const QList<QStringList>& ro
         qsizetype lines = 1;
         for (const CellLayout& cell : cells)
             lines = std::max(lines, cell.text.lines.size());
-        const double top = reserveLine(heightOf(bodyFont(bold), int(lines)) + 2 * CellPaddingY);
+        const double top = reserveLine(face(bold).height(int(lines)) + 2 * CellPaddingY);
         // The new-page listener may have printed headings and left the bold setting changed.
         if (bold != m_bold) {
             bold = m_bold;
@@ -353,7 +421,7 @@ void PageDocument::paragraph(const QString& text) {
     const double height = paragraphLineHeight();
     // Measured in the face it is printed in, whatever a new page's headings do meanwhile.
     const bool bold = m_bold;
-    const QFont font = bodyFont(bold);
+    Face& font = face(bold);
     for (const QString& part : body.split(u'\n')) {
         const FittedText fit = fitText(font, part, m_body.width());
         // Each wrapped line is a line of its own, so a long paragraph runs on over the
@@ -365,7 +433,8 @@ void PageDocument::paragraph(const QString& text) {
             line.bold = bold;
             line.rect = QRectF(m_body.left(), top, m_body.width(), height);
             if (!piece.isEmpty())
-                line.cells.append({line.rect, piece, Qt::AlignLeft, fit.stretch});
+                line.cells.append({line.rect, piece, Qt::AlignLeft, fit.stretch,
+                                   pieces.size() == 1 ? fit.advance : -1});
             addLine(std::move(line));
         }
     }

@@ -3,12 +3,15 @@
 #include "TableFormat.h"
 
 #include <QFont>
+#include <QGlyphRun>
 #include <QList>
 #include <QObject>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QRectF>
 #include <QStringList>
+
+#include <memory>
 
 class QLocale;
 
@@ -24,9 +27,22 @@ struct PageCell {
     QString text;
     Qt::Alignment alignment = Qt::AlignLeft;
     double stretch = 1;
+    // The width of a one-line text in its font, as the layout measured it; -1 when not
+    // known. Drawing it then needs no second measurement.
+    double advance = -1;
 
     QStringList lines() const { return text.split(u'\n'); }
 };
+
+// A text shaped in one of the document's faces: its glyphs placed from the top-left corner
+// of its line, the line's ascent, and its advance.
+struct ShapedText {
+    QList<QGlyphRun> runs;
+    double ascent = 0;
+    double width = 0;
+};
+
+enum class TextFace { Body, Bold, Header };
 
 // One line of body output: a table row, as tall as its tallest cell, or a paragraph line.
 struct PageLine {
@@ -68,6 +84,7 @@ public:
     static constexpr double BandGap = 180;
 
     explicit PageDocument(QObject* parent = nullptr);
+    ~PageDocument() override;
 
     static QFont bodyFont(bool bold = false);
     static QFont headerFont();
@@ -140,10 +157,19 @@ public:
     // The three sections of a header text for a page, "%d" replaced by its number.
     static QStringList sections(const QString& text, int number);
 
+    // A text shaped once for the document: the layout measures it and the painter draws
+    // its glyphs, so the dates, amounts and names a report repeats are shaped only once.
+    // The reference holds until the next call.
+    const ShapedText& shapedText(const QString& text, TextFace face) const;
+
+    struct Face;
+
 Q_SIGNALS:
     void newPage(int number);
 
 private:
+    Face& face(bool bold) const { return face(bold ? TextFace::Bold : TextFace::Body); }
+    Face& face(TextFace which) const;
     void computeGeometry();
     // Makes room for a line of the given height, beginning a new page when it does not fit.
     // Returns the top of the line.
@@ -157,6 +183,8 @@ private:
     void placeRow(const QList<CellLayout>& cells, bool bold, double top);
     QList<PageCell> bandCells(const QString& text, int number, const QRectF& band) const;
 
+    // Body, bold body and header, made when first needed.
+    mutable std::unique_ptr<Face> m_faces[3];
     QPageSize m_pageSize{QPageSize::Letter};
     QPageLayout::Orientation m_orientation = QPageLayout::Portrait;
     QSizeF m_paper;

@@ -3,42 +3,148 @@
 #include "PageDocument.h"
 
 #include <QCoreApplication>
+#include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QHash>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
+#include <QRawFont>
 #include <QSaveFile>
+#include <QTextLayout>
 
 #include <algorithm>
+#include <limits>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-void paintCells(QPainter& painter, const QList<PageCell>& cells) {
-    const double spacing = PageDocument::lineSpacing(painter.font());
+// A font with the measures drawing needs, found once for all the pages painted together.
+// The texts themselves come shaped from the document, which measured them with the same
+// glyphs when it laid them out.
+struct Face {
+    Face(const QFont& f, TextFace which)
+        : font(f), metrics(f), lineHeight(PageDocument::lineHeight(f)),
+          spacing(PageDocument::lineSpacing(f)), face(which) {}
+
+    QFont font;
+    QFontMetricsF metrics;
+    double lineHeight;
+    double spacing;
+    TextFace face;
+};
+
+// The faces of a page: header and footer, body, bold body.
+struct Faces {
+    Face header{PageDocument::headerFont(), TextFace::Header};
+    Face body{PageDocument::bodyFont(false), TextFace::Body};
+    Face bold{PageDocument::bodyFont(true), TextFace::Bold};
+};
+
+// A text narrowed to fit: drawn through a scale, and held to its box by a clip.
+void paintStretched(QPainter& painter, const Face& face, const PageCell& cell) {
+    painter.save();
+    painter.setClipRect(cell.rect, Qt::IntersectClip);
+    QRectF box = cell.rect;
+    painter.translate(box.left(), 0);
+    painter.scale(cell.stretch, 1);
+    box = QRectF(0, box.top(), box.width() / cell.stretch, box.height());
+    box.setHeight(std::min(box.height(), face.lineHeight));
+    for (const QString& line : cell.lines()) {
+        painter.drawText(box, int(cell.alignment | Qt::AlignVCenter | Qt::TextSingleLine), line);
+        box.translate(0, face.spacing);
+    }
+    painter.restore();
+}
+
+// The glyphs of one line of cells, gathered into one run per font (normally one for the
+// whole line): a PDF costs more for each text it is handed than for each glyph in it.
+class LineGlyphs {
+public:
+    void add(const QGlyphRun& run, const QPointF& origin) {
+        const QRawFont font = run.rawFont();
+        auto batch = std::find_if(m_batches.begin(), m_batches.end(),
+                                  [&font](const Batch& b) { return b.font == font; });
+        if (batch == m_batches.end()) {
+            m_batches.append({font, {}, {}});
+            batch = std::prev(m_batches.end());
+        }
+        batch->glyphs.append(run.glyphIndexes());
+        for (const QPointF& position : run.positions())
+            batch->positions.append(origin + position);
+    }
+
+    void draw(QPainter& painter) const {
+        for (const Batch& batch : m_batches) {
+            QGlyphRun run;
+            run.setRawFont(batch.font);
+            run.setGlyphIndexes(batch.glyphs);
+            run.setPositions(batch.positions);
+            painter.drawGlyphRun(QPointF(0, 0), run);
+        }
+    }
+
+private:
+    struct Batch {
+        QRawFont font;
+        QList<quint32> glyphs;
+        QList<QPointF> positions;
+    };
+    QList<Batch> m_batches;
+};
+
+void paintCells(QPainter& painter, const PageDocument& document, const Face& face,
+                const QList<PageCell>& cells) {
+    LineGlyphs glyphs;
     for (const PageCell& cell : cells) {
         if (cell.text.isEmpty())
             continue;
-        // The text was fitted to its box when it was laid out; the clip holds it there
-        // should a device measure a hair wider.
-        painter.save();
-        painter.setClipRect(cell.rect, Qt::IntersectClip);
-        QRectF box = cell.rect;
         if (cell.stretch < 1) {
-            painter.translate(box.left(), 0);
-            painter.scale(cell.stretch, 1);
-            box = QRectF(0, box.top(), box.width() / cell.stretch, box.height());
+            paintStretched(painter, face, cell);
+            continue;
         }
-        // Every cell of a row starts on the row's first line, however many lines its
-        // neighbours take.
-        box.setHeight(std::min(box.height(), PageDocument::lineHeight(painter.font())));
-        for (const QString& line : cell.lines()) {
-            painter.drawText(box, int(cell.alignment | Qt::AlignVCenter | Qt::TextSingleLine),
-                             line);
-            box.translate(0, spacing);
+        // The text was fitted to its box when it was laid out, so it is drawn at a point
+        // without a clip. Every cell of a row starts on the row's first line, centred in a
+        // line's height.
+        const double lineBox = std::min(cell.rect.height(), face.lineHeight);
+        double baseline =
+            cell.rect.top() + (lineBox - face.metrics.height()) / 2 + face.metrics.ascent();
+        const bool single = !cell.text.contains(u'\n');
+        const QStringList lines = single ? QStringList{cell.text} : cell.lines();
+        for (const QString& line : lines) {
+            const ShapedText& shape = document.shapedText(line, face.face);
+            double x = cell.rect.left();
+            if (cell.alignment & Qt::AlignRight)
+                x = cell.rect.right() - shape.width;
+            else if (cell.alignment & Qt::AlignHCenter)
+                x = cell.rect.left() + (cell.rect.width() - shape.width) / 2;
+            for (const QGlyphRun& run : shape.runs)
+                glyphs.add(run, QPointF(x, baseline - shape.ascent));
+            baseline += face.spacing;
         }
-        painter.restore();
     }
+    glyphs.draw(painter);
+}
+
+void paintPageWith(QPainter& painter, const PageDocument& document, int number, Faces& faces) {
+    if (number < 1 || number > document.pageCount())
+        return;
+    painter.save();
+    painter.setPen(Qt::black);
+    painter.setFont(faces.header.font);
+    paintCells(painter, document, faces.header, document.headerCells(number));
+    paintCells(painter, document, faces.header, document.footerCells(number));
+    const Face* current = nullptr;
+    for (const PageLine& line : document.page(number).lines) {
+        Face& face = line.bold ? faces.bold : faces.body;
+        if (&face != current) {
+            painter.setFont(face.font);
+            current = &face;
+        }
+        paintCells(painter, document, face, line.cells);
+    }
+    painter.restore();
 }
 
 QPageLayout layoutOf(const PageDocument& document) {
@@ -61,6 +167,7 @@ bool paintAll(const PageDocument& document, QPagedPaintDevice& device, const QSi
     const double scale =
         std::min({device.logicalDpiX() / PageDocument::TwipsPerInch,
                   paperPixels.width() / paper.width(), paperPixels.height() / paper.height()});
+    Faces faces;
     for (int number = 1; number <= document.pageCount(); ++number) {
         if (number > 1 && !device.newPage()) {
             painter.end();
@@ -70,7 +177,7 @@ bool paintAll(const PageDocument& document, QPagedPaintDevice& device, const QSi
         }
         painter.save();
         painter.scale(scale, scale);
-        paintPage(painter, document, number);
+        paintPageWith(painter, document, number, faces);
         painter.restore();
     }
     if (!painter.end()) {
@@ -84,18 +191,8 @@ bool paintAll(const PageDocument& document, QPagedPaintDevice& device, const QSi
 } // namespace
 
 void paintPage(QPainter& painter, const PageDocument& document, int number) {
-    if (number < 1 || number > document.pageCount())
-        return;
-    painter.save();
-    painter.setPen(Qt::black);
-    painter.setFont(PageDocument::headerFont());
-    paintCells(painter, document.headerCells(number));
-    paintCells(painter, document.footerCells(number));
-    for (const PageLine& line : document.page(number).lines) {
-        painter.setFont(PageDocument::bodyFont(line.bold));
-        paintCells(painter, line.cells);
-    }
-    painter.restore();
+    Faces faces;
+    paintPageWith(painter, document, number, faces);
 }
 
 bool printDocument(const PageDocument& document, QPrinter& printer, QString* error) {

@@ -8,6 +8,7 @@
 #include "app/Services.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QIcon>
 #include <QLabel>
 #include <QPrinter>
@@ -15,6 +16,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStyle>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -57,6 +59,10 @@ frmOutput::frmOutput(Services& services, QWidget* parent)
     m_document = new PageDocument(this);
     m_document->setPageSize(PageDocument::defaultPageSize(m_services.locale()));
     connect(m_document, &PageDocument::newPage, this, &frmOutput::vsPrinter_NewPage);
+    m_layoutTimer = new QTimer(this);
+    m_layoutTimer->setSingleShot(true);
+    m_layoutTimer->setInterval(0);
+    connect(m_layoutTimer, &QTimer::timeout, this, &frmOutput::layOutSlice);
 
     m_layout = new ElasticLayout(DesignWidth, DesignHeight, this);
     m_layout->setObjectName(u"elasticOutput"_s);
@@ -130,6 +136,12 @@ void frmOutput::clearRepeatHeader() {
 }
 
 void frmOutput::startDoc(QPageLayout::Orientation orientation) {
+    m_layoutTimer->stop();
+    m_pending.clear();
+    m_ending = false;
+    m_docRepeatHeader = m_repeatHeader;
+    m_docHeaderFormat = m_headerFormat;
+    m_docHeaderTitles = m_headerTitles;
     m_document->setPageSize(PageDocument::defaultPageSize(m_services.locale()));
     m_document->setOrientation(orientation);
     m_document->start();
@@ -147,31 +159,101 @@ void frmOutput::setFooter(const QString& text) {
     vsPrinter->update();
 }
 
+void frmOutput::queue(Output output) {
+    // Output with no open document has nowhere to go, as on the page printer itself.
+    if (m_document->isOpen() && !m_ending)
+        m_pending.push_back(std::move(output));
+}
+
 void frmOutput::tableRow(const TableFormat& format, const QStringList& cells) {
-    m_document->table(format, {cells});
+    queue({Output::Table, format, cells, {}, false});
 }
 
 void frmOutput::table(const TableFormat& format, const QList<QStringList>& rows) {
-    m_document->table(format, rows);
+    for (const QStringList& row : rows)
+        tableRow(format, row);
 }
 
 void frmOutput::setBold(bool bold) {
+    if (m_document->isOpen() && !m_ending) {
+        queue({Output::Bold, {}, {}, {}, bold});
+        return;
+    }
+    // Not to change the face of output printed before it and still waiting.
+    finishLayout();
     m_document->setBold(bold);
 }
 
 void frmOutput::paragraph(const QString& text) {
-    m_document->paragraph(text);
+    queue({Output::Paragraph, {}, {}, text, false});
+}
+
+template <class Done> void frmOutput::layOut(Done done) {
+    while (!m_pending.empty() && !done()) {
+        const Output output = std::move(m_pending.front());
+        m_pending.pop_front();
+        switch (output.kind) {
+        case Output::Table:
+            m_document->table(output.format, {output.cells});
+            break;
+        case Output::Paragraph:
+            m_document->paragraph(output.text);
+            break;
+        case Output::Bold:
+            m_document->setBold(output.bold);
+            break;
+        }
+    }
+    if (m_pending.empty() && m_ending) {
+        m_ending = false;
+        m_document->end();
+    }
+}
+
+void frmOutput::finishLayout() {
+    m_layoutTimer->stop();
+    layOut([] { return false; });
+    updatePageBar();
+}
+
+void frmOutput::layOutSlice() {
+    // Short enough that the window answers the user meanwhile.
+    constexpr qint64 SliceNs = 15'000'000;
+    QElapsedTimer timer;
+    timer.start();
+    int done = 0;
+    layOut([&] { return ++done % 16 == 0 && timer.nsecsElapsed() > SliceNs; });
+    updatePageBar();
+    if (layoutPending())
+        m_layoutTimer->start();
+}
+
+void frmOutput::updatePageBar() {
+    // The last page may still grow until the document ends.
+    const int whole = m_document->pageCount() - (layoutPending() ? 1 : 0);
+    scrlPage->setMaximum(std::max(1, whole));
 }
 
 void frmOutput::endDoc() {
-    m_document->end();
-    scrlPage->setMaximum(std::max(1, m_document->pageCount()));
+    m_ending = m_document->isOpen();
+    // The page the user is looking at is laid out before anything else is shown.
+    const int shown = scrlPage->value();
+    layOut([&] { return m_document->pageCount() > shown; });
+    updatePageBar();
     vsPrinter->setPage(scrlPage->value());
     vsPrinter->refresh();
+    if (layoutPending())
+        m_layoutTimer->start();
 }
 
-int frmOutput::pageCount() const {
+int frmOutput::pageCount() {
+    finishLayout();
     return m_document->pageCount();
+}
+
+PageDocument& frmOutput::document() {
+    finishLayout();
+    return *m_document;
 }
 
 void frmOutput::showWindow() {
@@ -189,6 +271,7 @@ void frmOutput::scrlZoom_Change() {
 }
 
 void frmOutput::cmdPrint_Click() {
+    finishLayout();
     if (m_document->pageCount() == 0)
         return;
     std::unique_ptr<QPrinter> printer = m_services.choosePrinter(this);
@@ -207,6 +290,7 @@ void frmOutput::cmdOk_Click() {
 }
 
 void frmOutput::cmdSavePdf_Click() {
+    finishLayout();
     if (m_document->pageCount() == 0)
         return;
     const QString fileName = m_services.saveFileName(this, u"Save as PDF"_s, u"report.pdf"_s,
@@ -223,11 +307,11 @@ void frmOutput::cmdSavePdf_Click() {
 }
 
 void frmOutput::vsPrinter_NewPage(int) {
-    if (!m_repeatHeader)
+    if (!m_docRepeatHeader)
         return;
     // Whatever the report had set for its own rows holds again after the headings.
     const bool bold = m_document->bold();
     m_document->setBold(true);
-    m_document->table(m_headerFormat, {m_headerTitles});
+    m_document->table(m_docHeaderFormat, {m_docHeaderTitles});
     m_document->setBold(bold);
 }

@@ -6,17 +6,25 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <deque>
+
 class ElasticLayout;
 class PagePreview;
 class QLabel;
 class QPushButton;
 class QScrollArea;
 class QScrollBar;
+class QTimer;
 class Services;
 
 // The report output window: every report that goes to the screen or the printer is laid
 // out on its page printer and shown here a page at a time, at the zoom the user picks,
 // to be printed or saved as PDF.
+//
+// Output is laid out as the pages are wanted, not as the report prints it: when the report
+// ends, the page on show is laid out and the window can show it at once, and the pages
+// after it follow in short slices between the user's events. Whatever asks for the whole
+// document (its page count, printing, saving, document()) has the rest laid out first.
 //
 // The window is modeless and deletes itself when closed; the document goes with it.
 // Whoever runs reports keeps a QPointer to it and builds a new one once it has gone.
@@ -58,12 +66,19 @@ public:
     void paragraph(const QString& text = {});
     // Closes the document and lets the page bar reach its last page.
     void endDoc();
-    int pageCount() const;
+    // The page count of the whole document, every page laid out. (Laying out what is
+    // queued changes nothing the caller could see but the time it takes, so it is done
+    // for a const window too.)
+    int pageCount();
+    int pageCount() const { return const_cast<frmOutput*>(this)->pageCount(); }
     // Shows the window, modeless, in front.
     void showWindow();
 
-    PageDocument& document() { return *m_document; }
-    const PageDocument& document() const { return *m_document; }
+    // The document with all the output so far laid out.
+    PageDocument& document();
+    const PageDocument& document() const { return const_cast<frmOutput*>(this)->document(); }
+    // Whether output printed so far still waits to be laid out.
+    bool layoutPending() const { return !m_pending.empty() || m_ending; }
     ElasticLayout* elasticLayout() const { return m_layout; }
 
     void scrlPage_Change();
@@ -87,13 +102,40 @@ public:
     QPushButton* cmdSavePdf = nullptr;
 
 private:
+    // One piece of output the report printed, kept until it is laid out.
+    struct Output {
+        enum Kind { Table, Paragraph, Bold } kind = Table;
+        TableFormat format;
+        QStringList cells;
+        QString text;
+        bool bold = false;
+    };
+
     void createControls();
     void placeControls();
+    void queue(Output output);
+    // Lays out queued output until done() holds or nothing is left, then ends the document
+    // if the report has ended it.
+    template <class Done> void layOut(Done done);
+    void finishLayout();
+    // Lays out the next slice of the document between the user's events.
+    void layOutSlice();
+    // The last page laid out whole: the page bar goes no further.
+    void updatePageBar();
 
     Services& m_services;
     ElasticLayout* m_layout = nullptr;
     PageDocument* m_document = nullptr;
+    QTimer* m_layoutTimer = nullptr;
+    std::deque<Output> m_pending;
+    // The report has ended its document; the document ends when its output is laid out.
+    bool m_ending = false;
+    // For the documents that follow.
     bool m_repeatHeader = false;
     TableFormat m_headerFormat;
     QStringList m_headerTitles;
+    // For the document being laid out, as they were when it started.
+    bool m_docRepeatHeader = false;
+    TableFormat m_docHeaderFormat;
+    QStringList m_docHeaderTitles;
 };

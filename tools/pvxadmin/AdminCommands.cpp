@@ -1,5 +1,6 @@
 #include "AdminCommands.h"
 
+#include "CustomCommand.h"
 #include "DemoData.h"
 #include "NewDatabaseFile.h"
 #include "ReportCommand.h"
@@ -8,6 +9,7 @@
 #include "app/EngineError.h"
 #include "app/Schema.h"
 
+#include <QCommandLineParser>
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
@@ -27,8 +29,8 @@ const QString databaseName = QStringLiteral("pvx.mdb");
 const char* const usageText =
     "Usage: pvxadmin COMMAND DIR [options]\n"
     "\n"
-    "Makes and checks the Purvex database file pvx.mdb in folder DIR, and prints its\n"
-    "built-in reports to PDF files.\n"
+    "Makes and checks the Purvex database file pvx.mdb in folder DIR, prints its\n"
+    "built-in reports to PDF files, and makes custom reports.\n"
     "\n"
     "Commands:\n"
     "  create DIR               make a new, empty DIR/pvx.mdb with the tables and the\n"
@@ -46,6 +48,32 @@ const char* const usageText =
     "                           of this year to today unless given). When no record\n"
     "                           matches, the report's message is shown instead and\n"
     "                           no file is written (exit status 1).\n"
+    "  custom DIR --field NAME [--field NAME ...] (--pdf FILE | --tsv FILE | --html FILE)\n"
+    "                           a custom report of DIR/pvx.mdb (or DIR itself when it\n"
+    "                           is a file) as PDF pages, a tab-separated text file or\n"
+    "                           an HTML table, replacing FILE. NAME is a report field\n"
+    "                           as the designer lists it (\"Date Ordered\"), case\n"
+    "                           ignored; the fields are the columns in this order.\n"
+    "    --hide NAME            no column for the field; its criteria still apply\n"
+    "    --total NAME           a total under a number field\n"
+    "    --width NAME=UNITS     column width in inches (centimetres with --cm); 0 hides\n"
+    "    --starts NAME=TEXT     text fields beginning with TEXT, case ignored\n"
+    "    --less NAME=NUMBER     number fields below NUMBER (written as the locale\n"
+    "    --greater NAME=NUMBER  writes numbers: 1,000.5 in en_US, 1.000,5 in de_DE)\n"
+    "    --from NAME=DATE       date fields on or after DATE (yyyy-mm-dd)\n"
+    "    --to NAME=DATE         date fields on or before DATE\n"
+    "    --true NAME            yes/no fields that say Yes\n"
+    "    --false NAME           yes/no fields that say No\n"
+    "    --sort NAME            sort by the field; once more for the secondary sort\n"
+    "    --title TEXT           the report's title (default \"Purvex Report\")\n"
+    "    --cm                   widths in centimetres\n"
+    "    --landscape            landscape pages (--pdf)\n"
+    "    --page-numbers WHERE   bottom (default), header or none (--pdf)\n"
+    "    --no-date              no date in the page header (--pdf)\n"
+    "                           Criteria on a field not given with --field are\n"
+    "                           ignored; sorts on any field are honoured. When no\n"
+    "                           record matches, or every field is hidden, it says so\n"
+    "                           and writes nothing (exit status 1).\n"
     "\n"
     "Options:\n"
     "  -h, --help               show this text\n"
@@ -73,6 +101,8 @@ struct Options {
     QString pdf;
     std::optional<QDate> from;
     std::optional<QDate> to;
+    // custom only
+    CustomCommand::Arguments custom;
 };
 
 QString hint() {
@@ -104,56 +134,96 @@ QDate parseIsoDate(const QString& option, const QString& text) {
     return date;
 }
 
+// Every option of every command, so that one that belongs to another command is named as
+// such rather than called unknown.
+struct OptionSet {
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}};
+    QCommandLineOption records{QStringLiteral("records"), {}, QStringLiteral("N")};
+    QCommandLineOption pdf{QStringLiteral("pdf"), {}, QStringLiteral("FILE")};
+    QCommandLineOption tsv{QStringLiteral("tsv"), {}, QStringLiteral("FILE")};
+    QCommandLineOption html{QStringLiteral("html"), {}, QStringLiteral("FILE")};
+    QCommandLineOption from{QStringLiteral("from"), {}, QStringLiteral("DATE")};
+    QCommandLineOption to{QStringLiteral("to"), {}, QStringLiteral("DATE")};
+    QCommandLineOption field{QStringLiteral("field"), {}, QStringLiteral("NAME")};
+    QCommandLineOption hide{QStringLiteral("hide"), {}, QStringLiteral("NAME")};
+    QCommandLineOption total{QStringLiteral("total"), {}, QStringLiteral("NAME")};
+    QCommandLineOption width{QStringLiteral("width"), {}, QStringLiteral("NAME=UNITS")};
+    QCommandLineOption starts{QStringLiteral("starts"), {}, QStringLiteral("NAME=TEXT")};
+    QCommandLineOption less{QStringLiteral("less"), {}, QStringLiteral("NAME=NUMBER")};
+    QCommandLineOption greater{QStringLiteral("greater"), {}, QStringLiteral("NAME=NUMBER")};
+    QCommandLineOption wantTrue{QStringLiteral("true"), {}, QStringLiteral("NAME")};
+    QCommandLineOption wantFalse{QStringLiteral("false"), {}, QStringLiteral("NAME")};
+    QCommandLineOption sort{QStringLiteral("sort"), {}, QStringLiteral("NAME")};
+    QCommandLineOption title{QStringLiteral("title"), {}, QStringLiteral("TEXT")};
+    QCommandLineOption cm{QStringLiteral("cm")};
+    QCommandLineOption landscape{QStringLiteral("landscape")};
+    QCommandLineOption pageNumbers{QStringLiteral("page-numbers"), {}, QStringLiteral("WHERE")};
+    QCommandLineOption noDate{QStringLiteral("no-date")};
+
+    QList<QCommandLineOption> all() const {
+        return {help, records, pdf,   tsv,       html,        from,    to,       field,
+                hide, total,   width, starts,    less,        greater, wantTrue, wantFalse,
+                sort, title,   cm,    landscape, pageNumbers, noDate};
+    }
+
+    // The options each command takes (besides --help).
+    QList<QCommandLineOption> of(const QString& command) const {
+        if (command == QLatin1String("demo"))
+            return {records};
+        if (command == QLatin1String("report"))
+            return {pdf, from, to};
+        if (command == QLatin1String("custom"))
+            return {field,     hide,        total,    width,     starts, less,  greater,
+                    from,      to,          wantTrue, wantFalse, sort,   title, cm,
+                    landscape, pageNumbers, noDate,   pdf,       tsv,    html};
+        return {};
+    }
+};
+
+const QStringList& commandNames() {
+    static const QStringList commands{QStringLiteral("create"), QStringLiteral("demo"),
+                                      QStringLiteral("check"), QStringLiteral("report"),
+                                      QStringLiteral("custom")};
+    return commands;
+}
+
+// Reads the command line into the parser; a usage error when it cannot.
+void parseInto(QCommandLineParser& parser, const OptionSet& options, const QStringList& arguments) {
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOptions(options.all());
+    // The parser takes the program's name from the first entry.
+    if (!parser.parse(QStringList{QStringLiteral("pvxadmin")} + arguments))
+        throw UsageError{parser.errorText() + hint()};
+}
+
 Options parse(const QStringList& arguments) {
     Options options;
-    QStringList positional;
-    bool optionsEnded = false;
-    std::optional<QString> records;
-    std::optional<QString> pdf;
-    std::optional<QString> from;
-    std::optional<QString> to;
-    // "--name value" or "--name=value"; true when arg was that option.
-    const auto valueOption = [&](qsizetype& i, const QString& name, std::optional<QString>& value,
-                                 const QString& what) {
-        const QString& arg = arguments[i];
-        if (arg == name) {
-            if (i + 1 >= arguments.size())
-                throw UsageError{QStringLiteral("%1 needs %2").arg(arg, what)};
-            value = arguments[++i];
-            return true;
-        }
-        if (arg.startsWith(name + u'=')) {
-            value = arg.mid(name.size() + 1);
-            return true;
-        }
-        return false;
-    };
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& arg = arguments[i];
-        if (optionsEnded || !arg.startsWith(u'-') || arg == QLatin1String("-")) {
-            positional << arg;
-        } else if (arg == QLatin1String("--")) {
-            optionsEnded = true;
-        } else if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
-            options.help = true;
-        } else if (!valueOption(i, QStringLiteral("--records"), records,
-                                QStringLiteral("a number")) &&
-                   !valueOption(i, QStringLiteral("--pdf"), pdf, QStringLiteral("a file name")) &&
-                   !valueOption(i, QStringLiteral("--from"), from, QStringLiteral("a date")) &&
-                   !valueOption(i, QStringLiteral("--to"), to, QStringLiteral("a date"))) {
-            throw UsageError{QStringLiteral("unknown option \"%1\"").arg(arg) + hint()};
-        }
-    }
-    if (options.help)
+    const OptionSet set;
+    QCommandLineParser parser;
+    parseInto(parser, set, arguments);
+    if (parser.isSet(set.help)) {
+        options.help = true;
         return options;
+    }
 
+    QStringList positional = parser.positionalArguments();
     if (positional.isEmpty())
         throw UsageError{QStringLiteral("no command given") + hint()};
     options.command = positional.takeFirst();
-    static const QStringList commands{QStringLiteral("create"), QStringLiteral("demo"),
-                                      QStringLiteral("check"), QStringLiteral("report")};
-    if (!commands.contains(options.command))
+    if (!commandNames().contains(options.command))
         throw UsageError{QStringLiteral("unknown command \"%1\"").arg(options.command) + hint()};
+
+    // An option of another command is refused, so that nothing given is silently ignored.
+    QStringList allowed;
+    for (const QCommandLineOption& option : set.of(options.command))
+        allowed << option.names();
+    for (const QString& name : parser.optionNames()) {
+        if (!allowed.contains(name))
+            throw UsageError{QStringLiteral("--%1 does not belong to the %2 command")
+                                 .arg(name, options.command) +
+                             hint()};
+    }
+
     const bool report = options.command == QLatin1String("report");
     if (report) {
         if (positional.isEmpty())
@@ -170,26 +240,55 @@ Options parse(const QStringList& arguments) {
     if (!positional.isEmpty())
         throw UsageError{QStringLiteral("unexpected argument \"%1\"").arg(positional.first()) +
                          hint()};
-    if (records) {
-        if (options.command != QLatin1String("demo"))
-            throw UsageError{QStringLiteral("--records belongs to the demo command") + hint()};
-        options.records = parseRecordCount(*records);
-    }
-    if (!report && (pdf || from || to))
-        throw UsageError{QStringLiteral("--pdf, --from and --to belong to the report command") +
-                         hint()};
+    if (parser.isSet(set.records))
+        options.records = parseRecordCount(parser.value(set.records));
     if (report) {
-        if (!pdf || pdf->isEmpty())
+        const QString pdf = parser.value(set.pdf);
+        if (pdf.isEmpty())
             throw UsageError{QStringLiteral("report needs --pdf FILE") + hint()};
-        options.pdf = *pdf;
-        if ((from || to) && !ReportCommand::takesDateRange(options.reportName))
+        options.pdf = pdf;
+        const bool range = parser.isSet(set.from) || parser.isSet(set.to);
+        if (range && !ReportCommand::takesDateRange(options.reportName))
             throw UsageError{QStringLiteral("the %1 report covers every date; --from and --to "
                                             "belong to all-orders, all-rebates and all-sales")
                                  .arg(options.reportName)};
-        if (from)
-            options.from = parseIsoDate(QStringLiteral("--from"), *from);
-        if (to)
-            options.to = parseIsoDate(QStringLiteral("--to"), *to);
+        if (parser.isSet(set.from))
+            options.from = parseIsoDate(QStringLiteral("--from"), parser.value(set.from));
+        if (parser.isSet(set.to))
+            options.to = parseIsoDate(QStringLiteral("--to"), parser.value(set.to));
+    }
+    if (options.command == QLatin1String("custom")) {
+        CustomCommand::Arguments& c = options.custom;
+        c.database = options.dir;
+        c.fields = parser.values(set.field);
+        c.hide = parser.values(set.hide);
+        c.total = parser.values(set.total);
+        c.width = parser.values(set.width);
+        c.starts = parser.values(set.starts);
+        c.less = parser.values(set.less);
+        c.greater = parser.values(set.greater);
+        c.from = parser.values(set.from);
+        c.to = parser.values(set.to);
+        c.wantTrue = parser.values(set.wantTrue);
+        c.wantFalse = parser.values(set.wantFalse);
+        c.sort = parser.values(set.sort);
+        const auto single = [&parser](const QCommandLineOption& option) {
+            return parser.isSet(option) ? std::optional<QString>(parser.value(option))
+                                        : std::nullopt;
+        };
+        c.title = single(set.title);
+        c.pageNumbers = single(set.pageNumbers);
+        c.pdf = single(set.pdf);
+        c.tsv = single(set.tsv);
+        c.html = single(set.html);
+        c.centimeters = parser.isSet(set.cm);
+        c.landscape = parser.isSet(set.landscape);
+        c.noDate = parser.isSet(set.noDate);
+        try {
+            CustomCommand::checkForm(c);
+        } catch (const CustomCommand::BadArgument& error) {
+            throw UsageError{error.message};
+        }
     }
     return options;
 }
@@ -263,6 +362,12 @@ int report(const Options& options, QTextStream& out, QTextStream& err) {
     return ExitOk;
 }
 
+int custom(const Options& options, QTextStream& out, QTextStream& err) {
+    if (options.custom.pdf && !qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        throw Failure{QStringLiteral("reports cannot be made without a GUI application")};
+    return CustomCommand::run(options.custom, out, err);
+}
+
 int check(const QString& dirOrFile, QTextStream& out) {
     const QFileInfo info(dirOrFile);
     if (!info.exists())
@@ -287,6 +392,19 @@ int check(const QString& dirOrFile, QTextStream& out) {
 
 } // namespace
 
+bool needsPages(const QStringList& arguments) {
+    const OptionSet set;
+    QCommandLineParser parser;
+    try {
+        parseInto(parser, set, arguments);
+    } catch (const UsageError&) {
+        return false;
+    }
+    const QString command = parser.positionalArguments().value(0);
+    return command == QLatin1String("report") ||
+           (command == QLatin1String("custom") && parser.isSet(set.pdf));
+}
+
 int run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     try {
         const Options options = parse(arguments);
@@ -298,6 +416,8 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
             return check(options.dir, out);
         if (options.command == QLatin1String("report"))
             return report(options, out, err);
+        if (options.command == QLatin1String("custom"))
+            return custom(options, out, err);
 
         const bool demo = options.command == QLatin1String("demo");
         const QString path = makeDatabase(options.dir, demo ? options.records : 0);
@@ -309,6 +429,9 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
             out << QStringLiteral("Made %1.\n").arg(QDir::toNativeSeparators(path));
         return ExitOk;
     } catch (const UsageError& error) {
+        err << "pvxadmin: " << error.message << '\n';
+        return ExitUsage;
+    } catch (const CustomCommand::BadArgument& error) {
         err << "pvxadmin: " << error.message << '\n';
         return ExitUsage;
     } catch (const Failure& error) {

@@ -22,6 +22,14 @@ BuiltInReport reportOf(const QString& name) {
     return BuiltInReport(int(reportNames().indexOf(name)) + 1);
 }
 
+} // namespace
+
+const QStringList& reportNames() {
+    static const QStringList names = {u"all-orders"_s, u"all-rebates"_s, u"all-sales"_s,
+                                      u"outstanding"_s, u"overdue"_s};
+    return names;
+}
+
 QString databasePath(const QString& dirOrFile) {
     const QFileInfo info(dirOrFile);
     if (!info.exists())
@@ -33,14 +41,6 @@ QString databasePath(const QString& dirOrFile) {
         throw std::runtime_error(
             u"%1 does not exist"_s.arg(QDir::toNativeSeparators(path)).toStdString());
     return path;
-}
-
-} // namespace
-
-const QStringList& reportNames() {
-    static const QStringList names = {u"all-orders"_s, u"all-rebates"_s, u"all-sales"_s,
-                                      u"outstanding"_s, u"overdue"_s};
-    return names;
 }
 
 bool takesDateRange(const QString& name) {

@@ -32,6 +32,9 @@ struct Result {
     QString message;
 };
 
+// The pvx.mdb in a folder, or the file itself. Throws std::runtime_error when it is not there.
+QString databasePath(const QString& dirOrFile);
+
 // Writes the report, replacing pdf only once it is complete. Throws EngineError when the
 // database cannot be read and std::runtime_error when the file cannot be written.
 Result write(const Request& request);

@@ -1,0 +1,149 @@
+#include "CellFormatter.h"
+
+#include "app/EngineError.h"
+#include "app/Money.h"
+#include "dates/LocaleDates.h"
+
+#include <QRegularExpression>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int OverflowError = 6;
+
+std::optional<Currency> currencyOf(const QVariant& value) {
+    if (value.metaType() == QMetaType::fromType<Currency>())
+        return value.value<Currency>();
+    const auto number = Decimal::fromStored(value);
+    if (!number)
+        return std::nullopt;
+    return Currency::fromDecimalText(number->toPlainText());
+}
+
+} // namespace
+
+ColumnTotal::ColumnTotal(bool currency) {
+    if (currency)
+        m_sum = Currency();
+    else
+        m_sum = Decimal();
+}
+
+void ColumnTotal::add(const Currency& amount) {
+    if (auto* sum = std::get_if<Currency>(&m_sum)) {
+        // An overflow is refused as Currency refuses it everywhere else.
+        std::int64_t result = 0;
+        if (__builtin_add_overflow(sum->raw(), amount.raw(), &result))
+            throw EngineError(OverflowError, u"Overflow"_s);
+        *sum = Currency::fromRaw(result);
+    } else {
+        std::get<Decimal>(m_sum) +=
+            Decimal::fromPlainText(amount.toDecimalText()).value_or(Decimal());
+    }
+}
+
+void ColumnTotal::add(const Decimal& number) {
+    if (auto* sum = std::get_if<Decimal>(&m_sum)) {
+        *sum += number;
+    } else if (const auto amount = Currency::fromDecimalText(number.toPlainText())) {
+        add(*amount);
+    }
+}
+
+Currency ColumnTotal::currency() const {
+    if (const auto* sum = std::get_if<Currency>(&m_sum))
+        return *sum;
+    return Currency::fromDecimalText(std::get<Decimal>(m_sum).toPlainText()).value_or(Currency());
+}
+
+Decimal ColumnTotal::number() const {
+    if (const auto* sum = std::get_if<Decimal>(&m_sum))
+        return *sum;
+    return Decimal::fromPlainText(std::get<Currency>(m_sum).toDecimalText()).value_or(Decimal());
+}
+
+CellFormatter::CellFormatter(const QLocale& locale)
+    : m_locale(locale), m_dateFormat(LocaleDates::shortDateFormat(locale)) {}
+
+bool CellFormatter::isTrue(const QVariant& value) {
+    if (!value.isValid() || value.isNull())
+        return false;
+    if (value.metaType().id() == QMetaType::Bool)
+        return value.toBool();
+    if (value.metaType().id() == QMetaType::QString) {
+        // As the database reads a text as a number: its leading number, or 0.
+        static const QRegularExpression leadingNumber(
+            u"^\\s*[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?"_s);
+        const auto match = leadingNumber.match(value.toString());
+        if (!match.hasMatch())
+            return false;
+        const auto number = Decimal::fromPlainText(match.captured(0));
+        return number && !number->isZero();
+    }
+    const auto number = Decimal::fromStored(value);
+    return number && !number->isZero();
+}
+
+QString CellFormatter::number(bool isCurrency, const QVariant& value, ColumnTotal* total) const {
+    if (isCurrency) {
+        const auto amount = currencyOf(value);
+        // Whatever another tool stored that is no number is shown as it stands.
+        if (!amount)
+            return value.toString();
+        if (total)
+            total->add(*amount);
+        return money(*amount);
+    }
+    const auto number = Decimal::fromStored(value);
+    if (!number)
+        return value.toString();
+    if (total)
+        total->add(*number);
+    return number->toString(m_locale);
+}
+
+QString CellFormatter::cell(const CatalogueField& field, bool isCurrency, const QVariant& value,
+                            ColumnTotal* total) const {
+    if (field.kind == FieldKind::YesNo)
+        return isTrue(value) ? u"Yes"_s : u"No"_s;
+    if (!value.isValid() || value.isNull())
+        return {};
+    switch (field.kind) {
+    case FieldKind::Text:
+        return value.toString();
+    case FieldKind::Number:
+        return number(isCurrency, value, total);
+    case FieldKind::Date:
+        return date(value.toDate());
+    case FieldKind::YesNo:
+        break;
+    }
+    return {};
+}
+
+QString CellFormatter::money(const Currency& amount) const {
+    const auto known = m_amounts.constFind(amount.raw());
+    if (known != m_amounts.cend())
+        return *known;
+    if (m_amounts.size() >= MaxRemembered)
+        m_amounts.clear();
+    return *m_amounts.insert(amount.raw(), formatCurrency(amount, m_locale));
+}
+
+QString CellFormatter::date(const QDate& day) const {
+    if (!day.isValid())
+        return {};
+    const auto known = m_dates.constFind(day.toJulianDay());
+    if (known != m_dates.cend())
+        return *known;
+    if (m_dates.size() >= MaxRemembered)
+        m_dates.clear();
+    return *m_dates.insert(day.toJulianDay(), m_locale.toString(day, m_dateFormat));
+}
+
+QString CellFormatter::totalCell(const ColumnTotal& total) const {
+    if (total.isCurrency())
+        return formatCurrency(total.currency(), m_locale);
+    return total.number().toString(m_locale);
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "Decimal.h"
+#include "ReportCatalogue.h"
+
+#include "app/Currency.h"
+
+#include <QHash>
+#include <QLocale>
+#include <QString>
+#include <QVariant>
+
+#include <variant>
+
+// The total of one number column: money summed as Currency, other numbers as exact
+// decimals. A Null, or a value that is no number, adds nothing.
+class ColumnTotal {
+public:
+    explicit ColumnTotal(bool currency = false);
+
+    bool isCurrency() const { return std::holds_alternative<Currency>(m_sum); }
+    void add(const Currency& amount);
+    void add(const Decimal& number);
+    Currency currency() const;
+    Decimal number() const;
+
+private:
+    std::variant<Currency, Decimal> m_sum;
+};
+
+// The text of a report cell, by the kind of field, in the user's locale:
+// - text: as stored, Null empty;
+// - number: money in the currency format, other numbers as the platform writes a number
+//   (the locale's decimal mark, no grouping); Null empty;
+// - date: the short date with a four-digit year, no time of day; Null empty;
+// - yes/no: "Yes" when the value is true, otherwise "No", Null included.
+class CellFormatter {
+public:
+    explicit CellFormatter(const QLocale& locale);
+
+    // The cell of a value; when total is given, a number is added to it as well.
+    QString cell(const CatalogueField& field, bool isCurrency, const QVariant& value,
+                 ColumnTotal* total = nullptr) const;
+    QString totalCell(const ColumnTotal& total) const;
+
+    // Whether a yes/no value prints "Yes": the same rule as the query's "True" criterion,
+    // a value that is a non-zero number.
+    static bool isTrue(const QVariant& value);
+
+private:
+    QString number(bool isCurrency, const QVariant& value, ColumnTotal* total) const;
+    QString money(const Currency& amount) const;
+    QString date(const QDate& day) const;
+
+    // A report writes the same days and often the same amounts row after row; each is
+    // formatted once. Bounded, so that a report of many distinct values does not grow them
+    // without end.
+    static constexpr qsizetype MaxRemembered = 20000;
+
+    QLocale m_locale;
+    QString m_dateFormat;
+    mutable QHash<qint64, QString> m_dates;
+    mutable QHash<qint64, QString> m_amounts;
+};

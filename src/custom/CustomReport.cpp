@@ -1,0 +1,347 @@
+#include "CustomReport.h"
+
+#include "CellFormatter.h"
+#include "ReportFileWriter.h"
+#include "ReportPageSink.h"
+#include "ReportQuery.h"
+
+#include "app/AppState.h"
+#include "app/Database.h"
+#include "app/ErrorTrap.h"
+#include "app/Recordset.h"
+#include "app/Services.h"
+#include "dates/LocaleDates.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <memory>
+#include <optional>
+#include <stdexcept>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The hourglass goes back whatever happens on the way, a trapped error included.
+class Busy {
+public:
+    explicit Busy(Services& services) : m_services(services) { m_services.setBusy(true); }
+    ~Busy() { m_services.setBusy(false); }
+    Busy(const Busy&) = delete;
+    Busy& operator=(const Busy&) = delete;
+
+private:
+    Services& m_services;
+};
+
+// A column of the report: a visible field, where its value is read, and its total.
+struct Column {
+    const CatalogueField* field = nullptr;
+    bool isCurrency = false;
+    QString alias;
+    std::optional<ColumnTotal> total;
+};
+
+// Runs the rows of an open result into one of the targets.
+class RowSource {
+public:
+    RowSource(const ReportDefinition& definition, Recordset& rs, const QLocale& locale)
+        : m_rs(rs), m_cells(locale) {
+        int index = 0;
+        for (int specId : definition.fields) {
+            const FieldSettings& settings = definition.settingsOf(specId);
+            if (settings.Hide)
+                continue;
+            Column column;
+            column.field = &definition.catalogue.field(specId);
+            column.isCurrency = settings.IsCurrency;
+            column.alias = ReportQuery::columnAlias(index++);
+            // Only number fields add up; a hidden field has no column to total.
+            if (settings.Total && column.field->kind == FieldKind::Number)
+                column.total.emplace(settings.IsCurrency);
+            m_columns.append(std::move(column));
+        }
+    }
+
+    bool atEnd() const { return m_rs.eof(); }
+
+    // The cells of the current row, its numbers added to their totals; then on to the next.
+    QStringList takeRow() {
+        QStringList cells;
+        cells.reserve(m_columns.size());
+        for (Column& column : m_columns) {
+            cells << m_cells.cell(*column.field, column.isCurrency, m_rs.value(column.alias),
+                                  column.total ? &*column.total : nullptr);
+        }
+        m_rs.moveNext();
+        return cells;
+    }
+
+    bool hasTotals() const {
+        for (const Column& column : m_columns) {
+            if (column.total)
+                return true;
+        }
+        return false;
+    }
+
+    QList<std::optional<QString>> totals() const {
+        QList<std::optional<QString>> cells;
+        for (const Column& column : m_columns) {
+            if (column.total)
+                cells << m_cells.totalCell(*column.total);
+            else
+                cells << std::nullopt;
+        }
+        return cells;
+    }
+
+private:
+    Recordset& m_rs;
+    CellFormatter m_cells;
+    QList<Column> m_columns;
+};
+
+// Runs one statement through the error trap; false when it failed.
+class Trapped {
+public:
+    Trapped(AppState& state, Services& services) : m_trap(state, services) {}
+
+    template <class Statement> bool operator()(Statement&& statement) {
+        bool done = false;
+        m_trap([&] {
+            statement();
+            done = true;
+        });
+        return done;
+    }
+
+private:
+    ErrorTrap m_trap;
+};
+
+bool printPages(const CustomReportJob& job, RowSource& rows, int* count) {
+    const ReportDefinition& definition = job.definition;
+    ReportPageSink& sink = *job.pages;
+    Trapped run(job.state, job.services);
+    const CustomReportLayout layout = customReportLayout(definition);
+    const QString today = LocaleDates::shortDate(job.services.today(), job.services.locale());
+    if (!run([&] {
+            sink.setRepeatHeader(layout.format, layout.headings);
+            sink.startDoc(definition.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+            sink.setHeader(customReportHeader(definition, today));
+            const QString footer = customReportFooter(definition);
+            if (!footer.isEmpty())
+                sink.setFooter(footer);
+        }))
+        return false;
+    while (true) {
+        bool atEnd = false;
+        if (!run([&] {
+                atEnd = rows.atEnd();
+                if (!atEnd)
+                    sink.tableRow(layout.format, rows.takeRow());
+            }))
+            return false;
+        if (atEnd)
+            break;
+        ++*count;
+    }
+    return run([&] {
+        if (rows.hasTotals()) {
+            QStringList cells;
+            for (const std::optional<QString>& total : rows.totals())
+                cells << total.value_or(QString());
+            sink.tableRow(layout.format, cells);
+        }
+        sink.endDoc();
+        sink.show();
+    });
+}
+
+bool writeFile(const CustomReportJob& job, RowSource& rows, const QString& fileName, int* count) {
+    const ReportDefinition& definition = job.definition;
+    Trapped run(job.state, job.services);
+    const CustomReportLayout layout = customReportLayout(definition);
+    QList<ReportColumn> columns;
+    for (qsizetype i = 0; i < layout.headings.size(); ++i)
+        columns.append({layout.headings.at(i), layout.format.columns().at(i).rightAligned});
+
+    // Written beside the file and renamed over it once complete; until then, and on any
+    // failure, the file the user had stays as it was.
+    QSaveFile file(fileName);
+    if (!run([&] {
+            // Unbuffered: the writer hands over large pieces itself, and QSaveFile notices
+            // a refused write only when it happens in write(), not in a flush at commit,
+            // where a full disk would otherwise pass for success with half a file.
+            if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+                ReportFileWriter::throwDeviceError(file, true);
+        }))
+        return false;
+    std::unique_ptr<ReportFileWriter> writer;
+    if (definition.reportTo == ReportTarget::WebTable)
+        writer = std::make_unique<HtmlReportWriter>(file, columns, definition.title,
+                                                    int(definition.fields.size()));
+    else
+        writer = std::make_unique<TextReportWriter>(file, columns);
+
+    bool written = run([&] { writer->begin(); });
+    while (written) {
+        bool atEnd = false;
+        written = run([&] {
+            atEnd = rows.atEnd();
+            if (!atEnd)
+                writer->row(rows.takeRow());
+        });
+        if (atEnd)
+            break;
+        if (written)
+            ++*count;
+    }
+    written = written && run([&] {
+                  if (rows.hasTotals())
+                      writer->totals(rows.totals());
+                  writer->end();
+                  if (file.error() != QFileDevice::NoError || !file.commit())
+                      ReportFileWriter::throwDeviceError(file, false);
+              });
+    if (!written)
+        file.cancelWriting();
+    return written;
+}
+
+QString askForFile(const CustomReportJob& job) {
+    const bool html = job.definition.reportTo == ReportTarget::WebTable;
+    job.state.gCancel = false;
+    const QString fileName = job.services.saveFileName(
+        job.dialogParent, html ? u"Web Table (html)"_s : u"Text File"_s,
+        html ? u"pvx.htm"_s : u"pvx.txt"_s,
+        html ? u"Html Files (*.htm);;All Files (*)"_s : u"Text Files (*.txt);;All Files (*)"_s);
+    if (fileName.isEmpty())
+        job.state.gCancel = true;
+    return fileName;
+}
+
+} // namespace
+
+namespace CustomReportText {
+
+QString noFields() {
+    return u"You have not selected any fields to include in the report"_s;
+}
+
+QString allHidden() {
+    return u"Every field of the report is hidden.  Show at least one field to make a report."_s;
+}
+
+QString noRows() {
+    return u"No order records have been entered that may be included in the specified report"_s;
+}
+
+} // namespace CustomReportText
+
+CustomReportLayout customReportLayout(const ReportDefinition& definition) {
+    CustomReportLayout layout;
+    QList<TableColumn> columns;
+    const double twips = definition.twipsPerUnit();
+    for (int specId : definition.fields) {
+        const FieldSettings& settings = definition.settingsOf(specId);
+        if (settings.Hide)
+            continue;
+        const CatalogueField& field = definition.catalogue.field(specId);
+        // A column of no width (a width of 0 typed into a field that was not then hidden)
+        // still holds its place, so the columns after it stay under their headings.
+        columns.append({std::max(1.0, settings.ColWidth * twips), field.kind == FieldKind::Number});
+        layout.headings << field.desc;
+    }
+    layout.format = TableFormat(columns);
+    return layout;
+}
+
+QString customReportHeader(const ReportDefinition& definition, const QString& today) {
+    // The header's sections are separated by "|", which a title must not add to.
+    QString title = definition.title;
+    title.replace(u'|', QChar(0x00A6));
+    QString header = (definition.showDate ? today : QString()) + u'|' + title + u'|';
+    if (definition.pageNumbers == PageNumbers::InHeader)
+        header += u"Page %d"_s;
+    return header;
+}
+
+QString customReportFooter(const ReportDefinition& definition) {
+    return definition.pageNumbers == PageNumbers::AtBottom ? u"|Page %d|"_s : QString();
+}
+
+bool ConfirmOverwrite(AppState& state, Services& services, const QString& fileName) {
+    state.gCancel = false;
+    if (QFileInfo::exists(fileName) &&
+        services.message(u"That file already exists.  Do you wish to replace it?"_s,
+                         u"File Exists"_s, MsgButtons::YesNo) == MsgAnswer::No)
+        state.gCancel = true;
+    return !state.gCancel;
+}
+
+CustomReportResult GenerateCustomReport(const CustomReportJob& job) {
+    const ReportDefinition& definition = job.definition;
+    Services& services = job.services;
+    CustomReportResult result;
+    if (definition.fields.isEmpty()) {
+        services.message(CustomReportText::noFields(), {}, MsgButtons::Ok);
+        result.outcome = CustomReportOutcome::NoFields;
+        return result;
+    }
+    if (!definition.hasVisibleField()) {
+        services.message(CustomReportText::allHidden(), {}, MsgButtons::Ok);
+        result.outcome = CustomReportOutcome::AllHidden;
+        return result;
+    }
+
+    const bool toPages = definition.reportTo == ReportTarget::ScreenPrinter;
+    if (toPages && !job.pages)
+        throw std::invalid_argument("a report to the page printer needs a page sink");
+    if (!toPages) {
+        result.fileName = job.fileName.isEmpty() ? askForFile(job) : job.fileName;
+        if (result.fileName.isEmpty() || !ConfirmOverwrite(job.state, services, result.fileName)) {
+            result.outcome = CustomReportOutcome::Cancelled;
+            return result;
+        }
+    }
+
+    Busy busy(services);
+    const QLocale locale = services.locale();
+    ReportQuery query;
+    try {
+        query = buildReportQuery(definition, locale);
+    } catch (const ReportDefinitionError& error) {
+        services.message(error.message(), {}, MsgButtons::Ok);
+        result.outcome = CustomReportOutcome::Invalid;
+        return result;
+    }
+
+    // The rows are looked for before anything is started, so that a report finding nothing
+    // leaves the window and the file as they were.
+    Trapped run(job.state, services);
+    std::unique_ptr<Recordset> rs;
+    bool empty = true;
+    if (!run([&] {
+            rs = job.db.openSnapshot(query.sql(), query.params());
+            empty = rs->recordCount() == 0;
+        })) {
+        result.outcome = CustomReportOutcome::Failed;
+        return result;
+    }
+    if (empty) {
+        rs->close();
+        services.message(CustomReportText::noRows(), {}, MsgButtons::Ok);
+        result.outcome = CustomReportOutcome::NothingToReport;
+        return result;
+    }
+
+    RowSource rows(definition, *rs, locale);
+    const bool done = toPages ? printPages(job, rows, &result.rows)
+                              : writeFile(job, rows, result.fileName, &result.rows);
+    run([&] { rs->close(); });
+    result.outcome = done ? CustomReportOutcome::Done : CustomReportOutcome::Failed;
+    return result;
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "ReportDefinition.h"
+
+#include "reports/TableFormat.h"
+
+#include <QString>
+#include <QStringList>
+
+struct AppState;
+class Database;
+class ReportPageSink;
+class Services;
+class QWidget;
+
+// What "Generate Report" needs: the report, the open database, the shared state and
+// services (messages, the file dialog, the error trap), and where the report goes.
+struct CustomReportJob {
+    const ReportDefinition& definition;
+    Database& db;
+    AppState& state;
+    Services& services;
+    // The page printer for "Screen/Printer".
+    ReportPageSink* pages = nullptr;
+    // The file for "Text File" and "Web Table (html)"; empty to ask with the file dialog.
+    QString fileName;
+    QWidget* dialogParent = nullptr;
+};
+
+enum class CustomReportOutcome {
+    // The pages are on show, or the file has been written.
+    Done,
+    // A message has said why nothing was made.
+    NoFields,
+    AllHidden,
+    NothingToReport,
+    Invalid,
+    // The file dialog was cancelled or the existing file is to stay.
+    Cancelled,
+    // An error has gone to the error trap; nothing was shown or written.
+    Failed,
+};
+
+struct CustomReportResult {
+    CustomReportOutcome outcome = CustomReportOutcome::Failed;
+    // Rows of the report, the totals row not counted.
+    int rows = 0;
+    QString fileName;
+};
+
+// The generate command: checks the report, asks for the file and whether to replace it,
+// runs the query and writes the rows with their totals to the page printer, a text file
+// or an HTML file. A file is replaced whole or not at all: it is written beside its
+// final place and takes its name only when complete, so a failure, a report without rows
+// or a refused replacement leaves an existing file exactly as it was.
+CustomReportResult GenerateCustomReport(const CustomReportJob& job);
+
+// Asks whether an existing file may be replaced. Sets gCancel when it may not, and
+// returns whether the report may be written.
+bool ConfirmOverwrite(AppState& state, Services& services, const QString& fileName);
+
+namespace CustomReportText {
+QString noFields();
+QString allHidden();
+QString noRows();
+} // namespace CustomReportText
+
+// The visible fields of a report as the page printer lays them out: one column per field,
+// numbers to the right, each as wide as its setting in twips, and their headings.
+struct CustomReportLayout {
+    TableFormat format;
+    QStringList headings;
+};
+CustomReportLayout customReportLayout(const ReportDefinition& definition);
+
+// The page header: the date when it is wanted, the title, and the page number when it
+// belongs in the header; and the footer, with the page number when it belongs there.
+QString customReportHeader(const ReportDefinition& definition, const QString& today);
+QString customReportFooter(const ReportDefinition& definition);

@@ -1,0 +1,321 @@
+#include "Decimal.h"
+
+#include "app/Currency.h"
+#include "app/EngineError.h"
+#include "app/Money.h"
+#include "dates/LocaleDates.h"
+
+#include <cmath>
+#include <limits>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+__extension__ using Units = __int128;
+
+constexpr int OverflowError = 6;
+// 10^38 is the largest power of ten below the 128-bit limit.
+constexpr int MaxDigits = 38;
+
+Units powerOfTen(int exponent) {
+    Units value = 1;
+    for (int i = 0; i < exponent; ++i)
+        value *= 10;
+    return value;
+}
+
+Units limit() {
+    return powerOfTen(MaxDigits);
+}
+
+[[noreturn]] void overflow() {
+    throw EngineError(OverflowError, u"Overflow"_s);
+}
+
+// value * 10^exponent, refused when the result would leave the range.
+Units scaledUp(Units value, int exponent) {
+    for (int i = 0; i < exponent; ++i) {
+        if (value > limit() / 10 || value < -limit() / 10)
+            overflow();
+        value *= 10;
+    }
+    return value;
+}
+
+QString digitsOf(Units value) {
+    if (value == 0)
+        return u"0"_s;
+    QString digits;
+    while (value > 0) {
+        digits.prepend(QChar(u'0' + int(value % 10)));
+        value /= 10;
+    }
+    return digits;
+}
+
+} // namespace
+
+Decimal Decimal::fromInteger(qint64 value) {
+    Decimal d;
+    d.m_units = value;
+    return d;
+}
+
+std::optional<Decimal> Decimal::fromDouble(double value) {
+    if (!std::isfinite(value))
+        return std::nullopt;
+    return fromPlainText(QString::number(value, 'g', QLocale::FloatingPointShortest));
+}
+
+std::optional<Decimal> Decimal::fromPlainText(QStringView text) {
+    const QStringView s = text.trimmed();
+    qsizetype i = 0;
+    const qsizetype n = s.size();
+    bool negative = false;
+    if (i < n && (s[i] == u'-' || s[i] == u'+')) {
+        negative = s[i] == u'-';
+        ++i;
+    }
+    QString digits;
+    int fraction = 0;
+    bool anyDigit = false;
+    const auto isAsciiDigit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+    while (i < n && isAsciiDigit(s[i])) {
+        digits += s[i++];
+        anyDigit = true;
+    }
+    if (i < n && s[i] == u'.') {
+        ++i;
+        while (i < n && isAsciiDigit(s[i])) {
+            digits += s[i++];
+            ++fraction;
+            anyDigit = true;
+        }
+    }
+    if (!anyDigit)
+        return std::nullopt;
+    long long exponent = 0;
+    if (i < n && (s[i] == u'e' || s[i] == u'E')) {
+        ++i;
+        bool negativeExponent = false;
+        if (i < n && (s[i] == u'-' || s[i] == u'+')) {
+            negativeExponent = s[i] == u'-';
+            ++i;
+        }
+        if (i >= n || !isAsciiDigit(s[i]))
+            return std::nullopt;
+        while (i < n && isAsciiDigit(s[i])) {
+            exponent = std::min(exponent * 10 + (s[i++].unicode() - u'0'), 100000LL);
+        }
+        if (negativeExponent)
+            exponent = -exponent;
+    }
+    if (i != n)
+        return std::nullopt;
+
+    // Leading zeros carry nothing and would only count against the digit limit.
+    qsizetype firstSignificant = 0;
+    while (firstSignificant < digits.size() - 1 && digits[firstSignificant] == u'0')
+        ++firstSignificant;
+    digits = digits.mid(firstSignificant);
+
+    long long scale = fraction - exponent;
+    if (scale > MaxScale) {
+        // Digits beyond the last kept decimal are rounded away.
+        const long long drop = scale - MaxScale;
+        if (drop >= digits.size()) {
+            const bool roundsUp = drop == digits.size() && digits[0] >= u'5';
+            digits = roundsUp ? u"1"_s : u"0"_s;
+        } else {
+            const QString kept = digits.left(digits.size() - drop);
+            const bool roundsUp = digits[digits.size() - drop] >= u'5';
+            digits = kept;
+            if (roundsUp) {
+                Units value = 0;
+                for (QChar c : digits) {
+                    if (value > limit() / 10)
+                        overflow();
+                    value = value * 10 + (c.unicode() - u'0');
+                }
+                digits = digitsOf(value + 1);
+            }
+        }
+        scale = MaxScale;
+    }
+    if (digits.size() > MaxDigits)
+        overflow();
+    Units value = 0;
+    for (QChar c : digits)
+        value = value * 10 + (c.unicode() - u'0');
+    if (scale < 0) {
+        if (-scale > MaxDigits && value != 0)
+            overflow();
+        value = scaledUp(value, int(-scale));
+        scale = 0;
+    }
+    Decimal d;
+    d.m_units = negative ? -value : value;
+    d.m_scale = int(scale);
+    d.normalise();
+    return d;
+}
+
+std::optional<Decimal> Decimal::fromLocaleText(const QString& text, const QLocale& locale) {
+    // Locale digits become ASCII, every kind of blank a plain blank.
+    QString plain = LocaleDates::plainText(text);
+    if (plain.isEmpty())
+        return std::nullopt;
+    const QString group = locale.groupSeparator();
+    // Nobody types the narrow no-break blank some locales group with; a blank stands for it.
+    const bool blankGroups = group.size() == 1 && group.at(0).isSpace();
+    QString forLocale = plain;
+    if (blankGroups)
+        forLocale.replace(u' ', group.at(0));
+    bool ok = false;
+    locale.toDouble(forLocale, &ok);
+    if (ok) {
+        QString c;
+        const QString point = locale.decimalPoint();
+        const QString minus = locale.negativeSign();
+        const QString plus = locale.positiveSign();
+        for (qsizetype i = 0; i < plain.size();) {
+            const QStringView rest = QStringView(plain).sliced(i);
+            if (!point.isEmpty() && rest.startsWith(point)) {
+                c += u'.';
+                i += point.size();
+            } else if (blankGroups ? rest.startsWith(u' ')
+                                   : (!group.isEmpty() && rest.startsWith(group))) {
+                i += blankGroups ? 1 : group.size();
+            } else if (!minus.isEmpty() && rest.startsWith(minus)) {
+                c += u'-';
+                i += minus.size();
+            } else if (rest.startsWith(QChar(0x2212))) {
+                c += u'-';
+                ++i;
+            } else if (!plus.isEmpty() && rest.startsWith(plus)) {
+                c += u'+';
+                i += plus.size();
+            } else {
+                c += plain.at(i);
+                ++i;
+            }
+        }
+        if (const auto exact = fromPlainText(c))
+            return exact;
+    }
+    // What the amount box accepts: a currency sign, parentheses for a negative.
+    if (const auto amount = parseCurrency(text, locale)) {
+        Decimal d;
+        d.m_units = amount->raw();
+        d.m_scale = 4;
+        d.normalise();
+        return d;
+    }
+    return std::nullopt;
+}
+
+std::optional<Decimal> Decimal::fromStored(const QVariant& value) {
+    if (!value.isValid() || value.isNull())
+        return std::nullopt;
+    if (value.metaType() == QMetaType::fromType<Currency>()) {
+        Decimal d;
+        d.m_units = value.value<Currency>().raw();
+        d.m_scale = 4;
+        d.normalise();
+        return d;
+    }
+    switch (value.metaType().id()) {
+    case QMetaType::Bool:
+        return fromInteger(value.toBool() ? 1 : 0);
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+        return fromInteger(value.toLongLong());
+    case QMetaType::ULong:
+    case QMetaType::ULongLong:
+        return fromPlainText(QString::number(value.toULongLong()));
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return fromDouble(value.toDouble());
+    case QMetaType::QString:
+        return fromPlainText(value.toString());
+    default:
+        return std::nullopt;
+    }
+}
+
+void Decimal::normalise() {
+    while (m_scale > 0 && m_units % 10 == 0) {
+        m_units /= 10;
+        --m_scale;
+    }
+    if (m_units == 0)
+        m_scale = 0;
+}
+
+QString Decimal::toPlainText() const {
+    const bool negative = m_units < 0;
+    QString digits = digitsOf(negative ? -m_units : m_units);
+    if (m_scale > 0) {
+        if (digits.size() <= m_scale)
+            digits.prepend(QString(m_scale - digits.size() + 1, u'0'));
+        digits.insert(digits.size() - m_scale, u'.');
+    }
+    return negative ? u'-' + digits : digits;
+}
+
+QString Decimal::toString(const QLocale& locale) const {
+    const QString plain = toPlainText();
+    const QString zero = locale.zeroDigit();
+    // Locales whose digits are not ASCII give theirs as one UTF-16 code unit or a pair.
+    const char32_t zeroCode = zero.isEmpty() ? U'0' : zero.toUcs4().value(0, U'0');
+    QString text;
+    text.reserve(plain.size() + 2);
+    for (QChar c : plain) {
+        if (c == u'-') {
+            text += locale.negativeSign();
+        } else if (c == u'.') {
+            text += locale.decimalPoint();
+        } else if (zeroCode == U'0') {
+            text += c;
+        } else {
+            const char32_t digit = zeroCode + char32_t(c.unicode() - u'0');
+            text += QString::fromUcs4(&digit, 1);
+        }
+    }
+    return text;
+}
+
+QVariant Decimal::toBindValue() const {
+    if (m_scale == 0 && m_units <= std::numeric_limits<qint64>::max() &&
+        m_units >= std::numeric_limits<qint64>::min())
+        return QVariant(qint64(m_units));
+    return QVariant(toDouble());
+}
+
+double Decimal::toDouble() const {
+    return QLocale::c().toDouble(toPlainText());
+}
+
+Decimal& Decimal::operator+=(const Decimal& other) {
+    const int scale = std::max(m_scale, other.m_scale);
+    const Units left = scaledUp(m_units, scale - m_scale);
+    const Units right = scaledUp(other.m_units, scale - other.m_scale);
+    const Units sum = left + right;
+    if (sum >= limit() || sum <= -limit())
+        overflow();
+    m_units = sum;
+    m_scale = scale;
+    normalise();
+    return *this;
+}
+
+bool operator==(const Decimal& a, const Decimal& b) {
+    return a.m_units == b.m_units && a.m_scale == b.m_scale;
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "app/Services.h"
+
+class QTextStream;
+
+// The services for a command run from a script: a message is one line on the error
+// stream, a question is answered Yes (a report file named on the command line replaces
+// the one there, as a PDF report does), and nothing waits for a user.
+class ConsoleServices : public Services {
+public:
+    explicit ConsoleServices(QTextStream& err) : m_err(err) {}
+
+    MsgAnswer message(const QString& text, const QString& title, MsgButtons buttons) override;
+    void beep() override {}
+    QDate today() override;
+    QDateTime now() override;
+    QLocale locale() override;
+    int runModal(QDialog& dialog) override;
+    void setBusy(bool) override {}
+    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override {
+        return {};
+    }
+    std::unique_ptr<QPrinter> choosePrinter(QWidget*) override;
+    // Records the status; the command returns it when it is done.
+    void endProgram(int status) override;
+
+    bool ended() const { return m_ended; }
+    int exitStatus() const { return m_status; }
+    // Whether a message has been written.
+    bool spoke() const { return m_spoke; }
+
+private:
+    QTextStream& m_err;
+    bool m_ended = false;
+    int m_status = 0;
+    bool m_spoke = false;
+};

@@ -1,0 +1,269 @@
+#include "CustomCommand.h"
+
+#include "ConsoleServices.h"
+#include "ReportCommand.h"
+
+#include "app/AppState.h"
+#include "app/Database.h"
+#include "custom/CustomReport.h"
+#include "custom/Decimal.h"
+#include "custom/ReportCatalogue.h"
+#include "custom/ReportDefinition.h"
+#include "custom/ReportPageSink.h"
+#include "reports/PageDocument.h"
+#include "reports/PagePainter.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTextStream>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace CustomCommand {
+namespace {
+
+struct Assignment {
+    QString name;
+    QString value;
+};
+
+// "NAME=VALUE" split at its first "=", the form alone.
+Assignment splitAssignment(const QString& option, const QString& argument) {
+    const qsizetype at = argument.indexOf(u'=');
+    if (at <= 0)
+        throw BadArgument(u"%1 \"%2\": write NAME=VALUE"_s.arg(option, argument));
+    return {argument.left(at), argument.mid(at + 1)};
+}
+
+std::optional<QDate> isoDate(const QString& text) {
+    static const QRegularExpression iso(u"^\\d{4}-\\d{2}-\\d{2}$"_s);
+    if (!iso.match(text).hasMatch())
+        return std::nullopt;
+    const QDate date = QDate::fromString(text, u"yyyy-MM-dd"_s);
+    return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
+}
+
+const char* kindName(FieldKind kind) {
+    switch (kind) {
+    case FieldKind::Text:
+        return "a text";
+    case FieldKind::Number:
+        return "a number";
+    case FieldKind::Date:
+        return "a date";
+    case FieldKind::YesNo:
+        return "a yes/no";
+    }
+    return "a";
+}
+
+// Turns the command line into a report definition, naming the argument at fault.
+class DefinitionBuilder {
+public:
+    DefinitionBuilder(const ReportCatalogue& catalogue, const QLocale& locale)
+        : m_definition(ReportDefinition::withDefaults(catalogue)), m_locale(locale) {}
+
+    ReportDefinition build(const Arguments& a) {
+        for (const QString& name : a.fields) {
+            const int id = field(u"--field"_s, name, name).specId;
+            if (m_definition.fields.contains(id))
+                throw BadArgument(
+                    u"--field \"%1\": the field is in the report already"_s.arg(name));
+            m_definition.fields << id;
+        }
+        for (const QString& name : a.hide)
+            settings(field(u"--hide"_s, name, name)).Hide = true;
+        for (const QString& name : a.total)
+            settings(field(u"--total"_s, name, name, FieldKind::Number)).Total = true;
+        for (const QString& argument : a.width) {
+            const auto [f, value] = assignment(u"--width"_s, argument);
+            const auto units = Decimal::fromLocaleText(value, m_locale);
+            if (!units)
+                throw BadArgument(u"--width \"%1\": \"%2\" is not a number"_s.arg(argument, value));
+            FieldSettings& s = settings(*f);
+            s.ColWidth = units->toDouble();
+            // As in the designer: a width of 0 hides the field.
+            if (units->isZero())
+                s.Hide = true;
+        }
+        for (const QString& argument : a.starts) {
+            const auto [f, value] = assignment(u"--starts"_s, argument, FieldKind::Text);
+            settings(*f).StartsWith = value;
+        }
+        bound(u"--less"_s, a.less, &FieldSettings::LessThan);
+        bound(u"--greater"_s, a.greater, &FieldSettings::GreaterThan);
+        date(u"--from"_s, a.from, &FieldSettings::StartDate);
+        date(u"--to"_s, a.to, &FieldSettings::EndDate);
+        for (const QString& name : a.wantTrue) {
+            FieldSettings& s = settings(field(u"--true"_s, name, name, FieldKind::YesNo));
+            s.WantTrue = true;
+            s.WantFalse = false;
+        }
+        for (const QString& name : a.wantFalse) {
+            FieldSettings& s = settings(field(u"--false"_s, name, name, FieldKind::YesNo));
+            if (s.WantTrue)
+                throw BadArgument(
+                    u"--false \"%1\": the field is asked to be true as well"_s.arg(name));
+            s.WantFalse = true;
+        }
+        if (!a.sort.isEmpty())
+            m_definition.primarySort = field(u"--sort"_s, a.sort.at(0), a.sort.at(0)).specId;
+        if (a.sort.size() > 1)
+            m_definition.secondarySort = field(u"--sort"_s, a.sort.at(1), a.sort.at(1)).specId;
+
+        if (a.title)
+            m_definition.title = *a.title;
+        m_definition.widthUnit = a.centimeters ? WidthUnit::Centimeters : WidthUnit::Inches;
+        m_definition.landscape = a.landscape;
+        m_definition.showDate = !a.noDate;
+        if (a.pageNumbers == u"header")
+            m_definition.pageNumbers = PageNumbers::InHeader;
+        else if (a.pageNumbers == u"none")
+            m_definition.pageNumbers = PageNumbers::None;
+        m_definition.reportTo = a.tsv    ? ReportTarget::TextFile
+                                : a.html ? ReportTarget::WebTable
+                                         : ReportTarget::ScreenPrinter;
+        return m_definition;
+    }
+
+private:
+    const CatalogueField& field(const QString& option, const QString& argument, const QString& name,
+                                std::optional<FieldKind> kind = std::nullopt) const {
+        const CatalogueField* found = m_definition.catalogue.findByDesc(name);
+        if (!found)
+            throw BadArgument(
+                u"%1 \"%2\": no report field is called \"%3\""_s.arg(option, argument, name));
+        if (kind && found->kind != *kind)
+            throw BadArgument(u"%1 \"%2\": \"%3\" is not %4 field"_s.arg(
+                option, argument, found->desc, QLatin1String(kindName(*kind))));
+        return *found;
+    }
+
+    FieldSettings& settings(const CatalogueField& f) { return m_definition.settingsOf(f.specId); }
+
+    // NAME=VALUE, where NAME may itself hold a "=": the first split whose name is a field.
+    std::pair<const CatalogueField*, QString>
+    assignment(const QString& option, const QString& argument,
+               std::optional<FieldKind> kind = std::nullopt) const {
+        for (qsizetype at = argument.indexOf(u'='); at > 0; at = argument.indexOf(u'=', at + 1)) {
+            if (m_definition.catalogue.findByDesc(argument.left(at)))
+                return {&field(option, argument, argument.left(at), kind), argument.mid(at + 1)};
+        }
+        const Assignment parts = splitAssignment(option, argument);
+        return {&field(option, argument, parts.name, kind), parts.value};
+    }
+
+    void bound(const QString& option, const QStringList& arguments,
+               QString FieldSettings::*setting) {
+        for (const QString& argument : arguments) {
+            const auto [f, value] = assignment(option, argument, FieldKind::Number);
+            // Read the way the designer's boxes read it, and kept as typed.
+            if (!Decimal::fromLocaleText(value, m_locale))
+                throw BadArgument(
+                    u"%1 \"%2\": \"%3\" is not a number"_s.arg(option, argument, value));
+            settings(*f).*setting = value;
+        }
+    }
+
+    void date(const QString& option, const QStringList& arguments, QDate FieldSettings::*setting) {
+        for (const QString& argument : arguments) {
+            const auto [f, value] = assignment(option, argument, FieldKind::Date);
+            const auto day = isoDate(value);
+            if (!day)
+                throw BadArgument(
+                    u"%1 \"%2\": write the date as yyyy-mm-dd"_s.arg(option, argument));
+            settings(*f).*setting = *day;
+        }
+    }
+
+    ReportDefinition m_definition;
+    QLocale m_locale;
+};
+
+QString plural(int count, const char* one, const char* many) {
+    return u"%1 %2"_s.arg(count).arg(QLatin1String(count == 1 ? one : many));
+}
+
+} // namespace
+
+void checkForm(const Arguments& a) {
+    const int outputs = int(a.pdf.has_value()) + int(a.tsv.has_value()) + int(a.html.has_value());
+    if (outputs != 1)
+        throw BadArgument(u"custom needs exactly one of --pdf FILE, --tsv FILE and --html FILE"_s);
+    for (const auto* file : {&a.pdf, &a.tsv, &a.html}) {
+        if (file->has_value() && (*file)->isEmpty())
+            throw BadArgument(u"the output file name is empty"_s);
+    }
+    if (a.fields.isEmpty())
+        throw BadArgument(u"custom needs at least one --field NAME"_s);
+    if (a.pageNumbers && *a.pageNumbers != u"bottom" && *a.pageNumbers != u"header" &&
+        *a.pageNumbers != u"none")
+        throw BadArgument(
+            u"--page-numbers \"%1\": write bottom, header or none"_s.arg(*a.pageNumbers));
+    if (a.sort.size() > 2)
+        throw BadArgument(
+            u"--sort \"%1\": a report sorts by two fields at most"_s.arg(a.sort.at(2)));
+    const std::pair<const char*, const QStringList*> assignments[] = {
+        {"--width", &a.width},     {"--starts", &a.starts}, {"--less", &a.less},
+        {"--greater", &a.greater}, {"--from", &a.from},     {"--to", &a.to}};
+    for (const auto& [option, values] : assignments) {
+        for (const QString& argument : *values) {
+            const Assignment parts = splitAssignment(QLatin1String(option), argument);
+            if ((values == &a.from || values == &a.to) && !isoDate(parts.value))
+                throw BadArgument(u"%1 \"%2\": write the date as yyyy-mm-dd"_s.arg(
+                    QLatin1String(option), argument));
+        }
+    }
+}
+
+int run(const Arguments& a, QTextStream& out, QTextStream& err) {
+    checkForm(a);
+    ConsoleServices services(err);
+    const QLocale locale = services.locale();
+    // Not exclusive: a report only reads, and must not lock anyone out meanwhile.
+    AppState state;
+    state.gDatabase = Database::open(ReportCommand::databasePath(a.database), false);
+    Database& db = *state.gDatabase;
+    ReportCatalogue catalogue;
+    try {
+        catalogue = ReportCatalogue::read(db);
+    } catch (const CatalogueError& error) {
+        throw std::runtime_error(error.message().toStdString());
+    }
+    const ReportDefinition definition = DefinitionBuilder(catalogue, locale).build(a);
+
+    // Pages are laid out only for a PDF: the files need no fonts, nor a GUI application.
+    std::unique_ptr<PageDocument> document;
+    std::unique_ptr<DocumentPageSink> pages;
+    if (a.pdf) {
+        document = std::make_unique<PageDocument>();
+        document->setPageSize(PageDocument::defaultPageSize(locale));
+        pages = std::make_unique<DocumentPageSink>(*document);
+    }
+    const QString target = a.pdf.value_or(a.tsv.value_or(a.html.value_or(QString())));
+    const CustomReportResult result = GenerateCustomReport(
+        {definition, db, state, services, pages.get(), a.pdf ? QString() : target});
+    db.close();
+    if (result.outcome != CustomReportOutcome::Done)
+        return 1;
+
+    QString written;
+    if (a.pdf) {
+        QString error;
+        if (!writePdf(*document, target, &error))
+            throw std::runtime_error(
+                u"could not write %1: %2"_s.arg(QDir::toNativeSeparators(target), error)
+                    .toStdString());
+        written = plural(document->pageCount(), "page", "pages");
+    } else {
+        written = plural(result.rows, "row", "rows");
+    }
+    out << u"Wrote %1 (%2).\n"_s.arg(QDir::toNativeSeparators(QFileInfo(target).absoluteFilePath()),
+                                     written);
+    return 0;
+}
+
+} // namespace CustomCommand
