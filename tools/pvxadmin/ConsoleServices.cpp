@@ -6,7 +6,7 @@
 #include <QPrinter>
 #include <QTextStream>
 
-MsgAnswer ConsoleServices::message(const QString& text, const QString&, MsgButtons buttons) {
+MsgAnswer ConsoleServices::showMessage(const QString& text, const QString&, MsgButtons buttons) {
     if (buttons == MsgButtons::YesNo)
         return MsgAnswer::Yes;
     // One line, however the message was broken for a box.

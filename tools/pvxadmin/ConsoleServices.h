@@ -11,13 +11,11 @@ class ConsoleServices : public Services {
 public:
     explicit ConsoleServices(QTextStream& err) : m_err(err) {}
 
-    MsgAnswer message(const QString& text, const QString& title, MsgButtons buttons) override;
     void beep() override {}
     QDate today() override;
     QDateTime now() override;
     QLocale locale() override;
     int runModal(QDialog& dialog) override;
-    void setBusy(bool) override {}
     QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override {
         return {};
     }
@@ -29,6 +27,10 @@ public:
     int exitStatus() const { return m_status; }
     // Whether a message has been written.
     bool spoke() const { return m_spoke; }
+
+protected:
+    MsgAnswer showMessage(const QString& text, const QString& title, MsgButtons buttons) override;
+    void showBusyPointer(bool) override {}
 
 private:
     QTextStream& m_err;
