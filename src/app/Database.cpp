@@ -184,6 +184,9 @@ std::unique_ptr<Database> Database::openWithFlags(const QString& path, int flags
                           QStringLiteral("The database file '%1' can only be opened read-only.")
                               .arg(QDir::toNativeSeparators(path)));
 
+    // Every step of the open waits a moment for another process that holds the file;
+    // afterwards the program answers at once.
+    sqlite3_busy_timeout(handle, OpenWaitMs);
     sqlite3_create_function_v2(handle, "pvx_fold", 1,
                                SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
                                foldFunction, nullptr, nullptr, nullptr);
@@ -202,7 +205,6 @@ std::unique_ptr<Database> Database::openWithFlags(const QString& path, int flags
         // locking mode, set while the lock is held, keeps it until the file is closed.
         // A log-mode file needs exclusive mode before its first access, or it shares memory
         // with other processes instead of keeping them out.
-        sqlite3_busy_timeout(handle, OpenWaitMs);
         if (wal)
             execOnOpen(handle, "PRAGMA locking_mode=EXCLUSIVE", path);
         execOnOpen(handle, "BEGIN EXCLUSIVE", path);

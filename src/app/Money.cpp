@@ -112,11 +112,13 @@ QStringList signTokens(const QString& localeSign, QStringList ascii) {
 // Grouping is checked loosely but enough to refuse a decimal mark typed in the wrong
 // convention: in "1,50" under en_US the comma cannot be a thousands separator, so the
 // text is refused rather than read as 150. Groups after the first hold two digits
-// (Indian lakh grouping) or three, and the last one always three.
+// (Indian lakh grouping) or three, and the last one always three. The first may be longer:
+// some locales group only the last three digits ("3385,972" in Ewe), and what the program
+// shows must read back.
 bool groupsAreSound(const QList<int>& groupLengths) {
     if (groupLengths.size() < 2)
         return true;
-    if (groupLengths.first() < 1 || groupLengths.first() > 3)
+    if (groupLengths.first() < 1)
         return false;
     for (qsizetype i = 1; i + 1 < groupLengths.size(); ++i) {
         if (groupLengths[i] != 2 && groupLengths[i] != 3)

@@ -92,14 +92,19 @@ bool frmMain::ValidateRecord() {
     // user chooses a status, the received date is not held against it.
     const bool statusKnown = !m_oddStatus || userChanged(cmbStatus);
     // A received date of blanks alone is stored as no date, so it counts as empty here too:
-    // otherwise a record could be saved as received with no date of receipt.
-    if (ok && statusKnown && isBlank(dcDateReceive->text()) && cmbStatus->currentIndex() == 2) {
+    // otherwise a record could be saved as received with no date of receipt. So does a
+    // value another tool stored that is no date ("0000-00-00"), as long as nobody touched it.
+    const QString received = dcDateReceive->text();
+    const bool receivedGiven =
+        !isBlank(received) && (userChanged(dcDateReceive) ||
+                               LocaleDates::isDate(received, locale, m_services.today().year()));
+    if (ok && statusKnown && !receivedGiven && cmbStatus->currentIndex() == 2) {
         m_services.message(u"Please enter the date the order was received."_s,
                            u"Receive Date Needed"_s);
         dcDateReceive->setFocus(Qt::OtherFocusReason);
         ok = false;
     }
-    if (ok && statusKnown && !isBlank(dcDateReceive->text()) && cmbStatus->currentIndex() == 0) {
+    if (ok && statusKnown && receivedGiven && cmbStatus->currentIndex() == 0) {
         m_services.message(u"You have entered a Date Received, but the Received status "
                            u"indicates the order has not been received."_s,
                            u"Check Received Status"_s);

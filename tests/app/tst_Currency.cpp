@@ -20,6 +20,8 @@ private Q_SLOTS:
     void toDecimalText();
     void decimalTextRoundTrips();
     void sumsAreExact();
+    void storableAmountsComeBackExactlyFromTheirDouble_data();
+    void storableAmountsComeBackExactlyFromTheirDouble();
 };
 
 void TestCurrency::fromDoubleRoundsHalfAwayFromZero_data() {
@@ -137,6 +139,28 @@ void TestCurrency::sumsAreExact() {
     QCOMPARE(total, Currency::fromRaw(10000));
     QCOMPARE(Currency::fromDouble(0.1) + Currency::fromDouble(0.2),
              *Currency::fromDecimalText(QStringLiteral("0.3")));
+}
+
+void TestCurrency::storableAmountsComeBackExactlyFromTheirDouble_data() {
+    QTest::addColumn<qint64>("raw");
+    QTest::addColumn<bool>("storable");
+    QTest::newRow("a cent") << qint64(100) << true;
+    QTest::newRow("a ten-thousandth") << qint64(-1) << true;
+    QTest::newRow("largest with cents") << qint64(99'999'999'999'999'900) << true;
+    QTest::newRow("smallest with cents") << qint64(-99'999'999'999'999'900) << true;
+    QTest::newRow("fifteen digits, four decimals") << qint64(999'999'999'999'999) << true;
+    QTest::newRow("past 2^53, trailing zeros") << qint64(123'456'789'012'345'000) << true;
+    QTest::newRow("sixteen digits") << qint64(1'234'567'890'123'456) << false;
+    QTest::newRow("end of the range") << qint64(9'223'372'036'854'775'800) << false;
+}
+
+void TestCurrency::storableAmountsComeBackExactlyFromTheirDouble() {
+    QFETCH(qint64, raw);
+    QFETCH(bool, storable);
+    const Currency amount = Currency::fromRaw(raw);
+    QCOMPARE(amount.isStorable(), storable);
+    if (storable)
+        QCOMPARE(Currency::fromDouble(amount.toDouble()).raw(), raw);
 }
 
 QTEST_APPLESS_MAIN(TestCurrency)

@@ -6,6 +6,8 @@
 #include "app/SqliteStatement.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -25,6 +27,19 @@ namespace {
 // PVX_TST_CHILD set, it opens PVX_TST_FILE and reports on stdout instead of testing.
 int childMain(const QByteArray& mode, const QString& path) {
     try {
+        if (mode == "race") {
+            // Reads the moment to open at and waits for it on the clock both children share,
+            // so that two of them open within microseconds of each other.
+            std::string go;
+            std::getline(std::cin, go);
+            const qint64 at = QByteArray::fromStdString(go).toLongLong();
+            while (QDateTime::currentMSecsSinceEpoch() < at) {
+            }
+            auto db = Database::open(path, true);
+            std::cout << "ready" << std::endl;
+            std::getline(std::cin, go);
+            return 0;
+        }
         if (mode == "try") {
             auto db = Database::open(path, true);
             std::cout << 0 << std::endl;
@@ -70,6 +85,10 @@ private Q_SLOTS:
     void createNeedsAnExistingFolder();
     void secondProcessIsRefused();
     void heldFileIsRefusedUntilTheHolderDies();
+    void twoCopiesOpeningTogetherLeaveExactlyOneOpen();
+    void logModeFileKeepsItsMode();
+    void openingWritesNothing_data();
+    void openingWritesNothing();
     void closeReleasesTheFile();
     void useAfterCloseIsInvalid_data();
     void useAfterCloseIsInvalid();
@@ -237,6 +256,91 @@ void TestDatabase::heldFileIsRefusedUntilTheHolderDies() {
     QVERIFY(holder->waitForFinished(10000));
     auto db = Database::open(path());
     QVERIFY(db->isOpen());
+}
+
+void TestDatabase::twoCopiesOpeningTogetherLeaveExactlyOneOpen() {
+    createOrders(m_dir->path())->close();
+    for (int pair = 0; pair < 5; ++pair) {
+        QProcess* first = startChild("race", path());
+        QProcess* second = startChild("race", path());
+        QVERIFY(first && second);
+        const QByteArray at = QByteArray::number(QDateTime::currentMSecsSinceEpoch() + 300) + "\n";
+        first->write(at);
+        second->write(at);
+        QStringList answers;
+        for (QProcess* child : {first, second}) {
+            QVERIFY(child->waitForReadyRead(30000));
+            answers << QString::fromLatin1(child->readLine().trimmed());
+        }
+        answers.sort();
+        QCOMPARE(answers, QStringList({QString::number(ErrorNumber::DatabaseInUse), u"ready"_qs}));
+        for (QProcess* child : {first, second}) {
+            child->write("done\n");
+            QVERIFY(child->waitForFinished(30000));
+        }
+    }
+}
+
+void TestDatabase::logModeFileKeepsItsMode() {
+    {
+        auto db = createOrders(m_dir->path());
+        insertOrder(*db, {{QStringLiteral("descr"), QStringLiteral("Kept in log mode")}});
+    }
+    QProcess sqlite;
+    sqlite.start(QStringLiteral(PVX_SQLITE3_TOOL),
+                 {path(), QStringLiteral("PRAGMA journal_mode=WAL")});
+    QVERIFY(sqlite.waitForFinished(10000));
+    QCOMPARE(sqlite.readAllStandardOutput().trimmed(), QByteArray("wal"));
+
+    auto db = Database::open(path());
+    QCOMPARE(db->scalar(QStringLiteral("SELECT descr FROM orders")).toString(),
+             QStringLiteral("Kept in log mode"));
+    QCOMPARE(db->scalar(QStringLiteral("PRAGMA journal_mode")).toString(), QStringLiteral("wal"));
+    // Held for exclusive use all the same.
+    QCOMPARE(runChild("try", path()), ErrorNumber::DatabaseInUse);
+    db->close();
+
+    QFile file(path());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray header = file.read(20);
+    QCOMPARE(int(header.at(18)), 2);
+    QCOMPARE(int(header.at(19)), 2);
+}
+
+void TestDatabase::openingWritesNothing_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("empty file") << QByteArray();
+    QTest::newRow("text file")
+        << QByteArray("Dear customer, this is not a database.\n").repeated(50);
+    QTest::newRow("database without tables") << QByteArray("create");
+}
+
+void TestDatabase::openingWritesNothing() {
+    QFETCH(QByteArray, content);
+    if (content == "create") {
+        Database::create(path())->close();
+    } else {
+        QFile file(path());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    const auto bytes = [&] {
+        QFile file(path());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("unreadable");
+    };
+    const QByteArray before = bytes();
+    for (bool readOnly : {false, true}) {
+        try {
+            auto db = readOnly ? Database::openReadOnly(path()) : Database::open(path());
+            QVERIFY(!db->tableExists(QStringLiteral("pvx")));
+            db->close();
+        } catch (const EngineError& error) {
+            QCOMPARE(error.number(), ErrorNumber::NotADatabase);
+        }
+        QCOMPARE(bytes(), before);
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files),
+                 QStringList{QStringLiteral("pvx.mdb")});
+    }
 }
 
 void TestDatabase::closeReleasesTheFile() {

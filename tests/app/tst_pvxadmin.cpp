@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -79,6 +80,7 @@ private Q_SLOTS:
     void helpIsShown();
     void checkFailsOnAFileThatIsNoDatabase();
     void checkListsTheProblems();
+    void checkWarnsOfOddValuesAndOnlyReads();
     void anInterruptedDemoLeavesNothingBehind();
     void reportWritesThePdf_data();
     void reportWritesThePdf();
@@ -321,6 +323,46 @@ void tst_pvxadmin::checkListsTheProblems() {
     QCOMPARE(run.exitCode, 1);
     QCOMPARE(run.out, QStringLiteral("Column pvx.fax is missing.\n"
                                      "Table StatusNames is missing.\n"));
+}
+
+void tst_pvxadmin::checkWarnsOfOddValuesAndOnlyReads() {
+    QCOMPARE(pvxadmin({QStringLiteral("create"), m_dir->path()}).exitCode, 0);
+    sql(dbPath(), QStringLiteral("INSERT INTO pvx (zelid, descr, amount, dateexpect, Type) "
+                                 "VALUES (7, 'Imported', 1e300, 'hello', 'x');"
+                                 "INSERT INTO pvx (zelid, descr, dateorder) "
+                                 "VALUES (8, 'Fine', '2026-01-05 14:05:00');"));
+    // A backup copy on a read-only medium: checking reads it and leaves it alone.
+    QFile file(dbPath());
+    QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::ReadGroup));
+    QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner));
+    const auto restore = qScopeGuard([&] {
+        QFile::setPermissions(m_dir->path(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    });
+    QFile before(dbPath());
+    QVERIFY(before.open(QIODevice::ReadOnly));
+    const QByteArray bytes = before.readAll();
+    before.close();
+
+    const QString warnings =
+        QStringLiteral("record 7, Type: \"x\" is text where a number belongs\n"
+                       "record 7, dateexpect: \"hello\" is not a date\n"
+                       "record 7, amount: \"1e+300\" is beyond the amounts Purvex handles\n");
+    const Run lenient = pvxadmin({QStringLiteral("check"), m_dir->path()});
+    QCOMPARE(lenient.exitCode, 0);
+    QString expected;
+    for (const QString& line : warnings.split(u'\n', Qt::SkipEmptyParts))
+        expected += QStringLiteral("warning: ") + line + u'\n';
+    QCOMPARE(lenient.out, expected + QStringLiteral("ok\n"));
+
+    const Run strict =
+        pvxadmin({QStringLiteral("check"), m_dir->path(), QStringLiteral("--strict")});
+    QCOMPARE(strict.exitCode, 1);
+    QCOMPARE(strict.out, warnings);
+
+    QVERIFY(before.open(QIODevice::ReadOnly));
+    QCOMPARE(before.readAll(), bytes);
+    QCOMPARE(filesInDir(), QStringList{QStringLiteral("pvx.mdb")});
 }
 
 void tst_pvxadmin::anInterruptedDemoLeavesNothingBehind() {

@@ -43,6 +43,8 @@ private Q_SLOTS:
     void entrySelectsTheWholeAmount();
     void aSecondClickPlacesTheCursor();
     void lettersAreRefusedOncePerAttemptToLeave();
+    void amountsThatCannotBeKeptExactlyAreRefused_data();
+    void amountsThatCannotBeKeptExactlyAreRefused();
     void clearingTheBoxLetsTheUserLeave();
     void refusingBoxAndRefusingDateFieldDoNotBounce();
     void updateStraightFromTheBoxWithLetters();
@@ -105,6 +107,13 @@ void tst_AmountBox::amountsRoundTripThroughTheBoxAndTheFile_data() {
     QTest::newRow("en_US empty") << u"en_US"_s << QString() << QString() << QVariant();
     QTest::newRow("en_US large") << u"en_US"_s << u"123456789012.34"_s << u"$123,456,789,012.34"_s
                                  << QVariant(123456789012.34);
+    // Fifteen significant digits: the most a double gives back exactly.
+    QTest::newRow("en_US largest with cents")
+        << u"en_US"_s << u"9999999999999.99"_s << u"$9,999,999,999,999.99"_s
+        << QVariant(9999999999999.99);
+    QTest::newRow("en_US negative largest")
+        << u"en_US"_s << u"-9,999,999,999,999.99"_s << u"($9,999,999,999,999.99)"_s
+        << QVariant(-9999999999999.99);
     QTest::newRow("de_DE") << u"de_DE"_s << u"1234,5"_s << u"1.234,50\u00a0€"_s << QVariant(1234.5);
     QTest::newRow("de_DE grouped with sign")
         << u"de_DE"_s << u"1.234,56 €"_s << u"1.234,56\u00a0€"_s << QVariant(1234.56);
@@ -223,6 +232,37 @@ void tst_AmountBox::lettersAreRefusedOncePerAttemptToLeave() {
     settle();
     QCOMPARE(services().messages.size(), 2);
     QCOMPARE(QApplication::focusWidget(), amountBox());
+}
+
+void tst_AmountBox::amountsThatCannotBeKeptExactlyAreRefused_data() {
+    QTest::addColumn<QString>("typed");
+    // Once these were stored as the nearest double, and every later start ended in
+    // "6  Overflow" reading them back.
+    QTest::newRow("near the end of the range") << u"922337203685477.58"_s;
+    QTest::newRow("sixteen digits") << u"123456789012.3456"_s;
+    QTest::newRow("four decimals too many") << u"12345678901234.5678"_s;
+}
+
+void tst_AmountBox::amountsThatCannotBeKeptExactlyAreRefused() {
+    QFETCH(QString, typed);
+    load({order(u"Priced"_s, 10.0)});
+    enterAmount(typed);
+    leaveAmount();
+
+    QCOMPARE(services().messages.size(), 1);
+    QCOMPARE(services().messages[0].text,
+             u"That amount has more digits than can be kept exactly.  Enter an amount of at "
+             u"most 15 digits, or leave the field blank."_s);
+    QCOMPARE(QApplication::focusWidget(), amountBox());
+    QCOMPARE(amountBox()->text(), typed);
+
+    // Nor can Update store it.
+    QTest::keyClick(amountBox(), Qt::Key_U, Qt::AltModifier);
+    settle();
+    QVERIFY(form()->cmdUpdate->isVisible());
+    const auto rows = fileRows(u"SELECT amount FROM pvx"_s);
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows[0][u"amount"_s].toDouble(), 10.0);
 }
 
 void tst_AmountBox::clearingTheBoxLetsTheUserLeave() {

@@ -344,6 +344,8 @@ void tst_RecordCommands::untouchedValuesAreWrittenBackUnchanged_data() {
     QTest::newRow("amount with four decimals") << u"amount"_s << QVariant(12.3456) << u"12.3456"_s;
     QTest::newRow("text longer than its box")
         << u"vendor"_s << QVariant(QString(120, u'v')) << u"'%1'"_s.arg(QString(120, u'v'));
+    QTest::newRow("items too long to show whole")
+        << u"items"_s << QVariant(QString(200000, u'i')) << u"'%1'"_s.arg(QString(200000, u'i'));
     QTest::newRow("Null type") << u"Type"_s << QVariant() << u"NULL"_s;
     QTest::newRow("Null status") << u"status"_s << QVariant() << u"NULL"_s;
     QTest::newRow("Null amount") << u"amount"_s << QVariant() << u"NULL"_s;

@@ -15,6 +15,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -544,6 +546,10 @@ void tst_frmMain::startUpFailureEndsTheProgram_data() {
     QTest::newRow("not a database") << u"garbage"_s << int(ErrorNumber::NotADatabase);
     QTest::newRow("no table pvx") << u"no table"_s << int(ErrorNumber::TableNotFound);
     QTest::newRow("held by another process") << u"in use"_s << int(ErrorNumber::DatabaseInUse);
+    QTest::newRow("empty file") << u"empty"_s << int(ErrorNumber::TableNotFound);
+    QTest::newRow("a column missing") << u"no column"_s << int(ErrorNumber::FieldNotFound);
+    QTest::newRow("made by a newer program") << u"newer"_s << int(ErrorNumber::NewerDatabase);
+    QTest::newRow("read-only file") << u"read-only"_s << int(ErrorNumber::CannotOpenFile);
 }
 
 void tst_frmMain::startUpFailureEndsTheProgram() {
@@ -580,7 +586,26 @@ void tst_frmMain::startUpFailureEndsTheProgram() {
             QCOMPARE(error.number(), number);
             description = error.description();
         }
+    } else if (kind == u"empty"_s) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    } else if (kind == u"no column"_s) {
+        auto db = Database::create(path);
+        db->execute(u"CREATE TABLE pvx (zelid INTEGER PRIMARY KEY, descr TEXT, dateorder DATE)"_s);
+        db->execute(u"INSERT INTO pvx (descr, dateorder) VALUES ('Old', '2020-01-01')"_s);
+    } else if (kind == u"newer"_s) {
+        createDatabase({fullRecord()});
+        auto db = Database::open(path, true);
+        db->execute(u"PRAGMA user_version = 99"_s);
+    } else if (kind == u"read-only"_s) {
+        createDatabase({fullRecord()});
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup));
     }
+    const auto contents = [&path] {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
+    };
+    const QByteArray before = contents();
 
     showForm();
 
@@ -595,8 +620,10 @@ void tst_frmMain::startUpFailureEndsTheProgram() {
         QCOMPARE(shown.text, InUseText);
         QCOMPARE(shown.title, u"Database File Already In Use"_s);
     } else {
-        QVERIFY(!description.isEmpty());
-        QCOMPARE(shown.text, u"%1  %2"_s.arg(number).arg(description));
+        if (description.isEmpty())
+            QVERIFY2(shown.text.startsWith(u"%1  "_s.arg(number)), qPrintable(shown.text));
+        else
+            QCOMPARE(shown.text, u"%1  %2"_s.arg(number).arg(description));
         QCOMPARE(shown.title, u"Purvex"_s);
     }
 
@@ -604,6 +631,12 @@ void tst_frmMain::startUpFailureEndsTheProgram() {
     form()->close();
     QCOMPARE(services().messages.size(), 1);
     QVERIFY(services().exitStatus != 0);
+
+    // The file is exactly as it was and alone: no journal or work file beside it.
+    discardForm();
+    QCOMPARE(contents(), before);
+    const QStringList expected = kind == u"missing"_s ? QStringList() : QStringList{u"pvx.mdb"_s};
+    QCOMPARE(QDir(dirPath()).entryList(QDir::Files | QDir::Hidden), expected);
 }
 
 void tst_frmMain::tabOrder_data() {

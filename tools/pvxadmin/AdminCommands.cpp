@@ -37,8 +37,11 @@ const char* const usageText =
     "                           standard report catalogue\n"
     "  demo DIR [--records N]   the same, filled with N sample orders, rebates and\n"
     "                           sales (default 60)\n"
-    "  check DIR                check DIR/pvx.mdb (or DIR itself when it is a file):\n"
-    "                           prints \"ok\" or the problems found\n"
+    "  check DIR [--strict]     check DIR/pvx.mdb (or DIR itself when it is a file):\n"
+    "                           prints the problems found, or \"ok\"; values the\n"
+    "                           program never writes (text in a date, an amount out\n"
+    "                           of range) are listed as warnings, or as problems with\n"
+    "                           --strict. Only reads: works on a read-only copy.\n"
     "  report NAME DIR --pdf FILE [--from DATE] [--to DATE]\n"
     "                           write a built-in report of DIR/pvx.mdb (or DIR itself\n"
     "                           when it is a file) to the PDF file FILE; NAME is one of\n"
@@ -96,6 +99,8 @@ struct Options {
     QString dir;
     std::int64_t records = DefaultDemoRecords;
     bool help = false;
+    // check only: values the forms never write count as faults, not warnings
+    bool strict = false;
     // report only
     QString reportName;
     QString pdf;
@@ -159,17 +164,20 @@ struct OptionSet {
     QCommandLineOption landscape{QStringLiteral("landscape")};
     QCommandLineOption pageNumbers{QStringLiteral("page-numbers"), {}, QStringLiteral("WHERE")};
     QCommandLineOption noDate{QStringLiteral("no-date")};
+    QCommandLineOption strict{QStringLiteral("strict")};
 
     QList<QCommandLineOption> all() const {
         return {help, records, pdf,   tsv,       html,        from,    to,       field,
                 hide, total,   width, starts,    less,        greater, wantTrue, wantFalse,
-                sort, title,   cm,    landscape, pageNumbers, noDate};
+                sort, title,   cm,    landscape, pageNumbers, noDate,  strict};
     }
 
     // The options each command takes (besides --help).
     QList<QCommandLineOption> of(const QString& command) const {
         if (command == QLatin1String("demo"))
             return {records};
+        if (command == QLatin1String("check"))
+            return {strict};
         if (command == QLatin1String("report"))
             return {pdf, from, to};
         if (command == QLatin1String("custom"))
@@ -242,6 +250,7 @@ Options parse(const QStringList& arguments) {
                          hint()};
     if (parser.isSet(set.records))
         options.records = parseRecordCount(parser.value(set.records));
+    options.strict = parser.isSet(set.strict);
     if (report) {
         const QString pdf = parser.value(set.pdf);
         if (pdf.isEmpty())
@@ -368,7 +377,7 @@ int custom(const Options& options, QTextStream& out, QTextStream& err) {
     return CustomCommand::run(options.custom, out, err);
 }
 
-int check(const QString& dirOrFile, QTextStream& out) {
+int check(const QString& dirOrFile, bool strict, QTextStream& out) {
     const QFileInfo info(dirOrFile);
     if (!info.exists())
         throw Failure{QStringLiteral("%1 does not exist").arg(QDir::toNativeSeparators(dirOrFile))};
@@ -377,16 +386,23 @@ int check(const QString& dirOrFile, QTextStream& out) {
     if (!QFileInfo::exists(path))
         throw Failure{QStringLiteral("%1 does not exist").arg(QDir::toNativeSeparators(path))};
 
-    // Not exclusive: checking only reads, and must not lock out anyone else.
-    auto db = Database::open(path, false);
+    // Checking only reads: it locks no one out and works on a read-only copy.
+    auto db = Database::openReadOnly(path);
     const QStringList problems = Schema::check(*db);
+    // Values the forms never write are shown as they are and kept; they are worth knowing
+    // about, so that they can be mended, but they do not make the file unsound.
+    QStringList oddValues;
+    if (problems.isEmpty())
+        oddValues = Schema::oddValues(*db);
     db->close();
-    if (problems.isEmpty()) {
+    for (const QString& problem : problems)
+        out << problem << '\n';
+    for (const QString& odd : oddValues)
+        out << (strict ? QString() : QStringLiteral("warning: ")) << odd << '\n';
+    if (problems.isEmpty() && (oddValues.isEmpty() || !strict)) {
         out << "ok\n";
         return ExitOk;
     }
-    for (const QString& problem : problems)
-        out << problem << '\n';
     return ExitFailure;
 }
 
@@ -413,7 +429,7 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
             return ExitOk;
         }
         if (options.command == QLatin1String("check"))
-            return check(options.dir, out);
+            return check(options.dir, options.strict, out);
         if (options.command == QLatin1String("report"))
             return report(options, out, err);
         if (options.command == QLatin1String("custom"))

@@ -61,7 +61,7 @@ Result write(const Request& request) {
     report.locale = locale;
 
     // Not exclusive: a report only reads, and must not lock anyone out meanwhile.
-    auto db = Database::open(databasePath(request.database), false);
+    auto db = Database::openReadOnly(databasePath(request.database));
     PageDocument document;
     document.setPageSize(PageDocument::defaultPageSize(locale));
     DocumentSink sink(document);
