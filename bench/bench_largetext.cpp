@@ -5,9 +5,9 @@
 //   cmake --build build --target bench_largetext && build/bench/bench_largetext
 #include "BenchSupport.h"
 
-#include "app/AppState.h"
-#include "app/Database.h"
-#include "orders/frmMain.h"
+#include "AppState.h"
+#include "Database.h"
+#include "frmMain.h"
 #include "support/FakeServices.h"
 #include "support/OrderFixture.h"
 

@@ -7,8 +7,8 @@
 // Databases are made once with pvxadmin demo under $TMPDIR/pvx-bench and reused.
 #include "BenchSupport.h"
 
-#include "app/AppState.h"
-#include "orders/frmMain.h"
+#include "AppState.h"
+#include "frmMain.h"
 #include "support/FakeServices.h"
 
 #include <QApplication>

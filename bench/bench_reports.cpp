@@ -9,16 +9,16 @@
 // Databases are made once with pvxadmin demo under $TMPDIR/pvx-bench and reused.
 #include "BenchSupport.h"
 
-#include "app/AppState.h"
-#include "app/Database.h"
-#include "dates/DateField.h"
-#include "orders/frmMain.h"
-#include "reports/BuiltInReports.h"
-#include "reports/PageDocument.h"
-#include "reports/PagePainter.h"
-#include "reports/PagePreview.h"
-#include "reports/frmOutput.h"
-#include "reports/frmRptDate.h"
+#include "AppState.h"
+#include "BuiltInReports.h"
+#include "Database.h"
+#include "DateField.h"
+#include "PageDocument.h"
+#include "PagePainter.h"
+#include "PagePreview.h"
+#include "frmMain.h"
+#include "frmOutput.h"
+#include "frmRptDate.h"
 #include "support/FakeServices.h"
 
 #include <QAction>

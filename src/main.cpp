@@ -1,8 +1,8 @@
-#include "app/AppState.h"
-#include "app/ErrorTrap.h"
-#include "app/PvxApplication.h"
-#include "app/QtServices.h"
-#include "orders/frmMain.h"
+#include "AppState.h"
+#include "ErrorTrap.h"
+#include "PvxApplication.h"
+#include "QtServices.h"
+#include "frmMain.h"
 
 int main(int argc, char** argv) {
     PvxApplication app(argc, argv);
@@ -18,9 +18,7 @@ int main(int argc, char** argv) {
     // Purvex takes no command line and keeps no settings: everything it needs is pvx.mdb
     // in the folder that is current when it starts.
     frmMain form(state, services);
-    form.Form_Load();
-    if (state.programEnded)
+    if (!form.loadAndShow())
         return state.exitStatus;
-    form.show();
     return app.exec();
 }

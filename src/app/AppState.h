@@ -1,6 +1,8 @@
 #pragma once
 
 #include "Database.h"
+#include "DomainCodes.h"
+#include "LockedWrite.h"
 #include "Recordset.h"
 
 #include <QDate>
@@ -11,12 +13,13 @@
 
 // The program's shared state, owned by the application and handed to the forms.
 // A test builds a fresh one.
-struct AppState {
+// The locked-record protocol's gLockRetry and gLockTries come from LockRetryState.
+struct AppState : LockRetryState {
     // The open database and the main form's recordset over pvx.
     std::unique_ptr<Database> gDatabase;
     std::unique_ptr<Recordset> gOrders;
-    // 1 order date (newest first), 2 description, 3 vendor.
-    int gSortOrder = 1;
+    // A SortOrder: 1 order date (newest first), 2 description, 3 vendor.
+    int gSortOrder = codeOf(SortOrder::OrderDate);
 
     // The folder that was current at start-up, ending in a separator, and the files in it.
     QString gDataDir;
@@ -25,10 +28,6 @@ struct AppState {
     // True while backup or compaction has closed the database; closing the main form
     // then does not end the program.
     bool gMaintenance = false;
-
-    // Locked-record retry protocol shared by ReportError and the writers.
-    bool gLockRetry = false;
-    int gLockTries = 0;
 
     // How the last modal dialog was left: True unless a valid OK cleared it.
     bool gCancel = true;

@@ -77,3 +77,14 @@ void ReportError(const EngineError& error, AppState& state, Services& services) 
         return;
     }
 }
+
+bool writeWithRetry(AppState& state, ErrorTrap& trap, const std::function<void()>& write) {
+    const bool written = writeWithRetry(
+        state, [&trap](const std::function<void()>& statement) { trap(statement); },
+        [&trap] { return trap.ended(); }, write);
+    trap([&] {
+        if (state.gDatabase)
+            state.gDatabase->idle();
+    });
+    return written;
+}

@@ -5,6 +5,7 @@
 #include "Services.h"
 
 #include <exception>
+#include <functional>
 #include <utility>
 
 // The shared error handler. Shows the message the error number calls for and either
@@ -41,3 +42,8 @@ private:
     AppState& m_state;
     Services& m_services;
 };
+
+// The locked-record protocol with the procedure's trap as the error handler: the write is
+// repeated while ReportError says a locked record made it fail. Returns true when it went
+// through.
+bool writeWithRetry(AppState& state, ErrorTrap& trap, const std::function<void()>& write);

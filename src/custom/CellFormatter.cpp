@@ -1,8 +1,8 @@
 #include "CellFormatter.h"
 
-#include "app/EngineError.h"
-#include "app/Money.h"
-#include "dates/LocaleDates.h"
+#include "EngineError.h"
+#include "LocaleDates.h"
+#include "Money.h"
 
 #include <QRegularExpression>
 

@@ -3,7 +3,7 @@
 #include "Decimal.h"
 #include "ReportCatalogue.h"
 
-#include "app/Currency.h"
+#include "Currency.h"
 
 #include <QHash>
 #include <QLocale>

@@ -5,12 +5,12 @@
 #include "ReportPageSink.h"
 #include "ReportQuery.h"
 
-#include "app/AppState.h"
-#include "app/Database.h"
-#include "app/ErrorTrap.h"
-#include "app/Recordset.h"
-#include "app/Services.h"
-#include "dates/LocaleDates.h"
+#include "AppState.h"
+#include "Database.h"
+#include "ErrorTrap.h"
+#include "LocaleDates.h"
+#include "Recordset.h"
+#include "Services.h"
 
 #include <QFileInfo>
 #include <QSaveFile>

@@ -2,7 +2,7 @@
 
 #include "ReportDefinition.h"
 
-#include "reports/TableFormat.h"
+#include "TableFormat.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,9 +1,9 @@
 #include "Decimal.h"
 
-#include "app/Currency.h"
-#include "app/EngineError.h"
-#include "app/Money.h"
-#include "dates/LocaleDates.h"
+#include "Currency.h"
+#include "EngineError.h"
+#include "LocaleDates.h"
+#include "Money.h"
 
 #include <cmath>
 #include <limits>

@@ -1,7 +1,7 @@
 #include "ReportCatalogue.h"
 
-#include "app/Database.h"
-#include "app/Recordset.h"
+#include "Database.h"
+#include "Recordset.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,8 +1,8 @@
 #include "ReportFileWriter.h"
 
-#include "HomePage.h"
+#include "Version.h"
 
-#include "app/EngineError.h"
+#include "EngineError.h"
 
 #include <QDir>
 #include <QFileDevice>
@@ -177,7 +177,7 @@ void HtmlReportWriter::totals(const QList<std::optional<QString>>& cells) {
 void HtmlReportWriter::end() {
     writeLine(u"</table>"_s);
     writeLine(u"<H6>List Produced by <A HREF=\"%1\">PVX - Purvex</A></H6>"_s.arg(
-        escaped(QString::fromLatin1(homePageUrl))));
+        escaped(QString::fromLatin1(Version::HomePage))));
     writeLine(u"</body>"_s);
     writeLine(u"</html>"_s);
     flush();

@@ -1,7 +1,7 @@
 #include "ReportPageSink.h"
 
-#include "reports/PageDocument.h"
-#include "reports/frmOutput.h"
+#include "PageDocument.h"
+#include "frmOutput.h"
 
 DocumentPageSink::DocumentPageSink(PageDocument& document)
     : m_document(document), m_headings(document) {}

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "reports/BuiltInReports.h"
-#include "reports/TableFormat.h"
+#include "BuiltInReports.h"
+#include "TableFormat.h"
 
 #include <QPageLayout>
 #include <QString>

@@ -2,8 +2,8 @@
 
 #include "Decimal.h"
 
-#include "app/SqliteStatement.h"
-#include "dates/DateFormats.h"
+#include "DateFormats.h"
+#include "SqlText.h"
 
 #include <QSet>
 

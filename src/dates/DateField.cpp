@@ -2,8 +2,8 @@
 
 #include "frmDateEnt.h"
 
-#include "app/AppState.h"
-#include "app/Services.h"
+#include "AppState.h"
+#include "Services.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -1,8 +1,8 @@
 #include "DateFormats.h"
 
+#include "AppState.h"
+#include "EngineError.h"
 #include "LocaleDates.h"
-#include "app/AppState.h"
-#include "app/EngineError.h"
 
 #include <QDate>
 

@@ -1,11 +1,11 @@
 #include "frmDateEnt.h"
 
+#include "AppState.h"
 #include "DateFormats.h"
+#include "ElasticLayout.h"
+#include "HelpContext.h"
 #include "LocaleDates.h"
-#include "app/AppState.h"
-#include "app/ElasticLayout.h"
-#include "app/HelpContext.h"
-#include "app/Services.h"
+#include "Services.h"
 
 #include <QFocusEvent>
 #include <QHeaderView>

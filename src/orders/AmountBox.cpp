@@ -1,8 +1,8 @@
 #include "AmountBox.h"
 
-#include "app/Money.h"
-#include "app/Services.h"
-#include "dates/DateField.h"
+#include "DateField.h"
+#include "Money.h"
+#include "Services.h"
 
 #include <QFocusEvent>
 #include <QMouseEvent>

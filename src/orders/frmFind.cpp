@@ -1,10 +1,11 @@
 #include "frmFind.h"
 
-#include "app/AppState.h"
-#include "app/ElasticLayout.h"
-#include "app/HelpContext.h"
-#include "app/Services.h"
-#include "dates/LocaleDates.h"
+#include "AppState.h"
+#include "DomainCodes.h"
+#include "ElasticLayout.h"
+#include "HelpContext.h"
+#include "LocaleDates.h"
+#include "Services.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>
@@ -117,17 +118,15 @@ int frmFind::selectedOption() const {
 }
 
 void frmFind::optBy_Click(int index) {
-    switch (index) {
-    case 1:
+    switch (SortOrder(index)) {
+    case SortOrder::OrderDate:
         lblName->setText(u"Enter Order Date"_s);
         break;
-    case 2:
+    case SortOrder::Description:
         lblName->setText(u"Enter Description"_s);
         break;
-    case 3:
+    case SortOrder::Vendor:
         lblName->setText(u"Enter Vendor"_s);
-        break;
-    default:
         break;
     }
 }
@@ -136,16 +135,17 @@ void frmFind::cmdOK_Click() {
     const int option = selectedOption();
     const QString text = txtName->text();
     if (text.trimmed().isEmpty()) {
-        if (option == 1)
+        if (option == codeOf(SortOrder::OrderDate))
             m_services.message(u"You must enter an order date to find"_s);
-        else if (option == 2)
+        else if (option == codeOf(SortOrder::Description))
             m_services.message(u"You must enter a description to find"_s);
         else
             m_services.message(u"You must enter a vendor name to find"_s);
         txtName->setFocus();
         return;
     }
-    if (option == 1 && !LocaleDates::isDate(text, m_services.locale(), m_services.today().year())) {
+    if (option == codeOf(SortOrder::OrderDate) &&
+        !LocaleDates::isDate(text, m_services.locale(), m_services.today().year())) {
         m_services.message(u"You must enter a valid date to find"_s);
         txtName->setFocus();
         return;

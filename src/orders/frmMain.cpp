@@ -3,18 +3,19 @@
 #include "AmountBox.h"
 #include "MemoBox.h"
 
-#include "app/AppState.h"
-#include "app/Database.h"
-#include "app/ElasticLayout.h"
-#include "app/ErrorTrap.h"
-#include "app/HelpContext.h"
-#include "app/Recordset.h"
-#include "app/Schema.h"
-#include "app/Services.h"
-#include "app/WheelGuard.h"
-#include "dates/DateField.h"
-#include "dates/DateFormats.h"
-#include "dates/LocaleDates.h"
+#include "AppState.h"
+#include "Database.h"
+#include "DateField.h"
+#include "DateFormats.h"
+#include "DomainCodes.h"
+#include "ElasticLayout.h"
+#include "ErrorTrap.h"
+#include "HelpContext.h"
+#include "LocaleDates.h"
+#include "Recordset.h"
+#include "Schema.h"
+#include "Services.h"
+#include "WheelGuard.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -384,7 +385,7 @@ void frmMain::Form_Load() {
     ErrorTrap trap(m_state, m_services);
 
     trap([&] { ChkDateFmt(m_state, m_services.locale()); });
-    trap([&] { m_state.gSortOrder = 1; });
+    trap([&] { m_state.gSortOrder = codeOf(SortOrder::OrderDate); });
     trap([&] {
         QString dir = QDir::currentPath();
         // The root directory already ends in its separator.

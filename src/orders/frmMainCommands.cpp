@@ -5,14 +5,15 @@
 
 #include "AmountBox.h"
 
-#include "app/AppState.h"
-#include "app/ErrorTrap.h"
-#include "app/LockedWrite.h"
-#include "app/Money.h"
-#include "app/Recordset.h"
-#include "app/Services.h"
-#include "dates/DateField.h"
-#include "dates/LocaleDates.h"
+#include "AppState.h"
+#include "DateField.h"
+#include "DomainCodes.h"
+#include "ErrorTrap.h"
+#include "LocaleDates.h"
+#include "LockedWrite.h"
+#include "Money.h"
+#include "Recordset.h"
+#include "Services.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -98,13 +99,15 @@ bool frmMain::ValidateRecord() {
     const bool receivedGiven =
         !isBlank(received) && (userChanged(dcDateReceive) ||
                                LocaleDates::isDate(received, locale, m_services.today().year()));
-    if (ok && statusKnown && !receivedGiven && cmbStatus->currentIndex() == 2) {
+    if (ok && statusKnown && !receivedGiven &&
+        cmbStatus->currentIndex() == codeOf(ReceivedStatus::Yes)) {
         m_services.message(u"Please enter the date the order was received."_s,
                            u"Receive Date Needed"_s);
         dcDateReceive->setFocus(Qt::OtherFocusReason);
         ok = false;
     }
-    if (ok && statusKnown && receivedGiven && cmbStatus->currentIndex() == 0) {
+    if (ok && statusKnown && receivedGiven &&
+        cmbStatus->currentIndex() == codeOf(ReceivedStatus::No)) {
         m_services.message(u"You have entered a Date Received, but the Received status "
                            u"indicates the order has not been received."_s,
                            u"Check Received Status"_s);

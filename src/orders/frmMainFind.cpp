@@ -5,12 +5,13 @@
 #include "frmFind.h"
 #include "frmSelVen.h"
 
-#include "app/AppState.h"
-#include "app/EngineError.h"
-#include "app/Recordset.h"
-#include "app/Services.h"
-#include "app/SqliteStatement.h"
-#include "dates/LocaleDates.h"
+#include "AppState.h"
+#include "DomainCodes.h"
+#include "EngineError.h"
+#include "LocaleDates.h"
+#include "Recordset.h"
+#include "Services.h"
+#include "SqlText.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -24,14 +25,15 @@ namespace {
 // The order each search reopens the list in; the date search goes earliest first, so
 // the found day is followed by the days after it.
 QString searchOrder(int option) {
-    switch (option) {
-    case 1:
+    switch (SortOrder(option)) {
+    case SortOrder::OrderDate:
         return u"dateorder"_s;
-    case 2:
+    case SortOrder::Description:
         return u"descr"_s;
-    default:
-        return u"vendor"_s;
+    case SortOrder::Vendor:
+        break;
     }
+    return u"vendor"_s;
 }
 
 // The key of the record gOrders is on, if it is on one.
@@ -79,13 +81,13 @@ void frmMain::cmdFind_Click() {
     // The typed text is a value, never part of the query: a prefix pattern with its
     // wildcards escaped, compared after Unicode case folding on both sides.
     bool found = false;
-    if (option == 1) {
+    if (option == codeOf(SortOrder::OrderDate)) {
         // Bound as a date alone, which matches only orders stored without a time of day.
         if (const auto date =
                 LocaleDates::toDate(text, m_services.locale(), m_services.today().year()))
             found = rs.findFirstWhere(u"dateorder = ?"_s, {date->date});
     } else {
-        const QString column = option == 2 ? u"descr"_s : u"vendor"_s;
+        const QString column = option == codeOf(SortOrder::Description) ? u"descr"_s : u"vendor"_s;
         found = rs.findFirstWhere(u"pvx_fold(%1) LIKE pvx_fold(?) ESCAPE '\\'"_s.arg(column),
                                   {likePrefixPattern(text)});
     }

@@ -4,13 +4,14 @@
 
 #include "MemoBox.h"
 
-#include "app/AppState.h"
-#include "app/Currency.h"
-#include "app/Money.h"
-#include "app/Recordset.h"
-#include "app/Services.h"
-#include "dates/DateField.h"
-#include "dates/LocaleDates.h"
+#include "AppState.h"
+#include "Currency.h"
+#include "DateField.h"
+#include "DomainCodes.h"
+#include "LocaleDates.h"
+#include "Money.h"
+#include "Recordset.h"
+#include "Services.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -65,20 +66,18 @@ void frmMain::cmbStatus_Click() {
 }
 
 void frmMain::SetTypeCaptions() {
-    switch (cmbType->currentIndex()) {
-    case 0:
-    case 1:
+    // No selection (or none of the three): the captions stay as they are.
+    switch (OrderType(cmbType->currentIndex())) {
+    case OrderType::Order:
+    case OrderType::Rebate:
         lblDateOrder->setText(u"Date Ordered"_s);
         lblVendor->setText(u"Ordered From"_s);
         lblItems->setText(u"Items Ordered"_s);
         break;
-    case 2:
+    case OrderType::Sale:
         lblDateOrder->setText(u"Date Sold"_s);
         lblVendor->setText(u"Sold To"_s);
         lblItems->setText(u"Items Sold"_s);
-        break;
-    default:
-        // No selection: the captions stay as they are.
         break;
     }
 }

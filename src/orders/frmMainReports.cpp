@@ -1,6 +1,6 @@
 #include "frmMain.h"
 
-#include "reports/BuiltInReports.h"
+#include "BuiltInReports.h"
 
 #include <QAction>
 
@@ -11,23 +11,22 @@ void frmMain::connectReportHandlers() {
 }
 
 void frmMain::mnuRpt_Click(int index) {
-    switch (index) {
-    case 1:
+    switch (BuiltInReport(index)) {
+    case BuiltInReport::AllOrders:
         m_reports->ReportAllOrders();
         break;
-    case 2:
+    case BuiltInReport::AllRebates:
         m_reports->ReportAllRebates();
         break;
-    case 3:
+    case BuiltInReport::AllSales:
         m_reports->ReportAllSales();
         break;
-    case 4:
+    case BuiltInReport::Outstanding:
         m_reports->ReportOutstanding();
         break;
-    case 5:
+    case BuiltInReport::Overdue:
         m_reports->ReportOverdue();
         break;
-    default:
-        break;
     }
+    // Any other index does nothing.
 }

@@ -2,10 +2,11 @@
 
 #include "frmMain.h"
 
-#include "app/AppState.h"
-#include "app/Database.h"
-#include "app/Recordset.h"
-#include "app/Services.h"
+#include "AppState.h"
+#include "Database.h"
+#include "DomainCodes.h"
+#include "Recordset.h"
+#include "Services.h"
 
 #include <QAction>
 #include <QPushButton>
@@ -17,16 +18,15 @@ namespace {
 // The orders of the Sort menu, by item index from 1. There is no second key: records with
 // equal keys come in the engine's order.
 QString sortOrderBy(int index) {
-    switch (index) {
-    case 1:
+    switch (SortOrder(index)) {
+    case SortOrder::OrderDate:
         return u"dateorder DESC"_s;
-    case 2:
+    case SortOrder::Description:
         return u"descr"_s;
-    case 3:
+    case SortOrder::Vendor:
         return u"vendor"_s;
-    default:
-        return {};
     }
+    return {};
 }
 
 bool isEmpty(const Recordset& rs) {

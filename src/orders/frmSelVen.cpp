@@ -2,13 +2,13 @@
 
 #include "frmMain.h"
 
-#include "app/AppState.h"
-#include "app/Database.h"
-#include "app/ElasticLayout.h"
-#include "app/EngineError.h"
-#include "app/HelpContext.h"
-#include "app/Recordset.h"
-#include "app/Services.h"
+#include "AppState.h"
+#include "Database.h"
+#include "ElasticLayout.h"
+#include "EngineError.h"
+#include "HelpContext.h"
+#include "Recordset.h"
+#include "Services.h"
 
 #include <QLineEdit>
 #include <QListWidget>

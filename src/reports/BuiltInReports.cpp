@@ -4,14 +4,14 @@
 #include "frmOutput.h"
 #include "frmRptDate.h"
 
-#include "app/AppState.h"
-#include "app/Currency.h"
-#include "app/Database.h"
-#include "app/ErrorTrap.h"
-#include "app/Money.h"
-#include "app/Recordset.h"
-#include "app/Services.h"
-#include "dates/LocaleDates.h"
+#include "AppState.h"
+#include "Currency.h"
+#include "Database.h"
+#include "ErrorTrap.h"
+#include "LocaleDates.h"
+#include "Money.h"
+#include "Recordset.h"
+#include "Services.h"
 
 #include <QWidget>
 
@@ -96,11 +96,15 @@ private:
 
 QString typeCell(const QVariant& type) {
     const auto value = code(type);
-    if (value == 0)
+    if (value == codeOf(OrderType::Order))
         return u"Order"_s;
-    if (value == 1)
+    if (value == codeOf(OrderType::Rebate))
         return u"Rebate"_s;
     return u"Sale"_s;
+}
+
+bool isOrder(const QVariant& type) {
+    return code(type) == codeOf(OrderType::Order);
 }
 
 // Everything about a report but its rows.
@@ -118,18 +122,22 @@ Definition definitionOf(const ReportRequest& request, const CellWriter& cells) {
     const TableFormat listAmounts(u"2880|2880|1440|1440|>1440;"_s);
     const TableFormat listTotals(u"8640|>1440;"_s);
     const QString range = cells.date(request.start) + u" to "_s + cells.date(request.end);
-    const QVariantList rangeParams = {request.start, afterDay(request.end)};
+    const auto ofType = [&request](OrderType type) {
+        return QVariantList{codeOf(type), request.start, afterDay(request.end)};
+    };
     const QString inRange = u" AND dateorder >= ? AND dateorder < ? ORDER BY dateorder, vendor"_s
                             u", zelid"_s;
+    const QVariantList notReceived = {codeOf(ReceivedStatus::No),
+                                      codeOf(ReceivedStatus::Partially)};
 
     switch (request.report) {
     case BuiltInReport::AllOrders:
         return {TableFormat(u"2880|1440|720|1440|2880;"_s),
                 {u"Description"_s, u"Order Date"_s, u"Rec'd"_s, u"Date Received"_s, u"Vendor"_s},
                 u"|Orders for "_s + range + u"|Page %d"_s,
-                u"SELECT descr, dateorder, datereceive, status, vendor FROM pvx WHERE Type = 0"_s +
+                u"SELECT descr, dateorder, datereceive, status, vendor FROM pvx WHERE Type = ?"_s +
                     inRange,
-                rangeParams,
+                ofType(OrderType::Order),
                 {},
                 {}};
     case BuiltInReport::AllRebates:
@@ -137,18 +145,18 @@ Definition definitionOf(const ReportRequest& request, const CellWriter& cells) {
                 {u"Description"_s, u"Vendor"_s, u"Date Ordered"_s, u"Rec'd"_s, u"Amount"_s},
                 u"|Rebates for "_s + range + u"|Page %d"_s,
                 u"SELECT descr, dateorder, datereceive, status, vendor, amount FROM pvx "
-                u"WHERE Type = 1"_s +
+                u"WHERE Type = ?"_s +
                     inRange,
-                rangeParams,
+                ofType(OrderType::Rebate),
                 listTotals,
                 {u"Total Received"_s, u"Total Due"_s}};
     case BuiltInReport::AllSales:
         return {listAmounts,
                 {u"Description"_s, u"Buyer"_s, u"Date Sold"_s, u"Rec'd"_s, u"Amount"_s},
                 u"|Sales for "_s + range + u"|Page %d"_s,
-                u"SELECT descr, dateorder, status, vendor, amount FROM pvx WHERE Type = 2"_s +
+                u"SELECT descr, dateorder, status, vendor, amount FROM pvx WHERE Type = ?"_s +
                     inRange,
-                rangeParams,
+                ofType(OrderType::Sale),
                 listTotals,
                 {u"Total Received"_s, u"Total Due"_s}};
     case BuiltInReport::Outstanding:
@@ -156,8 +164,8 @@ Definition definitionOf(const ReportRequest& request, const CellWriter& cells) {
                 {u"Description"_s, u"Date Ordered"_s, u"Partial"_s, u"Type"_s, u"Amount"_s},
                 u"|Outstanding Orders/Rebates/Sales|Page %d"_s,
                 u"SELECT descr, dateorder, status, Type, amount FROM pvx "
-                u"WHERE status = 0 OR status = 1 ORDER BY dateorder, descr, zelid"_s,
-                {},
+                u"WHERE status = ? OR status = ? ORDER BY dateorder, descr, zelid"_s,
+                notReceived,
                 TableFormat(u"8640|>1440;"_s),
                 {u"Order Total"_s, u"Rebate/Sale Total"_s}};
     case BuiltInReport::Overdue:
@@ -170,9 +178,9 @@ Definition definitionOf(const ReportRequest& request, const CellWriter& cells) {
                  u"Amount"_s},
                 u"|OverDue Orders/Rebates/Sales|Page %d"_s,
                 u"SELECT descr, vendor, dateorder, dateexpect, status, Type, amount FROM pvx "
-                u"WHERE (status = 0 OR status = 1) AND dateexpect >= '0000-01-01' "
+                u"WHERE (status = ? OR status = ?) AND dateexpect >= '0000-01-01' "
                 u"AND dateexpect < ? ORDER BY dateexpect, zelid"_s,
-                {afterDay(request.today)},
+                notReceived + QVariantList{afterDay(request.today)},
                 TableFormat(u"8910|>1050;"_s),
                 {u"Order Total"_s, u"Rebate/Sale Total"_s}};
     }
@@ -186,20 +194,14 @@ QStringList rowCells(BuiltInReport report, const Recordset& rs, const CellWriter
     switch (report) {
     case BuiltInReport::AllOrders: {
         QString received;
-        switch (code(rs.value(u"status"_s)).value_or(-1)) {
-        case 0:
+        const auto status = code(rs.value(u"status"_s));
+        if (status == codeOf(ReceivedStatus::No))
             received = u"No"_s;
-            break;
-        case 1:
+        else if (status == codeOf(ReceivedStatus::Partially))
             // The narrow column has room for the abbreviation only.
             received = u"Part."_s;
-            break;
-        case 2:
+        else if (status == codeOf(ReceivedStatus::Yes))
             received = u"Yes"_s;
-            break;
-        default:
-            break;
-        }
         return {CellWriter::text(rs.value(u"descr"_s)), cells.date(rs.value(u"dateorder"_s)),
                 received, cells.date(rs.value(u"datereceive"_s)),
                 CellWriter::text(rs.value(u"vendor"_s))};
@@ -209,8 +211,10 @@ QStringList rowCells(BuiltInReport report, const Recordset& rs, const CellWriter
         const auto status = code(rs.value(u"status"_s));
         // Any status but "No" and "Partial" prints as "Yes", a Null or a code the program
         // never writes included, and what prints as received is totalled as received.
-        const bool due = status == 0 || status == 1;
-        const QString received = status == 0 ? u"No"_s : (status == 1 ? u"Partial"_s : u"Yes"_s);
+        const bool notYet = status == codeOf(ReceivedStatus::No);
+        const bool partly = status == codeOf(ReceivedStatus::Partially);
+        const bool due = notYet || partly;
+        const QString received = notYet ? u"No"_s : (partly ? u"Partial"_s : u"Yes"_s);
         const QString money = cells.amount(rs.value(u"amount"_s), &amount);
         if (amount)
             (due ? totals.second : totals.first) += *amount;
@@ -221,15 +225,16 @@ QStringList rowCells(BuiltInReport report, const Recordset& rs, const CellWriter
         const QVariant type = rs.value(u"Type"_s);
         const QString money = cells.amount(rs.value(u"amount"_s), &amount);
         if (amount)
-            (code(type) == 0 ? totals.first : totals.second) += *amount;
+            (isOrder(type) ? totals.first : totals.second) += *amount;
+        const bool partly = code(rs.value(u"status"_s)) == codeOf(ReceivedStatus::Partially);
         return {CellWriter::text(rs.value(u"descr"_s)), cells.date(rs.value(u"dateorder"_s)),
-                code(rs.value(u"status"_s)) == 1 ? u"Yes"_s : QString(), typeCell(type), money};
+                partly ? u"Yes"_s : QString(), typeCell(type), money};
     }
     case BuiltInReport::Overdue: {
         const QVariant type = rs.value(u"Type"_s);
         const QString money = cells.amount(rs.value(u"amount"_s), &amount);
         if (amount)
-            (code(type) == 0 ? totals.first : totals.second) += *amount;
+            (isOrder(type) ? totals.first : totals.second) += *amount;
         return {CellWriter::text(rs.value(u"descr"_s)),
                 CellWriter::text(rs.value(u"vendor"_s)),
                 cells.date(rs.value(u"dateorder"_s)),

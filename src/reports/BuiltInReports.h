@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DomainCodes.h"
 #include "TableFormat.h"
 
 #include <QDate>
@@ -17,9 +18,6 @@ class PageDocument;
 class QWidget;
 class Services;
 class frmOutput;
-
-// The five reports of the Reports menu, numbered as the menu numbers them.
-enum class BuiltInReport { AllOrders = 1, AllRebates, AllSales, Outstanding, Overdue };
 
 // Where a report prints. The output window is one; a bare document on its way to a PDF
 // file is another, so that a report reads the same on screen and in a file.

@@ -3,9 +3,9 @@
 #include "PagePainter.h"
 #include "PagePreview.h"
 
-#include "app/ElasticLayout.h"
-#include "app/HelpContext.h"
-#include "app/Services.h"
+#include "ElasticLayout.h"
+#include "HelpContext.h"
+#include "Services.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,11 +1,11 @@
 #include "frmRptDate.h"
 
-#include "app/AppState.h"
-#include "app/ElasticLayout.h"
-#include "app/HelpContext.h"
-#include "app/Services.h"
-#include "dates/DateField.h"
-#include "dates/LocaleDates.h"
+#include "AppState.h"
+#include "DateField.h"
+#include "ElasticLayout.h"
+#include "HelpContext.h"
+#include "LocaleDates.h"
+#include "Services.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "app/ElasticLayout.h"
+#include "ElasticLayout.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
-#include "app/ErrorTrap.h"
-#include "app/LockedWrite.h"
-#include "app/Recordset.h"
+#include "ErrorTrap.h"
+#include "LockedWrite.h"
+#include "Recordset.h"
 #include "support/FakeServices.h"
 #include "support/OrderFixture.h"
 

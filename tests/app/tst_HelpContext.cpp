@@ -1,4 +1,4 @@
-#include "app/HelpContext.h"
+#include "HelpContext.h"
 
 #include <QAction>
 #include <QLineEdit>

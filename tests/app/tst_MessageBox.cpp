@@ -1,5 +1,5 @@
-#include "app/MessageBox.h"
-#include "app/QtServices.h"
+#include "MessageBox.h"
+#include "QtServices.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,11 +1,11 @@
-#include "custom/HomePage.h"
-#include "custom/ReportPageSink.h"
-#include "reports/PageDocument.h"
-#include "reports/PagePainter.h"
-#include "reports/frmOutput.h"
+#include "PageDocument.h"
+#include "PagePainter.h"
+#include "ReportPageSink.h"
+#include "Version.h"
+#include "frmOutput.h"
 
-#include "../reports/PdfText.h"
-#include "CustomFixture.h"
+#include "support/CustomFixture.h"
+#include "support/PdfText.h"
 
 #include <QScrollBar>
 
@@ -205,7 +205,7 @@ void tst_CustomReport::htmlIsEscapedAndComplete() {
     QVERIFY(page);
     QCOMPARE(page->title, u"Q&A <b>'s \"list\""_s);
     QCOMPARE(page->charset, u"utf-8"_s);
-    QCOMPARE(page->link, QString::fromLatin1(homePageUrl));
+    QCOMPARE(page->link, QString::fromLatin1(Version::HomePage));
     QVERIFY(!page->hasScript);
     QCOMPARE(page->rows.size(), 2 + 5 + 1);
     QCOMPARE(page->rows.at(0).at(0).colspan, u"4"_s);

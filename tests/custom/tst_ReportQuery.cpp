@@ -1,7 +1,7 @@
-#include "custom/Decimal.h"
-#include "custom/ReportQuery.h"
+#include "Decimal.h"
+#include "ReportQuery.h"
 
-#include "CustomFixture.h"
+#include "support/CustomFixture.h"
 
 using namespace custom;
 

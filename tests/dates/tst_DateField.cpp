@@ -1,7 +1,7 @@
-#include "app/AppState.h"
-#include "dates/DateField.h"
-#include "dates/DateFormats.h"
-#include "dates/frmDateEnt.h"
+#include "AppState.h"
+#include "DateField.h"
+#include "DateFormats.h"
+#include "frmDateEnt.h"
 #include "support/FakeServices.h"
 
 #include <QAbstractItemView>

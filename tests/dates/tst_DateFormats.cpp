@@ -1,6 +1,6 @@
-#include "app/AppState.h"
-#include "app/EngineError.h"
-#include "dates/DateFormats.h"
+#include "AppState.h"
+#include "DateFormats.h"
+#include "EngineError.h"
 
 #include <QtTest>
 

@@ -1,6 +1,6 @@
-#include "app/AppState.h"
-#include "dates/DateFormats.h"
-#include "dates/LocaleDates.h"
+#include "AppState.h"
+#include "DateFormats.h"
+#include "LocaleDates.h"
 
 #include <QtTest>
 

@@ -1,8 +1,8 @@
-#include "app/AppState.h"
-#include "app/ElasticLayout.h"
-#include "app/HelpContext.h"
-#include "dates/DateFormats.h"
-#include "dates/frmDateEnt.h"
+#include "AppState.h"
+#include "DateFormats.h"
+#include "ElasticLayout.h"
+#include "HelpContext.h"
+#include "frmDateEnt.h"
 #include "support/FakeServices.h"
 
 #include <QApplication>

@@ -1,11 +1,11 @@
 // The amount box of the main form: what it selects on entry, what it does with the text
 // when it is left, and the amounts it stores, in several locales.
-#include "orders/AmountBox.h"
-#include "orders/frmMain.h"
+#include "AmountBox.h"
+#include "frmMain.h"
 
-#include "app/AppState.h"
-#include "app/Database.h"
-#include "dates/DateField.h"
+#include "AppState.h"
+#include "Database.h"
+#include "DateField.h"
 #include "support/MainFormFixture.h"
 
 #include <QApplication>

@@ -1,10 +1,10 @@
 // The main form's three date fields: the calendar they open, the record they put into
 // edit mode and the check on leaving them.
-#include "orders/frmMain.h"
+#include "frmMain.h"
 
-#include "app/AppState.h"
-#include "dates/DateField.h"
-#include "dates/frmDateEnt.h"
+#include "AppState.h"
+#include "DateField.h"
+#include "frmDateEnt.h"
 #include "support/MainFormFixture.h"
 
 #include <QApplication>

@@ -1,10 +1,10 @@
 // Paging through the records with First, Previous, Next and Last, and the Sort menu.
-#include "orders/frmMain.h"
+#include "frmMain.h"
 
-#include "app/AppState.h"
-#include "app/Database.h"
-#include "app/Recordset.h"
-#include "dates/DateField.h"
+#include "AppState.h"
+#include "Database.h"
+#include "DateField.h"
+#include "Recordset.h"
 #include "support/MainFormFixture.h"
 
 #include <QAction>

@@ -1,14 +1,14 @@
 // Values the program's own forms never write, as other tools leave them in pvx.mdb: each is
 // shown as stored, paged past, kept unchanged when another box is saved, printed in the
 // built-in reports and deleted with its record, and none ends the program.
-#include "orders/frmMain.h"
+#include "frmMain.h"
 
-#include "app/AppState.h"
-#include "app/Recordset.h"
-#include "dates/DateField.h"
-#include "reports/PageDocument.h"
-#include "reports/frmOutput.h"
-#include "reports/frmRptDate.h"
+#include "AppState.h"
+#include "DateField.h"
+#include "PageDocument.h"
+#include "Recordset.h"
+#include "frmOutput.h"
+#include "frmRptDate.h"
 #include "support/MainFormFixture.h"
 
 #include <QComboBox>

@@ -1,11 +1,11 @@
 // Add New, Add Another, Update, Cancel and Delete on the main form, driven through its
 // buttons, with the rows checked in the file afterwards by the sqlite3 tool.
-#include "orders/frmMain.h"
+#include "frmMain.h"
 
-#include "app/AppState.h"
-#include "app/Database.h"
-#include "app/Recordset.h"
-#include "dates/DateField.h"
+#include "AppState.h"
+#include "Database.h"
+#include "DateField.h"
+#include "Recordset.h"
 #include "support/MainFormFixture.h"
 
 #include <QApplication>

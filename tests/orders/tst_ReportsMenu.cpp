@@ -1,11 +1,11 @@
-#include "orders/frmMain.h"
+#include "frmMain.h"
 
-#include "app/AppState.h"
-#include "app/Currency.h"
-#include "dates/DateField.h"
-#include "reports/PageDocument.h"
-#include "reports/frmOutput.h"
-#include "reports/frmRptDate.h"
+#include "AppState.h"
+#include "Currency.h"
+#include "DateField.h"
+#include "PageDocument.h"
+#include "frmOutput.h"
+#include "frmRptDate.h"
 #include "support/MainFormFixture.h"
 
 #include <QAction>

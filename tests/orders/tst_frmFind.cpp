@@ -1,9 +1,9 @@
-#include "orders/frmFind.h"
-#include "orders/frmMain.h"
+#include "frmFind.h"
+#include "frmMain.h"
 
-#include "app/AppState.h"
-#include "app/Database.h"
-#include "app/Recordset.h"
+#include "AppState.h"
+#include "Database.h"
+#include "Recordset.h"
 #include "support/MainFormFixture.h"
 
 #include <QAction>

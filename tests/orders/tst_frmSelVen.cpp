@@ -1,8 +1,8 @@
-#include "orders/frmMain.h"
-#include "orders/frmSelVen.h"
+#include "frmMain.h"
+#include "frmSelVen.h"
 
-#include "app/AppState.h"
-#include "app/Database.h"
+#include "AppState.h"
+#include "Database.h"
 #include "support/MainFormFixture.h"
 
 #include <QAction>

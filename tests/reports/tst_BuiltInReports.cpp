@@ -1,18 +1,18 @@
-#include "reports/BuiltInReports.h"
+#include "BuiltInReports.h"
 
-#include "reports/PageDocument.h"
-#include "reports/PagePainter.h"
-#include "reports/frmOutput.h"
-#include "reports/frmRptDate.h"
+#include "PageDocument.h"
+#include "PagePainter.h"
+#include "frmOutput.h"
+#include "frmRptDate.h"
 
-#include "PdfText.h"
-#include "app/AppState.h"
-#include "app/Currency.h"
-#include "app/Database.h"
-#include "dates/DateField.h"
-#include "dates/LocaleDates.h"
+#include "AppState.h"
+#include "Currency.h"
+#include "Database.h"
+#include "DateField.h"
+#include "LocaleDates.h"
 #include "support/FakeServices.h"
 #include "support/OrderFixture.h"
+#include "support/PdfText.h"
 
 #include <QDir>
 #include <QPushButton>

@@ -1,4 +1,4 @@
-#include "reports/PageDocument.h"
+#include "PageDocument.h"
 
 #include <QFontInfo>
 #include <QFontMetricsF>

@@ -1,7 +1,7 @@
-#include "reports/PageDocument.h"
-#include "reports/PagePainter.h"
+#include "PageDocument.h"
+#include "PagePainter.h"
 
-#include "PdfText.h"
+#include "support/PdfText.h"
 
 #include <QDir>
 #include <QFile>

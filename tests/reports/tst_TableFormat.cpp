@@ -1,4 +1,4 @@
-#include "reports/TableFormat.h"
+#include "TableFormat.h"
 
 #include <QtTest>
 

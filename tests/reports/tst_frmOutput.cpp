@@ -1,11 +1,11 @@
-#include "reports/frmOutput.h"
+#include "frmOutput.h"
 
-#include "reports/PagePreview.h"
+#include "PagePreview.h"
 
-#include "PdfText.h"
-#include "app/ElasticLayout.h"
-#include "app/HelpContext.h"
+#include "ElasticLayout.h"
+#include "HelpContext.h"
 #include "support/FakeServices.h"
+#include "support/PdfText.h"
 
 #include <QDir>
 #include <QLabel>

@@ -1,9 +1,9 @@
-#include "reports/frmRptDate.h"
+#include "frmRptDate.h"
 
-#include "app/AppState.h"
-#include "app/ElasticLayout.h"
-#include "app/HelpContext.h"
-#include "dates/DateField.h"
+#include "AppState.h"
+#include "DateField.h"
+#include "ElasticLayout.h"
+#include "HelpContext.h"
 #include "support/FakeServices.h"
 
 #include <QLabel>

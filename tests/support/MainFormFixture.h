@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/AppState.h"
-#include "orders/frmMain.h"
+#include "AppState.h"
+#include "frmMain.h"
 #include "support/FakeServices.h"
 
 #include <QList>

@@ -1,7 +1,7 @@
 #include "OrderFixture.h"
 
-#include "app/Database.h"
-#include "app/Schema.h"
+#include "Database.h"
+#include "Schema.h"
 
 #include <QDir>
 #include <QStringList>

@@ -5,9 +5,9 @@
 #include "NewDatabaseFile.h"
 #include "ReportCommand.h"
 
-#include "app/Database.h"
-#include "app/EngineError.h"
-#include "app/Schema.h"
+#include "Database.h"
+#include "EngineError.h"
+#include "Schema.h"
 
 #include <QCommandLineParser>
 #include <QDate>

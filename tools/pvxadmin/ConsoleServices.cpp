@@ -1,6 +1,6 @@
 #include "ConsoleServices.h"
 
-#include "app/QtServices.h"
+#include "QtServices.h"
 
 #include <QDialog>
 #include <QPrinter>

@@ -3,15 +3,15 @@
 #include "ConsoleServices.h"
 #include "ReportCommand.h"
 
-#include "app/AppState.h"
-#include "app/Database.h"
-#include "custom/CustomReport.h"
-#include "custom/Decimal.h"
-#include "custom/ReportCatalogue.h"
-#include "custom/ReportDefinition.h"
-#include "custom/ReportPageSink.h"
-#include "reports/PageDocument.h"
-#include "reports/PagePainter.h"
+#include "AppState.h"
+#include "CustomReport.h"
+#include "Database.h"
+#include "Decimal.h"
+#include "PageDocument.h"
+#include "PagePainter.h"
+#include "ReportCatalogue.h"
+#include "ReportDefinition.h"
+#include "ReportPageSink.h"
 
 #include <QDir>
 #include <QFileInfo>

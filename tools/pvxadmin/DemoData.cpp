@@ -1,8 +1,8 @@
 #include "DemoData.h"
 
-#include "app/Currency.h"
-#include "app/Database.h"
-#include "app/Recordset.h"
+#include "Currency.h"
+#include "Database.h"
+#include "Recordset.h"
 
 #include <QString>
 #include <QStringList>
@@ -294,115 +294,118 @@ QString DemoData::insertSql() {
         "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
 }
 
-QVariantList DemoData::nextRecord() {
-    enum { Order = 0, Rebate = 1, Sale = 2 };
-    enum { No = 0, Partially = 1, Yes = 2 };
+DemoData::Purchase DemoData::order() {
+    Purchase p;
+    const Product& product = products[below(count(products))];
+    const int quantity = chance(80) ? 1 : between(2, 4);
+    p.descr = QString::fromUtf8(product.descr);
+    p.items = QStringLiteral("%1 x %2").arg(quantity).arg(p.descr);
+    if (chance(25))
+        p.items += QStringLiteral("\nShipping and handling");
+    p.party = product.merchant;
+    p.expectDays = between(3, 21);
+    p.amount =
+        dollarsAndCents(between(product.lowDollars, product.highDollars) * quantity, below(100));
+    if (chance(85))
+        p.ordernum = chance(50) ? QStringLiteral("PO-%1").arg(between(10000, 99999))
+                                : QStringLiteral("W%1").arg(between(10000000, 99999999));
+    p.via = QString::fromUtf8(orderedBy[below(count(orderedBy))]);
+    p.method = QString::fromUtf8(orderMethods[below(count(orderMethods))]);
+    return p;
+}
+
+DemoData::Purchase DemoData::rebate() {
+    Purchase p;
+    const RebateOffer& offer = rebateOffers[below(count(rebateOffers))];
+    p.descr = QStringLiteral("Mail-in rebate: %1").arg(QString::fromUtf8(offer.product));
+    p.items = QStringLiteral("Rebate form\nOriginal UPC\nCopy of receipt");
+    p.party = offer.center;
+    p.expectDays = between(42, 84);
+    p.amount = dollarsAndCents(rebateValues[below(count(rebateValues))], 0);
+    if (chance(70))
+        p.ordernum = QStringLiteral("RB%1").arg(between(100000, 999999));
+    p.via = QStringLiteral("Mail");
+    p.method = QString::fromUtf8(rebateMethods[below(count(rebateMethods))]);
+    return p;
+}
+
+DemoData::Purchase DemoData::sale() {
     static const std::vector<int> buyers = partiesWithRole(Role::Buyer);
+    Purchase p;
+    const QString item = QString::fromUtf8(saleItems[below(count(saleItems))]);
+    p.descr = QStringLiteral("Auction sale: %1").arg(item);
+    p.items = QStringLiteral("1 x %1\nShipped by parcel post").arg(item);
+    p.party = buyers[std::size_t(below(int(buyers.size())))];
+    p.expectDays = between(3, 14);
+    p.amount = dollarsAndCents(between(5, 600), below(100));
+    p.ordernum = QStringLiteral("Auction #%1").arg(between(100000000, 999999999));
+    p.via = QStringLiteral("Online auction");
+    p.method = QString::fromUtf8(saleMethods[below(count(saleMethods))]);
+    return p;
+}
 
+ReceivedStatus DemoData::statusAtAge(int age) {
+    // The older a record, the likelier it has come in; recent ones are mostly still open,
+    // and some old ones never arrived, which gives the overdue report something to show.
+    const int received = below(100);
+    const auto status = [received](int yes, int partly) {
+        return received < yes      ? ReceivedStatus::Yes
+               : received < partly ? ReceivedStatus::Partially
+                                   : ReceivedStatus::No;
+    };
+    if (age > 90)
+        return status(86, 93);
+    if (age > 30)
+        return status(55, 72);
+    return status(25, 45);
+}
+
+QString DemoData::noteFor(ReceivedStatus status) {
+    const auto pick = [this](const char* const* notes, int noteCount) {
+        return chance(30) ? QString::fromUtf8(notes[below(noteCount)]) : QStringLiteral("");
+    };
+    switch (status) {
+    case ReceivedStatus::No:
+        return pick(waitingNotes, count(waitingNotes));
+    case ReceivedStatus::Partially:
+        return pick(partialNotes, count(partialNotes));
+    case ReceivedStatus::Yes:
+        break;
+    }
+    return pick(doneNotes, count(doneNotes));
+}
+
+QVariantList DemoData::nextRecord() {
     const int roll = below(100);
-    const int type = roll < 62 ? Order : roll < 82 ? Rebate : Sale;
-
+    const OrderType type = roll < 62   ? OrderType::Order
+                           : roll < 82 ? OrderType::Rebate
+                                       : OrderType::Sale;
     // Two years of history, the newest orders still on their way.
     const int age = below(730);
     const QDate ordered = m_today.addDays(-age);
 
-    // Text fields hold empty strings, never Null, as the program itself writes them.
-    QString descr;
-    QString items;
-    QString ordernum = QStringLiteral("");
-    QString via;
-    QString method;
-    int party = 0;
-    int expectDays = 0;
-    Currency amount;
-    switch (type) {
-    case Order: {
-        const Product& product = products[below(count(products))];
-        const int quantity = chance(80) ? 1 : between(2, 4);
-        descr = QString::fromUtf8(product.descr);
-        items = QStringLiteral("%1 x %2").arg(quantity).arg(descr);
-        if (chance(25))
-            items += QStringLiteral("\nShipping and handling");
-        party = product.merchant;
-        expectDays = between(3, 21);
-        amount = dollarsAndCents(between(product.lowDollars, product.highDollars) * quantity,
-                                 below(100));
-        if (chance(85))
-            ordernum = chance(50) ? QStringLiteral("PO-%1").arg(between(10000, 99999))
-                                  : QStringLiteral("W%1").arg(between(10000000, 99999999));
-        via = QString::fromUtf8(orderedBy[below(count(orderedBy))]);
-        method = QString::fromUtf8(orderMethods[below(count(orderMethods))]);
-        break;
-    }
-    case Rebate: {
-        const RebateOffer& offer = rebateOffers[below(count(rebateOffers))];
-        descr = QStringLiteral("Mail-in rebate: %1").arg(QString::fromUtf8(offer.product));
-        items = QStringLiteral("Rebate form\nOriginal UPC\nCopy of receipt");
-        party = offer.center;
-        expectDays = between(42, 84);
-        amount = dollarsAndCents(rebateValues[below(count(rebateValues))], 0);
-        if (chance(70))
-            ordernum = QStringLiteral("RB%1").arg(between(100000, 999999));
-        via = QStringLiteral("Mail");
-        method = QString::fromUtf8(rebateMethods[below(count(rebateMethods))]);
-        break;
-    }
-    default: {
-        const QString item = QString::fromUtf8(saleItems[below(count(saleItems))]);
-        descr = QStringLiteral("Auction sale: %1").arg(item);
-        items = QStringLiteral("1 x %1\nShipped by parcel post").arg(item);
-        party = buyers[std::size_t(below(int(buyers.size())))];
-        expectDays = between(3, 14);
-        amount = dollarsAndCents(between(5, 600), below(100));
-        ordernum = QStringLiteral("Auction #%1").arg(between(100000000, 999999999));
-        via = QStringLiteral("Online auction");
-        method = QString::fromUtf8(saleMethods[below(count(saleMethods))]);
-        break;
-    }
-    }
-
-    // The older a record, the likelier it has come in; recent ones are mostly still open,
-    // and some old ones never arrived, which gives the overdue report something to show.
-    const int received = below(100);
-    int status = No;
-    if (age > 90)
-        status = received < 86 ? Yes : received < 93 ? Partially : No;
-    else if (age > 30)
-        status = received < 55 ? Yes : received < 72 ? Partially : No;
-    else
-        status = received < 25 ? Yes : received < 45 ? Partially : No;
+    const Purchase p = type == OrderType::Order    ? order()
+                       : type == OrderType::Rebate ? rebate()
+                                                   : sale();
+    const ReceivedStatus status = statusAtAge(age);
 
     QVariant expected;
     if (!chance(10))
-        expected = ordered.addDays(expectDays);
-
+        expected = ordered.addDays(p.expectDays);
     // Never before the order date, never after today.
     QVariant receivedOn;
-    if (status != No)
-        receivedOn = ordered.addDays(below(std::min(age, expectDays + 14) + 1));
+    if (status != ReceivedStatus::No)
+        receivedOn = ordered.addDays(below(std::min(age, p.expectDays + 14) + 1));
 
-    const char* const* notes = nullptr;
-    int noteCount = 0;
-    if (status == No) {
-        notes = waitingNotes;
-        noteCount = count(waitingNotes);
-    } else if (status == Partially) {
-        notes = partialNotes;
-        noteCount = count(partialNotes);
-    } else {
-        notes = doneNotes;
-        noteCount = count(doneNotes);
-    }
-    const QString note =
-        chance(30) ? QString::fromUtf8(notes[below(noteCount)]) : QStringLiteral("");
+    const QString note = noteFor(status);
     const QString misc =
         chance(20) ? QString::fromUtf8(miscTexts[below(count(miscTexts))]) : QStringLiteral("");
-    const QVariant money = chance(7) ? QVariant() : QVariant::fromValue(amount);
+    const QVariant money = chance(7) ? QVariant() : QVariant::fromValue(p.amount);
 
-    const PartyText& contact = partyTable()[std::size_t(party)];
-    return {descr,           type,          status,      ordernum,      via,   ordered,
-            expected,        receivedOn,    money,       method,        misc,  contact.name,
-            contact.address, contact.phone, contact.fax, contact.email, items, note};
+    const PartyText& contact = partyTable()[std::size_t(p.party)];
+    return {p.descr,         codeOf(type),  codeOf(status), p.ordernum,    p.via,   ordered,
+            expected,        receivedOn,    money,          p.method,      misc,    contact.name,
+            contact.address, contact.phone, contact.fax,    contact.email, p.items, note};
 }
 
 void DemoData::insert(Database& db, std::int64_t count) {

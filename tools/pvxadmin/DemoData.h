@@ -1,6 +1,10 @@
 #pragma once
 
+#include "Currency.h"
+#include "DomainCodes.h"
+
 #include <QDate>
+#include <QString>
 #include <QVariantList>
 
 #include <cstdint>
@@ -25,6 +29,24 @@ public:
     static QString insertSql();
 
 private:
+    // What was bought, rebated or sold, and from or to whom.
+    struct Purchase {
+        // Text fields hold empty strings, never Null, as the program itself writes them.
+        QString descr;
+        QString items;
+        QString ordernum = QStringLiteral("");
+        QString via;
+        QString method;
+        int party = 0;
+        int expectDays = 0;
+        Currency amount;
+    };
+    Purchase order();
+    Purchase rebate();
+    Purchase sale();
+    ReceivedStatus statusAtAge(int ageInDays);
+    QString noteFor(ReceivedStatus status);
+
     std::uint64_t next();
     int below(int bound);
     int between(int low, int high) { return low + below(high - low + 1); }

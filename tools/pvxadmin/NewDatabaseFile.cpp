@@ -1,15 +1,16 @@
 #include "NewDatabaseFile.h"
 
+#include "FileSync.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
+#include <QRandomGenerator>
 
 #include <csignal>
+#include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace {
 
@@ -17,13 +18,23 @@ namespace {
 // kept ready as plain C strings.
 char g_pendingFile[4096];
 char g_pendingJournal[4096];
-constexpr int handledSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+// The signals that end a run from outside. SIGHUP and SIGQUIT exist on POSIX systems only.
+constexpr int handledSignals[] = {
+    SIGINT,
+    SIGTERM,
+#if defined(SIGHUP)
+    SIGHUP,
+#endif
+#if defined(SIGQUIT)
+    SIGQUIT,
+#endif
+};
 
 extern "C" void removePendingAndDie(int signalNumber) {
     if (g_pendingFile[0] != '\0')
-        ::unlink(g_pendingFile);
+        std::remove(g_pendingFile);
     if (g_pendingJournal[0] != '\0')
-        ::unlink(g_pendingJournal);
+        std::remove(g_pendingJournal);
     std::signal(signalNumber, SIG_DFL);
     std::raise(signalNumber);
 }
@@ -58,30 +69,34 @@ NewDatabaseFile::NewDatabaseFile(const QString& finalPath) : m_finalPath(finalPa
         throw failure(QStringLiteral("%1 already exists; it was left as it is")
                           .arg(QDir::toNativeSeparators(finalPath)));
 
-    // The temporary file lies next to the final one, so the rename stays on one volume.
-    QTemporaryFile reserve(
-        target.absoluteDir().filePath(target.fileName() + QStringLiteral(".XXXXXX.tmp")));
-    reserve.setAutoRemove(false);
-    // No signal may come between making the file and recording it for removal.
-    sigset_t handled;
-    sigset_t previous;
-    sigemptyset(&handled);
-    for (int signalNumber : handledSignals)
-        sigaddset(&handled, signalNumber);
-    sigprocmask(SIG_BLOCK, &handled, &previous);
-    const bool reserved = reserve.open();
-    if (reserved) {
-        m_temporaryPath = reserve.fileName();
-        reserve.close();
-        setPending(m_temporaryPath);
+    // The temporary file lies next to the final one, so the rename stays on one volume. Its
+    // name is recorded for removal before the file is made, so no signal can come between
+    // making it and being able to remove it.
+    const QDir folder = target.absoluteDir();
+    for (int attempt = 0; attempt < 100 && m_temporaryPath.isEmpty(); ++attempt) {
+        const QString candidate = folder.filePath(
+            QStringLiteral("%1.%2.tmp")
+                .arg(target.fileName())
+                .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+        setPending(candidate);
         for (int signalNumber : handledSignals)
             std::signal(signalNumber, removePendingAndDie);
+        QFile probe(candidate);
+        // NewOnly refuses a name that is taken, atomically.
+        if (probe.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            probe.close();
+            m_temporaryPath = candidate;
+        } else if (!QFileInfo::exists(candidate)) {
+            // Not a name taken by chance: the folder cannot be written.
+            setPending(QString());
+            throw failure(
+                QStringLiteral("cannot write in %1: %2")
+                    .arg(QDir::toNativeSeparators(folder.absolutePath()), probe.errorString()));
+        }
     }
-    sigprocmask(SIG_SETMASK, &previous, nullptr);
-    if (!reserved)
-        throw failure(
-            QStringLiteral("cannot write in %1: %2")
-                .arg(QDir::toNativeSeparators(target.absolutePath()), reserve.errorString()));
+    if (m_temporaryPath.isEmpty())
+        throw failure(QStringLiteral("cannot find a free temporary name in %1")
+                          .arg(QDir::toNativeSeparators(folder.absolutePath())));
     // The database is created by the engine, which refuses an existing file; the name
     // stays reserved by the signal handler's record, not by the empty file.
     QFile::remove(m_temporaryPath);
@@ -104,14 +119,7 @@ void NewDatabaseFile::commit() {
                                QDir::toNativeSeparators(m_finalPath), file.errorString()));
     m_committed = true;
     setPending(QString());
-
-    // The new name is only durable once the folder itself is flushed.
-    const QByteArray folder = QFile::encodeName(QFileInfo(m_finalPath).absolutePath());
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    flushFolder(QFileInfo(m_finalPath).absolutePath());
 }
 
 void NewDatabaseFile::removeTemporary() {

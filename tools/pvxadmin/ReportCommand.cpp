@@ -1,10 +1,10 @@
 #include "ReportCommand.h"
 
-#include "app/Database.h"
-#include "app/QtServices.h"
-#include "reports/BuiltInReports.h"
-#include "reports/PageDocument.h"
-#include "reports/PagePainter.h"
+#include "BuiltInReports.h"
+#include "Database.h"
+#include "PageDocument.h"
+#include "PagePainter.h"
+#include "QtServices.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
-#include "app/Currency.h"
-#include "reports/PdfText.h"
+#include "Currency.h"
 #include "support/OrderFixture.h"
+#include "support/PdfText.h"
 
 #include <QDate>
 #include <QDir>

@@ -1,10 +1,10 @@
 #include "EngineFixture.h"
 
-#include "app/Currency.h"
-#include "app/Database.h"
-#include "app/EngineError.h"
-#include "app/Recordset.h"
-#include "app/SqliteStatement.h"
+#include "Currency.h"
+#include "Database.h"
+#include "EngineError.h"
+#include "Recordset.h"
+#include "SqlText.h"
 
 #include <QDate>
 #include <QDateTime>

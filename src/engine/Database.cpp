@@ -2,8 +2,10 @@
 
 #include "Connection.h"
 #include "Dynaset.h"
+#include "ErrorMapping.h"
 #include "Snapshot.h"
 #include "SqliteStatement.h"
+#include "ValueConversion.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,8 +14,6 @@
 #include <sqlite3.h>
 
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -51,16 +51,12 @@ QByteArray nativePath(const QString& path) {
     return QFile::encodeName(path);
 }
 
-// Root ignores permission bits when writing, so access() alone would let root open a file
-// marked read-only and write to it behind the user's back; the bits are checked as well.
+// An administrator may write whatever the permission bits say, so whether the system would
+// let us write is not enough: a file the user marked read-only is read-only to Purvex too.
 bool isWritable(const QString& path) {
-    const QByteArray name = nativePath(path);
-    struct stat info {};
-    if (::stat(name.constData(), &info) != 0)
-        return false;
-    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-        return false;
-    return ::access(name.constData(), W_OK) == 0;
+    const QFileInfo info(path);
+    const QFile::Permissions anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    return info.exists() && (info.permissions() & anyWrite) && info.isWritable();
 }
 
 void execOnOpen(sqlite3* db, const char* sql, const QString& path) {
@@ -139,7 +135,8 @@ std::unique_ptr<Database> Database::create(const QString& path) {
     // NewOnly refuses an existing file atomically, so a database is never replaced.
     if (!newFile.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
         if (info.exists())
-            throw EngineError(3204, QStringLiteral("Database '%1' already exists.").arg(file));
+            throw EngineError(DatabaseExists,
+                              QStringLiteral("Database '%1' already exists.").arg(file));
         throwEngineError(PermissionDenied, file);
     }
     newFile.close();

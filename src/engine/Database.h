@@ -59,7 +59,9 @@ public:
     QVariant scalar(const QString& sql, const QVariantList& params = {});
     // Runs work in one transaction: all of it is written or none of it.
     void transaction(const std::function<void()>& work);
-    // Writes are committed when Update or Delete returns, so there are no read locks to free.
+    // Does nothing, and need not: every Update and Delete is committed when it returns and no
+    // read stays open between calls, so there are never read locks to free. Kept for the
+    // writers, which ask for it after each write as the locked-record protocol has them do.
     void idle() {}
     bool tableExists(const QString& table);
 

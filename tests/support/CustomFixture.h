@@ -4,12 +4,12 @@
 // orders chosen to trip every mended fault, and one more lookup table, Names, whose name is
 // part of TypeNames, and whose notes column has the name of one in pvx.
 
-#include "app/AppState.h"
-#include "app/Currency.h"
-#include "app/Database.h"
-#include "custom/CustomReport.h"
-#include "custom/ReportCatalogue.h"
-#include "custom/ReportDefinition.h"
+#include "AppState.h"
+#include "Currency.h"
+#include "CustomReport.h"
+#include "Database.h"
+#include "ReportCatalogue.h"
+#include "ReportDefinition.h"
 #include "support/FakeServices.h"
 #include "support/OrderFixture.h"
 

@@ -1,5 +1,5 @@
-#include "../reports/PdfText.h"
-#include "CustomFixture.h"
+#include "support/CustomFixture.h"
+#include "support/PdfText.h"
 
 using namespace custom;
 

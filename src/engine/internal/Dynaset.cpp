@@ -2,6 +2,8 @@
 
 #include "Connection.h"
 #include "EngineError.h"
+#include "ErrorMapping.h"
+#include "SqlText.h"
 #include "SqliteStatement.h"
 
 #include <sqlite3.h>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ValueConversion.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -9,39 +11,6 @@
 struct sqlite3;
 struct sqlite3_stmt;
 struct Connection;
-
-// How a column's declared type asks its values to be read. Values stored in a storage
-// class the declared type does not expect are read as stored, so nothing is lost.
-enum class ColumnKind { Unknown, Integer, Real, Currency, Date, Boolean, Text, Blob };
-
-ColumnKind columnKindOf(const char* declaredType);
-
-// What a statement was doing when SQLite failed: a busy file means "in use" while
-// opening or reading, but "locked record" while writing.
-enum class SqlContext { Open, Read, Write };
-
-// The EngineError for a SQLite result code, with the numbers the error trap knows.
-[[noreturn]] void throwSqliteError(sqlite3* db, int rc, SqlContext context, const QString& path);
-
-// The text of an EngineError with a number the engine adapter raises itself.
-QString engineErrorText(int number, const QString& subject = {});
-[[noreturn]] void throwEngineError(int number, const QString& subject = {});
-
-// SQL text helpers for names that come from our own code, never from the user.
-QString quoteIdentifier(const QString& name);
-
-// A LIKE pattern matching every text that begins with `text`, taken literally: the
-// wildcards % and _ and the escape character \ in it are escaped. Use it with
-// ESCAPE '\', e.g. "pvx_fold(descr) LIKE pvx_fold(?) ESCAPE '\'".
-QString likePrefixPattern(const QString& text);
-
-// Lets QVariant convert Currency to and from numbers and text (toDouble(), toString(),
-// value<Currency>() of a number). Safe to call more than once.
-void registerValueTypes();
-
-// Writes a value the way the file stores it: dates as ISO text, amounts as numbers,
-// yes/no as 0/1, Null as NULL, an empty string as an empty string.
-void bindVariant(sqlite3_stmt* stmt, int index, const QVariant& value);
 
 // One prepared statement, finalised when destroyed or when its connection closes
 // (a statement that outlives its database then reports InvalidObject).

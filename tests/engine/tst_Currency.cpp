@@ -1,5 +1,5 @@
-#include "app/Currency.h"
-#include "app/EngineError.h"
+#include "Currency.h"
+#include "EngineError.h"
 
 #include <QTest>
 

@@ -1,9 +1,9 @@
 #include "EngineFixture.h"
 
-#include "app/Database.h"
-#include "app/EngineError.h"
-#include "app/Recordset.h"
-#include "app/SqliteStatement.h"
+#include "Database.h"
+#include "EngineError.h"
+#include "Recordset.h"
+#include "SqlText.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

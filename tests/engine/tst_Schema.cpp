@@ -1,8 +1,9 @@
-#include "app/Currency.h"
-#include "app/Database.h"
-#include "app/EngineError.h"
-#include "app/Recordset.h"
-#include "app/Schema.h"
+#include "Currency.h"
+#include "Database.h"
+#include "DomainCodes.h"
+#include "EngineError.h"
+#include "Recordset.h"
+#include "Schema.h"
 #include "support/OrderFixture.h"
 
 #include <QDate>
@@ -73,6 +74,7 @@ private Q_SLOTS:
     void damageIsReported();
     void aDamagedFileIsReported();
     void createIsAllOrNothing();
+    void domainCodesAreTheStoredValues();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -354,4 +356,36 @@ void tst_Schema::createIsAllOrNothing() {
 }
 
 QTEST_GUILESS_MAIN(tst_Schema)
+void tst_Schema::domainCodesAreTheStoredValues() {
+    // The codes files have always held and the menus have always counted.
+    static_assert(codeOf(OrderType::Order) == 0 && codeOf(OrderType::Rebate) == 1 &&
+                  codeOf(OrderType::Sale) == 2);
+    static_assert(codeOf(ReceivedStatus::No) == 0 && codeOf(ReceivedStatus::Partially) == 1 &&
+                  codeOf(ReceivedStatus::Yes) == 2);
+    static_assert(codeOf(SortOrder::OrderDate) == 1 && codeOf(SortOrder::Description) == 2 &&
+                  codeOf(SortOrder::Vendor) == 3);
+    static_assert(codeOf(BuiltInReport::AllOrders) == 1 && codeOf(BuiltInReport::Overdue) == 5);
+
+    // And the words a file's lookup tables give them, as reports print them.
+    auto db = Database::open(OrderFixture::createDatabase(m_dir->path()));
+    const auto names = [&](const QString& sql) {
+        QStringList pairs;
+        auto rs = db->openSnapshot(sql);
+        for (; !rs->eof(); rs->moveNext())
+            pairs << rs->value(QStringLiteral("code")).toString() + u'=' +
+                         rs->value(QStringLiteral("name")).toString();
+        return pairs;
+    };
+    QCOMPARE(names(QStringLiteral("SELECT TypeCode AS code, TypeName AS name FROM TypeNames "
+                                  "ORDER BY TypeCode")),
+             (QStringList{u"%1=Order"_qs.arg(codeOf(OrderType::Order)),
+                          u"%1=Rebate"_qs.arg(codeOf(OrderType::Rebate)),
+                          u"%1=Sale"_qs.arg(codeOf(OrderType::Sale))}));
+    QCOMPARE(names(QStringLiteral("SELECT StatusCode AS code, StatusName AS name FROM StatusNames "
+                                  "ORDER BY StatusCode")),
+             (QStringList{u"%1=No"_qs.arg(codeOf(ReceivedStatus::No)),
+                          u"%1=Partially"_qs.arg(codeOf(ReceivedStatus::Partially)),
+                          u"%1=Yes"_qs.arg(codeOf(ReceivedStatus::Yes))}));
+}
+
 #include "tst_Schema.moc"

@@ -29,6 +29,8 @@ inline constexpr int DatabaseCorrupt = 3049;
 inline constexpr int ReadOnly = 3027;
 inline constexpr int EngineFailure = 3146;
 inline constexpr int DialogCancelled = 32755;
+inline constexpr int DatabaseExists = 3204;
+inline constexpr int NotSupported = 3251;
 // The file was written by a newer Purvex whose tables this program does not know.
 inline constexpr int NewerDatabase = 3447;
 } // namespace ErrorNumber

@@ -35,8 +35,9 @@ public:
     virtual bool findFirstWhere(const QString& condition, const QVariantList& params = {}) = 0;
     virtual bool noMatch() const = 0;
 
-    // Optimistic locking: the row is locked only while Update runs. SQLite's exclusive
-    // open makes this the only choice, so the setting is kept for the call sites only.
+    // Changes nothing here: the program holds the whole file exclusively, so no other writer
+    // can hold a record, and every Update locks its row only while it runs (optimistic
+    // locking) whatever this says. Kept for the call sites, which set it after each open.
     void setLockEdits(bool lock) { m_lockEdits = lock; }
     bool lockEdits() const { return m_lockEdits; }
 

@@ -3,6 +3,7 @@
 #include "Connection.h"
 #include "Currency.h"
 #include "EngineError.h"
+#include "ErrorMapping.h"
 #include "SqliteStatement.h"
 
 #include <algorithm>
@@ -221,7 +222,8 @@ bool Snapshot::findFirst(const QString& field, const QVariant& value) {
 
 bool Snapshot::findFirstWhere(const QString&, const QVariantList&) {
     usable();
-    throw EngineError(3251, QStringLiteral("Operation is not supported for this type of object."));
+    throw EngineError(ErrorNumber::NotSupported,
+                      QStringLiteral("Operation is not supported for this type of object."));
 }
 
 bool Snapshot::noMatch() const {

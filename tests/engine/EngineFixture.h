@@ -3,8 +3,8 @@
 // A small orders table shaped like pvx, made with plain SQL, for the engine adapter's
 // tests (the real schema is tested on its own).
 
-#include "app/Database.h"
-#include "app/EngineError.h"
+#include "Database.h"
+#include "EngineError.h"
 
 #include <QDir>
 #include <QString>

@@ -1,13 +1,11 @@
-#include "SqliteStatement.h"
+#include "ValueConversion.h"
 
-#include "Connection.h"
 #include "Currency.h"
-#include "EngineError.h"
+#include "ErrorMapping.h"
 
 #include <QByteArray>
 #include <QDate>
 #include <QDateTime>
-#include <QDir>
 #include <QMetaType>
 #include <QTime>
 
@@ -127,6 +125,8 @@ QVariant currencyFromDouble(double value) {
     return QVariant(value);
 }
 
+} // namespace
+
 QVariant convertedValue(sqlite3_stmt* stmt, int column, ColumnKind kind) {
     const int storage = sqlite3_column_type(stmt, column);
     if (storage == SQLITE_NULL)
@@ -174,30 +174,6 @@ QVariant convertedValue(sqlite3_stmt* stmt, int column, ColumnKind kind) {
     return storedValue(stmt, column);
 }
 
-bool startsWithTransactionWord(const QString& sql) {
-    static const char* const words[] = {"BEGIN",    "COMMIT",    "END",
-                                        "ROLLBACK", "SAVEPOINT", "RELEASE"};
-    const QString trimmed = sql.trimmed();
-    for (const char* word : words) {
-        if (trimmed.startsWith(QLatin1String(word), Qt::CaseInsensitive))
-            return true;
-    }
-    return false;
-}
-
-// The name SQLite puts after "no such table: " and similar, without the schema prefix.
-QString nameAfter(const QString& message, const QString& marker) {
-    const qsizetype at = message.indexOf(marker, 0, Qt::CaseInsensitive);
-    if (at < 0)
-        return {};
-    QString name = message.mid(at + marker.size()).trimmed();
-    if (name.startsWith(QLatin1String("main."), Qt::CaseInsensitive))
-        name = name.mid(5);
-    return name;
-}
-
-} // namespace
-
 ColumnKind columnKindOf(const char* declaredType) {
     if (!declaredType)
         return ColumnKind::Unknown;
@@ -224,129 +200,6 @@ ColumnKind columnKindOf(const char* declaredType) {
     if (has("BLOB") || has("BINARY") || is("OLEOBJECT"))
         return ColumnKind::Blob;
     return ColumnKind::Unknown;
-}
-
-QString engineErrorText(int number, const QString& subject) {
-    using namespace ErrorNumber;
-    switch (number) {
-    case TypeMismatch:
-        return QStringLiteral("Type mismatch");
-    case DiskFull:
-        return QStringLiteral("Disk full");
-    case PermissionDenied:
-        return subject.isEmpty() ? QStringLiteral("Permission denied")
-                                 : QStringLiteral("Permission denied: '%1'").arg(subject);
-    case PathNotFound:
-        return QStringLiteral("Path not found: '%1'").arg(subject);
-    case DatabaseFileNotFound:
-        return QStringLiteral("Could not find file '%1'.").arg(subject);
-    case DatabaseInUse:
-        return QStringLiteral("Could not use '%1'; file already in use.").arg(subject);
-    case CannotOpenFile:
-        return QStringLiteral("The database engine cannot open the file '%1'.").arg(subject);
-    case TableNotFound:
-        return QStringLiteral("The database engine cannot find the input table or query '%1'. "
-                              "Make sure it exists and that its name is spelled correctly.")
-            .arg(subject);
-    case RecordLocked:
-    case RecordLockedOnSave:
-        return QStringLiteral("Could not update; currently locked.");
-    case NotADatabase:
-        return QStringLiteral("Unrecognized database format '%1'.").arg(subject);
-    case InvalidObject:
-        return QStringLiteral("Object invalid or no longer set.");
-    case NoCurrentRecord:
-        return QStringLiteral("No current record.");
-    case UpdateWithoutAddNew:
-        return QStringLiteral("Update or CancelUpdate without AddNew or Edit.");
-    case FieldNotFound:
-        return subject.isEmpty()
-                   ? QStringLiteral("Item not found in this collection.")
-                   : QStringLiteral("Item '%1' not found in this collection.").arg(subject);
-    case SyntaxError:
-        return QStringLiteral("Syntax error in query expression: %1").arg(subject);
-    case DatabaseCorrupt:
-        return QStringLiteral("Cannot open database '%1'. It may not be a database that your "
-                              "application recognizes, or the file may be corrupt.")
-            .arg(subject);
-    case ReadOnly:
-        return QStringLiteral("Cannot update. Database or object is read-only.");
-    case EngineFailure:
-        return QStringLiteral("Database engine failure: %1").arg(subject);
-    default:
-        return subject.isEmpty() ? QStringLiteral("Error %1").arg(number) : subject;
-    }
-}
-
-void throwEngineError(int number, const QString& subject) {
-    throw EngineError(number, engineErrorText(number, subject));
-}
-
-void throwSqliteError(sqlite3* db, int rc, SqlContext context, const QString& path) {
-    using namespace ErrorNumber;
-    const QString message = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
-    const QString file = QDir::toNativeSeparators(path);
-    switch (rc & 0xff) {
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        if (context == SqlContext::Write)
-            throwEngineError(RecordLocked);
-        throwEngineError(DatabaseInUse, file);
-    case SQLITE_FULL:
-        throwEngineError(DiskFull);
-    case SQLITE_READONLY:
-        if (context == SqlContext::Open)
-            throwEngineError(CannotOpenFile, file);
-        throwEngineError(ReadOnly);
-    case SQLITE_CANTOPEN:
-        throwEngineError(CannotOpenFile, file);
-    case SQLITE_PERM:
-        throwEngineError(PermissionDenied, file);
-    case SQLITE_CORRUPT:
-        throwEngineError(DatabaseCorrupt, file);
-    case SQLITE_NOTADB:
-        throwEngineError(NotADatabase, file);
-    case SQLITE_MISMATCH:
-        throwEngineError(TypeMismatch);
-    case SQLITE_ERROR: {
-        const QString table = nameAfter(message, QStringLiteral("no such table:"));
-        if (!table.isEmpty())
-            throwEngineError(TableNotFound, table);
-        QString column = nameAfter(message, QStringLiteral("no such column:"));
-        if (column.isEmpty())
-            column = nameAfter(message, QStringLiteral("has no column named"));
-        if (!column.isEmpty())
-            throwEngineError(FieldNotFound, column);
-        if (message.contains(QLatin1String("syntax error")) ||
-            message.contains(QLatin1String("unrecognized token")) ||
-            message.contains(QLatin1String("incomplete input")) ||
-            message.contains(QLatin1String("no such function")) ||
-            message.contains(QLatin1String("wrong number of arguments")))
-            throwEngineError(SyntaxError, message);
-        break;
-    }
-    default:
-        break;
-    }
-    throwEngineError(EngineFailure, message);
-}
-
-QString quoteIdentifier(const QString& name) {
-    QString quoted = name;
-    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
-
-QString likePrefixPattern(const QString& text) {
-    QString pattern;
-    pattern.reserve(text.size() + 1);
-    for (const QChar c : text) {
-        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_'))
-            pattern += QLatin1Char('\\');
-        pattern += c;
-    }
-    pattern += QLatin1Char('%');
-    return pattern;
 }
 
 void registerValueTypes() {
@@ -445,122 +298,4 @@ void bindVariant(sqlite3_stmt* stmt, int index, const QVariant& value) {
     }
     if (rc != SQLITE_OK)
         throwSqliteError(sqlite3_db_handle(stmt), rc, SqlContext::Read, QString());
-}
-
-SqliteStatement::SqliteStatement(Connection& connection, const QString& sql)
-    : m_conn(&connection), m_sql(sql) {
-    connection.checkOpen();
-    const QByteArray utf8 = sql.toUtf8();
-    const char* tail = nullptr;
-    const int rc =
-        sqlite3_prepare_v2(connection.db, utf8.constData(), int(utf8.size()), &m_stmt, &tail);
-    if (rc != SQLITE_OK) {
-        sqlite3_finalize(m_stmt);
-        m_stmt = nullptr;
-        throwSqliteError(connection.db, rc, SqlContext::Read, connection.path);
-    }
-    if (tail && tail < utf8.constData() + utf8.size())
-        m_tail = QString::fromUtf8(tail, utf8.constData() + utf8.size() - tail).trimmed();
-    if (m_stmt) {
-        m_writes = !sqlite3_stmt_readonly(m_stmt) || startsWithTransactionWord(sql);
-        m_columnCount = sqlite3_column_count(m_stmt);
-        m_kinds.reserve(m_columnCount);
-        for (int column = 0; column < m_columnCount; ++column)
-            m_kinds.push_back(columnKindOf(sqlite3_column_decltype(m_stmt, column)));
-    }
-    connection.registerStatement(this);
-}
-
-SqliteStatement::~SqliteStatement() {
-    if (m_conn)
-        m_conn->unregisterStatement(this);
-    sqlite3_finalize(m_stmt);
-}
-
-void SqliteStatement::detach() {
-    sqlite3_finalize(m_stmt);
-    m_stmt = nullptr;
-    m_conn = nullptr;
-    m_live = false;
-}
-
-sqlite3_stmt* SqliteStatement::handle() const {
-    if (!m_live)
-        throwEngineError(ErrorNumber::InvalidObject);
-    return m_stmt;
-}
-
-void SqliteStatement::requireSingle() const {
-    if (!m_tail.isEmpty())
-        throwEngineError(ErrorNumber::SyntaxError,
-                         QStringLiteral("only one statement is allowed here: %1").arg(m_sql));
-}
-
-void SqliteStatement::bind(const QVariantList& params) {
-    sqlite3_stmt* stmt = handle();
-    if (!stmt) {
-        if (!params.isEmpty())
-            throwEngineError(ErrorNumber::EngineFailure,
-                             QStringLiteral("parameters given for an empty statement"));
-        return;
-    }
-    sqlite3_reset(stmt);
-    sqlite3_clear_bindings(stmt);
-    const int expected = sqlite3_bind_parameter_count(stmt);
-    if (expected != params.size())
-        throwEngineError(ErrorNumber::EngineFailure,
-                         QStringLiteral("the statement takes %1 parameters, %2 were given: %3")
-                             .arg(expected)
-                             .arg(params.size())
-                             .arg(m_sql));
-    for (int i = 0; i < expected; ++i)
-        bindVariant(stmt, i + 1, params.at(i));
-}
-
-bool SqliteStatement::step() {
-    sqlite3_stmt* stmt = handle();
-    if (!stmt)
-        return false;
-    const int rc = sqlite3_step(stmt);
-    if (rc == SQLITE_ROW)
-        return true;
-    if (rc == SQLITE_DONE)
-        return false;
-    try {
-        throwSqliteError(m_conn->db, rc, m_writes ? SqlContext::Write : SqlContext::Read,
-                         m_conn->path);
-    } catch (...) {
-        sqlite3_reset(stmt);
-        throw;
-    }
-}
-
-void SqliteStatement::reset() {
-    if (m_stmt)
-        sqlite3_reset(m_stmt);
-}
-
-QString SqliteStatement::columnName(int column) const {
-    sqlite3_stmt* stmt = handle();
-    return stmt ? QString::fromUtf8(sqlite3_column_name(stmt, column)) : QString();
-}
-
-QVariant SqliteStatement::value(int column) const {
-    sqlite3_stmt* stmt = handle();
-    if (!stmt || column < 0 || column >= m_columnCount)
-        return QVariant();
-    return convertedValue(stmt, column, m_kinds[column]);
-}
-
-QVariantList SqliteStatement::row() const {
-    sqlite3_stmt* stmt = handle();
-    QVariantList values;
-    values.reserve(m_columnCount);
-    for (int column = 0; column < m_columnCount; ++column)
-        values.append(convertedValue(stmt, column, m_kinds[column]));
-    return values;
-}
-
-std::int64_t SqliteStatement::int64Value(int column) const {
-    return sqlite3_column_int64(handle(), column);
 }

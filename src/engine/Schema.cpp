@@ -2,6 +2,7 @@
 
 #include "Currency.h"
 #include "Database.h"
+#include "DomainCodes.h"
 #include "EngineError.h"
 #include "Recordset.h"
 
@@ -106,16 +107,16 @@ struct LookupRow {
 };
 
 constexpr LookupRow typeRows[] = {
-    {0, "Order", {true, false, false}},
-    {1, "Rebate", {false, true, false}},
-    {2, "Sale", {false, false, true}},
+    {codeOf(OrderType::Order), "Order", {true, false, false}},
+    {codeOf(OrderType::Rebate), "Rebate", {false, true, false}},
+    {codeOf(OrderType::Sale), "Sale", {false, false, true}},
 };
 
 // "Outstanding" means what the outstanding report lists: not received or partially received.
 constexpr LookupRow statusRows[] = {
-    {0, "No", {false, true}},
-    {1, "Partially", {false, true}},
-    {2, "Yes", {true, false}},
+    {codeOf(ReceivedStatus::No), "No", {false, true}},
+    {codeOf(ReceivedStatus::Partially), "Partially", {false, true}},
+    {codeOf(ReceivedStatus::Yes), "Yes", {true, false}},
 };
 
 enum DataType { Text = 1, Number = 2, Date = 3, YesNo = 4 };

@@ -1,6 +1,7 @@
 #include "Connection.h"
 
 #include "EngineError.h"
+#include "ErrorMapping.h"
 
 #include <sqlite3.h>
 

@@ -1,4 +1,4 @@
-#include "app/Money.h"
+#include "Money.h"
 
 #include <QTest>
 
