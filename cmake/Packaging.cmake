@@ -48,5 +48,6 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${PROJECT_HOMEPAGE_URL}")
 # time is named here: the report font and the platform plugins (including the offscreen one
 # that pvxadmin prints reports with).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, qt6-qpa-plugins")
+# The help engine reads the help through the SQLite driver of Qt SQL, a plugin.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, qt6-qpa-plugins, libqt6sql6-sqlite")
 include(CPack)

@@ -34,6 +34,7 @@ bin/pvxadmin
 share/applications/$app_id.desktop
 share/metainfo/$app_id.metainfo.xml
 share/icons/hicolor/scalable/apps/purvex.svg
+share/purvex/help/purvex.qch
 $(for size in 16 24 32 48 64 128 256; do echo "share/icons/hicolor/${size}x${size}/apps/purvex.png"; done)
 EOF
 )

@@ -5,6 +5,8 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev libqt6printsupport6 qt6-qpa-plugins
+    # the help: Qt Help, qhelpgenerator, and the SQLite driver the help engine reads with
+    qt6-tools-dev qt6-tools-dev-tools qt6-documentation-tools libqt6sql6-sqlite
     libsqlite3-dev sqlite3
     fonts-liberation
     poppler-utils libxml2-utils

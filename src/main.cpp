@@ -1,5 +1,7 @@
 #include "AppState.h"
 #include "ErrorTrap.h"
+#include "HelpKey.h"
+#include "HelpViewer.h"
 #include "PvxApplication.h"
 #include "QtServices.h"
 #include "frmMain.h"
@@ -8,6 +10,9 @@ int main(int argc, char** argv) {
     PvxApplication app(argc, argv);
     QtServices services;
     AppState state;
+    HelpViewer help(services);
+    services.setHelpViewer([&help](const HelpRequest& request) { help.show(request); });
+    installHelpKey(&app, services);
 
     app.setUntrappedErrorHandler([&](const EngineError& error) {
         services.message(QStringLiteral("%1  %2").arg(error.number()).arg(error.description()), {},

@@ -2,12 +2,18 @@
 
 #include "Version.h"
 
+#include <QIcon>
+
 #include <cstdio>
 #include <cstdlib>
 
 PvxApplication::PvxApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Purvex"));
     setApplicationVersion(QString::fromLatin1(Version::Text));
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/icons/purvex-48.png"));
+    icon.addFile(QStringLiteral(":/icons/purvex.png"));
+    setWindowIcon(icon);
 }
 
 bool PvxApplication::notify(QObject* receiver, QEvent* event) {

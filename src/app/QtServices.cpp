@@ -83,6 +83,11 @@ std::unique_ptr<QPrinter> QtServices::choosePrinter(QWidget* parent) {
     return printer;
 }
 
+void QtServices::showHelp(const HelpRequest& request) {
+    if (m_helpViewer)
+        m_helpViewer(request);
+}
+
 void QtServices::endProgram(int status) {
     // Nothing more is written: the database's own journal undoes any write that was
     // under way, and the operating system drops the file lock with the process.

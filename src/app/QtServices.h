@@ -3,7 +3,9 @@
 #include "Services.h"
 
 #include <QPointer>
+
 #include <QWidget>
+#include <functional>
 
 // The services as the desktop provides them.
 class QtServices : public Services {
@@ -19,6 +21,12 @@ public:
                          const QString& filter) override;
     std::unique_ptr<QPrinter> choosePrinter(QWidget* parent) override;
     [[noreturn]] void endProgram(int status) override;
+    void showHelp(const HelpRequest& request) override;
+
+    // The help window lives above this library; the program hands in what opens it.
+    void setHelpViewer(std::function<void(const HelpRequest&)> viewer) {
+        m_helpViewer = std::move(viewer);
+    }
 
     // The window a message box belongs over: the active one, or when none is active (a
     // dialog has just been hidden) the last one the user worked in that is still shown.
@@ -30,6 +38,7 @@ protected:
 
 private:
     QPointer<QWidget> m_lastActive;
+    std::function<void(const HelpRequest&)> m_helpViewer;
 };
 
 // The user's locale from LANG/LC_ALL; en_US conventions where the environment names none,

@@ -14,6 +14,20 @@ class QWidget;
 enum class MsgButtons { Ok, YesNo };
 enum class MsgAnswer { Ok, Yes, No };
 
+// What the help viewer is asked to show.
+struct HelpRequest {
+    enum class Kind {
+        Contents,  // the contents page
+        Search,    // the search box, ready to type into
+        UsingHelp, // the page on using the help window
+        Topic,     // the topic of a help context number
+    };
+    Kind kind = Kind::Contents;
+    int context = 0;
+
+    friend bool operator==(const HelpRequest&, const HelpRequest&) = default;
+};
+
 // Everything the operating system owns, behind one small interface: production uses Qt,
 // tests use a fake that records what was shown and answers from a script.
 class Services {
@@ -43,6 +57,8 @@ public:
     // Lets the user choose a printer; null when there is none or the user cancelled
     // (the production version has said which).
     virtual std::unique_ptr<QPrinter> choosePrinter(QWidget* parent) = 0;
+    // Opens the help window (one, reused, not blocking the program) on what is asked for.
+    virtual void showHelp(const HelpRequest& request) = 0;
     // Ends the process at once. The production version does not return; a fake records
     // the status and returns, and AppState::programEnded stops the procedure.
     virtual void endProgram(int status) = 0;

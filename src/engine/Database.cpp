@@ -223,6 +223,10 @@ std::unique_ptr<Database> Database::openWithFlags(const QString& path, int flags
     return database;
 }
 
+QString Database::engineVersion() {
+    return QString::fromLatin1(sqlite3_libversion());
+}
+
 void Database::close() {
     if (m_conn)
         m_conn->close();

@@ -67,6 +67,9 @@ public:
 
     sqlite3* handle() const;
 
+    // The version of the SQLite library the program runs on ("3.40.1").
+    static QString engineVersion();
+
     // Test hook: the next `count` writes through a recordset fail with `number`
     // before they touch the file, as a record held by someone else would.
     void failNextWrites(int count, int number = ErrorNumber::RecordLocked);

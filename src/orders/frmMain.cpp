@@ -94,6 +94,7 @@ frmMain::frmMain(AppState& state, Services& services, QWidget* parent)
     connectSortHandlers();
     connectFindHandlers();
     connectReportHandlers();
+    connectHelpHandlers();
 
     // The window opens in browse mode.
     cmdCancel->hide();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MemoBox.h"
+#include "frmAbout.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -98,6 +99,14 @@ public:
     void cmdFind_Click();
     void cmdSelVend_Click();
 
+    // Help and About (frmMainHelp.cpp): the Help button opens the contents, the Help menu's
+    // items 1 to 3 the contents, the search and the page on using help.
+    void cmdHelp_Click();
+    void mnuHelp_Click(int index);
+    void mnuAbout_Click();
+    // The About box while it is open.
+    frmAbout* aboutBox() const { return m_frmAbout.data(); }
+
     // True once the user has changed the shown record, and while ShowRecord or ClearFields
     // fill the controls so that the change events they raise are not taken for the user's.
     bool mDirty = false;
@@ -175,6 +184,7 @@ private:
     void connectSortHandlers();
     void connectFindHandlers();
     void connectReportHandlers();
+    void connectHelpHandlers();
 
     // The checks every save makes first: each box's own check on leaving, then the
     // record's. False when one of them has shown its message.
@@ -215,6 +225,8 @@ private:
     BuiltInReports* m_reports = nullptr;
     // The vendor list is modeless: one at a time.
     QPointer<frmSelVen> m_frmSelVen;
+    // So is the About box.
+    QPointer<frmAbout> m_frmAbout;
     // Set by Form_Load, cleared by Form_Unload, so closing twice shuts down once.
     bool m_loaded = false;
     // What each entry control showed after the record was put into the form: its text, or

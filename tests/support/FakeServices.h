@@ -30,6 +30,7 @@ public:
     QString saveFileName(QWidget* parent, const QString& caption, const QString& defaultName,
                          const QString& filter) override;
     std::unique_ptr<QPrinter> choosePrinter(QWidget* parent) override;
+    void showHelp(const HelpRequest& request) override { helpRequests.append(request); }
 
     // Answers for the next Yes/No questions, in order; Yes when the script has run out.
     std::deque<MsgAnswer> answers;
@@ -46,6 +47,8 @@ public:
     int printJobs = 0;
 
     QList<Message> messages;
+    // What the help window was asked to show, in order.
+    QList<HelpRequest> helpRequests;
     int beeps = 0;
     // Whether the hourglass is up, and how often it went up.
     bool hourglass = false;

@@ -20,6 +20,8 @@ public:
         return {};
     }
     std::unique_ptr<QPrinter> choosePrinter(QWidget*) override;
+    // A command line has no help window; --help says what there is to say.
+    void showHelp(const HelpRequest&) override {}
     // Records the status; the command returns it when it is done.
     void endProgram(int status) override;
 
