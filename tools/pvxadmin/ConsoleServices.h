@@ -20,6 +20,9 @@ public:
         return {};
     }
     std::unique_ptr<QPrinter> choosePrinter(QWidget*) override;
+    // A script backs up with cp; no drive is offered, and nobody watches long work.
+    QList<BackupDestination> backupDestinations() override { return {}; }
+    std::unique_ptr<Progress> showProgress(const QString&, QWidget*) override;
     // Records the status; the command returns it when it is done.
     void endProgram(int status) override;
 
