@@ -45,7 +45,8 @@ Compaction::Result Compaction::run() {
     try {
         if (!reach(step))
             return stopped();
-        // The copy of one cut short is incomplete or unchecked: it is no use to anybody.
+        finishEarlierSwap();
+        // Anything else one cut short left is incomplete or unchecked: no use to anybody.
         discard();
 
         step = Step::Compact;
@@ -113,10 +114,20 @@ Compaction::Result Compaction::run() {
 }
 
 void Compaction::discard() {
-    QFile::remove(path(WorkName));
-    // Only ever a second name, or a copy, of pvx.mdb: removing it takes nothing away.
+    // Before the swap, pvxdb.bak.new is only a second name, or a copy, of pvx.mdb: removing it
+    // takes nothing away. It goes before pvxnew.mdb, so that it is never found without
+    // pvxnew.mdb unless the swap has happened (see finishEarlierSwap).
     QFile::remove(path(NewBackupName));
     QFile::remove(path(NewBackupName) + QStringLiteral(".partial"));
+    QFile::remove(path(WorkName));
+}
+
+void Compaction::finishEarlierSwap() {
+    // pvxdb.bak.new without pvxnew.mdb: a compaction put its checked copy in place as pvx.mdb
+    // and stopped before the database as it was took the backup's name. That database is the
+    // generation to keep; should the rename fail, pvx.mdb is complete anyway.
+    if (QFileInfo::exists(path(NewBackupName)) && !QFileInfo::exists(path(WorkName)))
+        replaceFile(path(NewBackupName), path(BackupName));
 }
 
 void Compaction::compact() {

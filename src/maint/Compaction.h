@@ -18,7 +18,7 @@
 class Compaction {
 public:
     enum class Step {
-        RemoveLeftovers, // work files left by an earlier compaction that was cut short
+        RemoveLeftovers, // what an earlier compaction that was cut short left behind
         Compact,         // the engine writes pvxnew.mdb
         Flush,           // pvxnew.mdb onto the disk
         Verify,          // its integrity check and the row counts
@@ -79,6 +79,8 @@ private:
     bool keepBackup();
     // Removes the work files of this run.
     void discard();
+    // Gives pvxdb.bak the database as it was when an earlier run stopped just after its swap.
+    void finishEarlierSwap();
 
     QString m_dir;
     Progress* m_progress = nullptr;
