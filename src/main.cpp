@@ -15,6 +15,12 @@ int main(int argc, char** argv) {
     installHelpKey(&app, services);
 
     app.setUntrappedErrorHandler([&](const EngineError& error) {
+        // A window left open across a backup or compaction meets a database that was closed
+        // under it; the trap's own message tells the user what happened.
+        if (error.number() == ErrorNumber::InvalidObject) {
+            ReportError(error, state, services);
+            return;
+        }
         services.message(QStringLiteral("%1  %2").arg(error.number()).arg(error.description()), {},
                          MsgButtons::Ok);
         endProgram(state, services, 1);

@@ -3,6 +3,7 @@
 #include "Database.h"
 #include "DomainCodes.h"
 #include "LockedWrite.h"
+#include "MainWindowHost.h"
 #include "Recordset.h"
 
 #include <QDate>
@@ -28,6 +29,8 @@ struct AppState : LockRetryState {
     // True while backup or compaction has closed the database; closing the main form
     // then does not end the program.
     bool gMaintenance = false;
+    // How backup and compaction close the main form and load it again.
+    MainWindowHost mainWindow;
 
     // How the last modal dialog was left: True unless a valid OK cleared it.
     bool gCancel = true;

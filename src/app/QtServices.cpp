@@ -1,17 +1,74 @@
 #include "QtServices.h"
 
 #include "MessageBox.h"
+#include "ProgressWindow.h"
 
 #include <QApplication>
 #include <QCursor>
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QStorageInfo>
 
 #include <cstdio>
 #include <cstdlib>
+
+#if defined(Q_OS_UNIX)
+#include <unistd.h>
+#endif
+
+namespace {
+
+// File systems that live in memory or show the system's own state: a backup there would not
+// survive the next start of the machine, or is no backup at all.
+bool holdsNoFiles(const QByteArray& type) {
+    static const QList<QByteArray> types = {"tmpfs",  "ramfs",    "devtmpfs", "proc",   "sysfs",
+                                            "devpts", "squashfs", "overlay",  "cgroup", "cgroup2"};
+    return types.contains(type);
+}
+
+// Whether the user may create a file in the folder; the permission bits alone do not say
+// so for an administrator, nor for a volume mounted with its own rules.
+bool userCanWrite(const QString& folder) {
+#if defined(Q_OS_UNIX)
+    return ::access(QFile::encodeName(folder).constData(), W_OK) == 0;
+#else
+    return QFileInfo(folder).isWritable();
+#endif
+}
+
+// Whether the volume is one the user plugs in and takes away: the system says so for its
+// disk, and desktops mount such volumes under /media or /run/media.
+bool isRemovable(const QStorageInfo& volume) {
+    const QString root = volume.rootPath();
+    if (root.startsWith(QLatin1String("/media/")) || root.startsWith(QLatin1String("/run/media/")))
+        return true;
+#if defined(Q_OS_LINUX)
+    const QString device = QString::fromLocal8Bit(volume.device());
+    if (!device.startsWith(QLatin1String("/dev/")))
+        return false;
+    // /sys/class/block/sdb1 leads to .../block/sdb/sdb1; the disk's own folder says whether it
+    // can be removed.
+    const QString block =
+        QFileInfo(QLatin1String("/sys/class/block/") + device.mid(5)).canonicalFilePath();
+    for (const QString& folder : {block, QFileInfo(block).path()}) {
+        QFile flag(folder + QLatin1String("/removable"));
+        if (flag.open(QIODevice::ReadOnly))
+            return flag.readAll().trimmed() == "1";
+    }
+#endif
+    return false;
+}
+
+QString withSeparator(const QString& folder) {
+    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+}
+
+} // namespace
 
 QtServices::QtServices() {
     QObject::connect(qApp, &QApplication::focusChanged, qApp, [this](QWidget*, QWidget* now) {
@@ -86,6 +143,34 @@ std::unique_ptr<QPrinter> QtServices::choosePrinter(QWidget* parent) {
 void QtServices::showHelp(const HelpRequest& request) {
     if (m_helpViewer)
         m_helpViewer(request);
+}
+
+QList<BackupDestination> QtServices::backupDestinations() {
+    QList<BackupDestination> removable;
+    QList<BackupDestination> fixed;
+    const QString home = withSeparator(QDir::homePath());
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        if (!volume.isValid() || !volume.isReady() || volume.isReadOnly() ||
+            holdsNoFiles(volume.fileSystemType()))
+            continue;
+        const QString root = withSeparator(volume.rootPath());
+        if (root == home || !userCanWrite(root))
+            continue;
+        QString caption = QDir::toNativeSeparators(root);
+        const QString name = volume.displayName();
+        if (!name.isEmpty() && withSeparator(name) != root)
+            caption += QStringLiteral("  (%1)").arg(name);
+        (isRemovable(volume) ? removable : fixed).append({root, caption});
+    }
+    QList<BackupDestination> destinations = removable + fixed;
+    if (userCanWrite(home))
+        destinations.append(
+            {home, QStringLiteral("%1  (home folder)").arg(QDir::toNativeSeparators(home))});
+    return destinations;
+}
+
+std::unique_ptr<Progress> QtServices::showProgress(const QString& title, QWidget* parent) {
+    return std::make_unique<ProgressWindow>(title, parent);
 }
 
 void QtServices::endProgram(int status) {

@@ -20,6 +20,8 @@ public:
     QString saveFileName(QWidget* parent, const QString& caption, const QString& defaultName,
                          const QString& filter) override;
     std::unique_ptr<QPrinter> choosePrinter(QWidget* parent) override;
+    QList<BackupDestination> backupDestinations() override;
+    std::unique_ptr<Progress> showProgress(const QString& title, QWidget* parent) override;
     [[noreturn]] void endProgram(int status) override;
     void showHelp(const HelpRequest& request) override;
 

@@ -2,11 +2,13 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QList>
 #include <QLocale>
 #include <QString>
 
 #include <memory>
 
+class Progress;
 class QDialog;
 class QPrinter;
 class QWidget;
@@ -26,6 +28,14 @@ struct HelpRequest {
     int context = 0;
 
     friend bool operator==(const HelpRequest&, const HelpRequest&) = default;
+};
+
+// A place the database can be backed up to: the root folder of a volume, or the home folder.
+struct BackupDestination {
+    // Ends in a separator; the backup is this folder followed by "pvx.mdb".
+    QString folder;
+    // How the drive list shows it: the folder first, so that typing its start finds it.
+    QString caption;
 };
 
 // Everything the operating system owns, behind one small interface: production uses Qt,
@@ -59,6 +69,12 @@ public:
     virtual std::unique_ptr<QPrinter> choosePrinter(QWidget* parent) = 0;
     // Opens the help window (one, reused, not blocking the program) on what is asked for.
     virtual void showHelp(const HelpRequest& request) = 0;
+    // Where a backup can go, in the order the drive list offers them: the mounted volumes the
+    // user can write to at their root, removable ones first, then the home folder.
+    virtual QList<BackupDestination> backupDestinations() = 0;
+    // A window in which long work shows how far it has got, over parent; it goes when the
+    // returned object is destroyed.
+    virtual std::unique_ptr<Progress> showProgress(const QString& title, QWidget* parent) = 0;
     // Ends the process at once. The production version does not return; a fake records
     // the status and returns, and AppState::programEnded stops the procedure.
     virtual void endProgram(int status) = 0;

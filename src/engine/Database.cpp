@@ -228,8 +228,21 @@ QString Database::engineVersion() {
 }
 
 void Database::close() {
+    if (m_shared) {
+        m_conn.reset();
+        return;
+    }
     if (m_conn)
         m_conn->close();
+}
+
+std::unique_ptr<Database> Database::share() const {
+    openConnection(m_conn);
+    std::unique_ptr<Database> shared(new Database);
+    shared->m_path = m_path;
+    shared->m_conn = m_conn;
+    shared->m_shared = true;
+    return shared;
 }
 
 bool Database::isOpen() const {

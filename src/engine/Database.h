@@ -41,8 +41,17 @@ public:
     // Creates a new, empty file; refuses to replace an existing one.
     static std::unique_ptr<Database> create(const QString& path);
 
+    // Closes the file. On a shared handle it only lets go of the database: the file stays
+    // open for its owner.
     void close();
     bool isOpen() const;
+
+    // Another handle on this open database, for a window that goes on working with the data
+    // it was loaded from. It never closes the file; once the owner has closed it (a backup
+    // or compaction reopens the file as a new database), everything done through the shared
+    // handle fails with InvalidObject, as a recordset left open does, instead of reaching
+    // into a database the window knows nothing about.
+    std::unique_ptr<Database> share() const;
     QString path() const { return m_path; }
 
     // An updatable result over one table in the given order: the keys are read once,
@@ -80,4 +89,5 @@ private:
 
     QString m_path;
     std::shared_ptr<Connection> m_conn;
+    bool m_shared = false;
 };

@@ -31,6 +31,8 @@ inline constexpr int EngineFailure = 3146;
 inline constexpr int DialogCancelled = 32755;
 inline constexpr int DatabaseExists = 3204;
 inline constexpr int NotSupported = 3251;
+// Long work stopped at the user's request.
+inline constexpr int OperationCancelled = 3059;
 // The file was written by a newer Purvex whose tables this program does not know.
 inline constexpr int NewerDatabase = 3447;
 } // namespace ErrorNumber

@@ -95,16 +95,23 @@ frmMain::frmMain(AppState& state, Services& services, QWidget* parent)
     connectFindHandlers();
     connectReportHandlers();
     connectHelpHandlers();
+    connectMaintenanceHandlers();
 
     // The window opens in browse mode.
     cmdCancel->hide();
     cmdUpdate->hide();
 
+    // Backup and compaction reach the form through the application.
+    m_state.mainWindow.registerMainForm(
+        {this, [this] { unloadForMaintenance(); }, [this] { return reloadAfterMaintenance(); }});
+
     // Open at the design size of the client area; the menu bar comes on top of it.
     resize(m_layout->openingSize() + QSize(0, menuBar()->sizeHint().height()));
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() {
+    m_state.mainWindow.unregisterMainForm(this);
+}
 
 QLineEdit* frmMain::textBox(const QString& name, int maxLength) {
     auto* box = new QLineEdit(m_layout);
@@ -433,9 +440,15 @@ void frmMain::Form_Load() {
     }
     if (trap.ended())
         return;
+    // Loaded again after a backup or compaction, the form may have been left in the middle
+    // of an edit: it comes back exactly as a fresh start shows it.
+    if (!empty)
+        EnableFields();
+    ShowBrowseButtons();
+    cmdAddNew->setText(u"&Add New"_s);
     mDirty = false;
     mAdding = false;
-    mnuSort[0]->setChecked(true);
+    checkSortItem(codeOf(SortOrder::OrderDate));
 }
 
 void frmMain::Form_Unload() {
@@ -450,6 +463,31 @@ void frmMain::Form_Unload() {
         m_state.gDatabase->close();
     if (!m_state.gMaintenance)
         endProgram(m_state, m_services, 0);
+}
+
+void frmMain::unloadForMaintenance() {
+    // The edits are dropped with the controls' contents; a date or amount the user was
+    // leaving is not checked.
+    for (DateField* date : {dcDateOrder, dcDateExpect, dcDateReceive})
+        date->cancelPendingCheck();
+    if (auto* amount = qobject_cast<AmountBox*>(txtAmount))
+        amount->cancelPendingCheck();
+    Form_Unload();
+    // Shown again, the window puts the focus where a fresh start does.
+    if (QWidget* focused = focusWidget())
+        focused->clearFocus();
+    hide();
+}
+
+bool frmMain::reloadAfterMaintenance() {
+    if (!loadAndShow())
+        return false;
+    // The focus goes where a fresh start puts it: the first control that takes it, in the
+    // window the user is brought back to.
+    if (!focusWidget())
+        focusNextPrevChild(true);
+    activateWindow();
+    return true;
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {

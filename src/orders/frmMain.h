@@ -57,6 +57,10 @@ public:
     // Shut-down: closes the recordset and the database and, unless backup or compaction
     // is reopening the window, ends the program.
     void Form_Unload();
+    // What backup and compaction ask of the application: the form unloaded and hidden (the
+    // database closed, unsaved edits dropped), then loaded afresh as at start-up.
+    void unloadForMaintenance();
+    bool reloadAfterMaintenance();
 
     // Enters edit mode on the user's first change of a shown record.
     void MarkChanged();
@@ -94,6 +98,10 @@ public:
 
     // The Reports menu (frmMainReports.cpp): index 1 to 5 runs a built-in report.
     void mnuRpt_Click(int index);
+
+    // File, Backup and Pack Database (frmMainMaintenance.cpp).
+    void mnuBackup_Click();
+    void mnuPack_Click();
 
     // Find and Select Existing (frmMainFind.cpp).
     void cmdFind_Click();
@@ -185,6 +193,7 @@ private:
     void connectFindHandlers();
     void connectReportHandlers();
     void connectHelpHandlers();
+    void connectMaintenanceHandlers();
 
     // The checks every save makes first: each box's own check on leaving, then the
     // record's. False when one of them has shown its message.

@@ -6,6 +6,7 @@
 #include "Database.h"
 #include "ElasticLayout.h"
 #include "EngineError.h"
+#include "ErrorTrap.h"
 #include "HelpContext.h"
 #include "Recordset.h"
 #include "Services.h"
@@ -88,10 +89,11 @@ frmSelVen::~frmSelVen() = default;
 
 void frmSelVen::Form_Load() {
     List1->clear();
+    m_database = openDatabase(m_state).share();
     // Case-blind first, so that names differing only in case stand together, then exactly,
     // so that within them each spelling forms one run and is listed once; the key of a
     // name is that of its first record.
-    std::unique_ptr<Recordset> rs = openDatabase(m_state).openSnapshot(
+    std::unique_ptr<Recordset> rs = m_database->openSnapshot(
         u"select zelid, vendor from pvx order by vendor, vendor collate binary, zelid"_s);
     // The comparison is exact, so a vendor typed two ways shows both ways.
     QString lastAdded;
@@ -126,12 +128,17 @@ void frmSelVen::cmdOK_Click() {
         if (answer != MsgAnswer::Yes)
             return;
     }
-    copyVendor(selected.constFirst()->data(Qt::UserRole));
+    // Left open across a backup or compaction, the dialog reads a closed database: the
+    // trap says so and ends the program, as for any window forgotten then.
+    ErrorTrap trap(m_state, m_services);
+    trap([&] { copyVendor(selected.constFirst()->data(Qt::UserRole)); });
+    if (trap.ended())
+        return;
     close();
 }
 
 void frmSelVen::copyVendor(const QVariant& key) {
-    std::unique_ptr<Recordset> rs = openDatabase(m_state).openSnapshot(
+    std::unique_ptr<Recordset> rs = m_database->openSnapshot(
         u"select vendor, address, phone, fax, email from pvx where zelid = ?"_s, {key});
     // The record may have been deleted since the list was filled: then nothing is copied.
     if (!rs->eof()) {

@@ -2,7 +2,10 @@
 
 #include <QDialog>
 
+#include <memory>
+
 struct AppState;
+class Database;
 class ElasticLayout;
 class QListWidget;
 class QPushButton;
@@ -44,5 +47,8 @@ private:
     AppState& m_state;
     Services& m_services;
     frmMain& m_main;
+    // The database the list was read from. A backup or compaction closes it while the
+    // dialog stays open; the keys listed belong to it, so OK then fails as invalid.
+    std::unique_ptr<Database> m_database;
     ElasticLayout* m_layout = nullptr;
 };

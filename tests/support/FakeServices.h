@@ -31,6 +31,8 @@ public:
                          const QString& filter) override;
     std::unique_ptr<QPrinter> choosePrinter(QWidget* parent) override;
     void showHelp(const HelpRequest& request) override { helpRequests.append(request); }
+    QList<BackupDestination> backupDestinations() override { return destinations; }
+    std::unique_ptr<Progress> showProgress(const QString& title, QWidget* parent) override;
 
     // Answers for the next Yes/No questions, in order; Yes when the script has run out.
     std::deque<MsgAnswer> answers;
@@ -45,6 +47,22 @@ public:
     // Where "printed" pages go: a PDF file; empty means no printer is available.
     QString printerPdfPath;
     int printJobs = 0;
+
+    // What the backup dialog's drive list offers.
+    QList<BackupDestination> destinations;
+
+    // Each progress window shown: its title, the stages of the work in order, how often the
+    // work reported its progress, and whether it could still be stopped when it ended.
+    struct ProgressShown {
+        QString title;
+        QStringList stages;
+        int advances = 0;
+        bool cancelDisallowed = false;
+        bool closed = false;
+    };
+    QList<ProgressShown> progress;
+    // The user presses Cancel as soon as a stage whose text contains this begins; empty: never.
+    QString cancelInStage;
 
     QList<Message> messages;
     // What the help window was asked to show, in order.

@@ -1,5 +1,6 @@
 #include "ConsoleServices.h"
 
+#include "Progress.h"
 #include "QtServices.h"
 
 #include <QDialog>
@@ -35,6 +36,10 @@ int ConsoleServices::runModal(QDialog& dialog) {
 
 std::unique_ptr<QPrinter> ConsoleServices::choosePrinter(QWidget*) {
     return nullptr;
+}
+
+std::unique_ptr<Progress> ConsoleServices::showProgress(const QString&, QWidget*) {
+    return std::make_unique<QuietProgress>();
 }
 
 void ConsoleServices::endProgram(int status) {

@@ -22,6 +22,9 @@ public:
     std::unique_ptr<QPrinter> choosePrinter(QWidget*) override;
     // A command line has no help window; --help says what there is to say.
     void showHelp(const HelpRequest&) override {}
+    // A script backs up with cp; no drive is offered, and nobody watches long work.
+    QList<BackupDestination> backupDestinations() override { return {}; }
+    std::unique_ptr<Progress> showProgress(const QString&, QWidget*) override;
     // Records the status; the command returns it when it is done.
     void endProgram(int status) override;
 

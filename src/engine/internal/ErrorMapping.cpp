@@ -66,6 +66,8 @@ QString engineErrorText(int number, const QString& subject) {
         return QStringLiteral("Cannot update. Database or object is read-only.");
     case EngineFailure:
         return QStringLiteral("Database engine failure: %1").arg(subject);
+    case OperationCancelled:
+        return QStringLiteral("Operation canceled by user.");
     default:
         return subject.isEmpty() ? QStringLiteral("Error %1").arg(number) : subject;
     }

@@ -1,0 +1,22 @@
+#include "MainWindowHost.h"
+
+void MainWindowHost::registerMainForm(MainForm form) {
+    m_window = form.window;
+    m_form = std::move(form);
+}
+
+void MainWindowHost::unregisterMainForm(const QObject* window) {
+    if (m_form.window != window)
+        return;
+    m_window.clear();
+    m_form = {};
+}
+
+void MainWindowHost::unloadMainForm() {
+    if (m_window && m_form.unload)
+        m_form.unload();
+}
+
+bool MainWindowHost::loadMainForm() {
+    return m_window && m_form.load && m_form.load();
+}

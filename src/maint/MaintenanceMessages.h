@@ -1,0 +1,18 @@
+#pragma once
+
+#include "Compaction.h"
+
+#include <QString>
+
+// What backup and compaction tell the user.
+
+// Any failure of the copy; the previous backup on the drive is as it was.
+QString backupFailedMessage();
+// The chosen drive's pvx.mdb is the database itself.
+QString backupOntoItselfMessage(const QString& destination);
+
+QString compactQuestion();
+QString compactTitle();
+// What failed, that the database is unchanged, and what the user can do; empty when there is
+// nothing to say (compacted, or stopped by the user).
+QString compactionMessage(const Compaction::Result& result, const QString& dataDir);
