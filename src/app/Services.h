@@ -13,6 +13,9 @@ class QWidget;
 
 enum class MsgButtons { Ok, YesNo };
 enum class MsgAnswer { Ok, Yes, No };
+// Who asks before an existing file is replaced: the save dialog in the platform's words, or
+// the caller, which asks in its own once the dialog has closed.
+enum class OverwriteQuestion { ByDialog, ByCaller };
 
 // Everything the operating system owns, behind one small interface: production uses Qt,
 // tests use a fake that records what was shown and answers from a script.
@@ -37,9 +40,11 @@ public:
     // outermost call begins or ends.
     void setBusy(bool busy);
     bool isBusy() const { return m_busyDepth > 0; }
-    // Asks where to save a file; empty when the user cancelled.
+    // Asks where to save a file; empty when the user cancelled. filter is in Qt's form,
+    // "Text Files (*.txt);;All Files (*)".
     virtual QString saveFileName(QWidget* parent, const QString& caption,
-                                 const QString& defaultName, const QString& filter) = 0;
+                                 const QString& defaultName, const QString& filter,
+                                 OverwriteQuestion overwrite) = 0;
     // Lets the user choose a printer; null when there is none or the user cancelled
     // (the production version has said which).
     virtual std::unique_ptr<QPrinter> choosePrinter(QWidget* parent) = 0;
