@@ -28,6 +28,7 @@ class ErrorTrap;
 class frmFind;
 class BuiltInReports;
 class frmSelVen;
+class frmRptSpec;
 
 // The main window: one order record at a time in a fixed set of entry controls, a bar of
 // navigation and record buttons, and the menus that lead to the rest of the program.
@@ -93,6 +94,8 @@ public:
 
     // The Reports menu (frmMainReports.cpp): index 1 to 5 runs a built-in report.
     void mnuRpt_Click(int index);
+    // Opens the custom report designer, or brings the open one forward as it is.
+    void mnuRptCustom_Click();
 
     // Find and Select Existing (frmMainFind.cpp).
     void cmdFind_Click();
@@ -215,6 +218,8 @@ private:
     BuiltInReports* m_reports = nullptr;
     // The vendor list is modeless: one at a time.
     QPointer<frmSelVen> m_frmSelVen;
+    // So is the custom report designer, which keeps its report while it is open.
+    QPointer<frmRptSpec> m_frmRptSpec;
     // Set by Form_Load, cleared by Form_Unload, so closing twice shuts down once.
     bool m_loaded = false;
     // What each entry control showed after the record was put into the form: its text, or
