@@ -40,8 +40,7 @@ public:
     // outermost call begins or ends.
     void setBusy(bool busy);
     bool isBusy() const { return m_busyDepth > 0; }
-    // Asks where to save a file; empty when the user cancelled. filter is in Qt's form,
-    // "Text Files (*.txt);;All Files (*)".
+    // Asks where to save a file; empty when the user cancelled.
     virtual QString saveFileName(QWidget* parent, const QString& caption,
                                  const QString& defaultName, const QString& filter,
                                  OverwriteQuestion overwrite) = 0;
