@@ -122,8 +122,13 @@ void QtServices::showBusyPointer(bool busy) {
 }
 
 QString QtServices::saveFileName(QWidget* parent, const QString& caption,
-                                 const QString& defaultName, const QString& filter) {
-    return QFileDialog::getSaveFileName(parent, caption, defaultName, filter);
+                                 const QString& defaultName, const QString& filter,
+                                 OverwriteQuestion overwrite) {
+    // A caller that asks itself must not have the user asked twice.
+    const QFileDialog::Options options = overwrite == OverwriteQuestion::ByCaller
+                                             ? QFileDialog::DontConfirmOverwrite
+                                             : QFileDialog::Options();
+    return QFileDialog::getSaveFileName(parent, caption, defaultName, filter, nullptr, options);
 }
 
 std::unique_ptr<QPrinter> QtServices::choosePrinter(QWidget* parent) {

@@ -18,7 +18,7 @@ public:
     QLocale locale() override;
     int runModal(QDialog& dialog) override;
     QString saveFileName(QWidget* parent, const QString& caption, const QString& defaultName,
-                         const QString& filter) override;
+                         const QString& filter, OverwriteQuestion overwrite) override;
     std::unique_ptr<QPrinter> choosePrinter(QWidget* parent) override;
     QList<BackupDestination> backupDestinations() override;
     std::unique_ptr<Progress> showProgress(const QString& title, QWidget* parent) override;

@@ -15,6 +15,9 @@ class QWidget;
 
 enum class MsgButtons { Ok, YesNo };
 enum class MsgAnswer { Ok, Yes, No };
+// Who asks before an existing file is replaced: the save dialog in the platform's words, or
+// the caller, which asks in its own once the dialog has closed.
+enum class OverwriteQuestion { ByDialog, ByCaller };
 
 // What the help viewer is asked to show.
 struct HelpRequest {
@@ -63,7 +66,8 @@ public:
     bool isBusy() const { return m_busyDepth > 0; }
     // Asks where to save a file; empty when the user cancelled.
     virtual QString saveFileName(QWidget* parent, const QString& caption,
-                                 const QString& defaultName, const QString& filter) = 0;
+                                 const QString& defaultName, const QString& filter,
+                                 OverwriteQuestion overwrite) = 0;
     // Lets the user choose a printer; null when there is none or the user cancelled
     // (the production version has said which).
     virtual std::unique_ptr<QPrinter> choosePrinter(QWidget* parent) = 0;

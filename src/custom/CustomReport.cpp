@@ -217,7 +217,9 @@ QString askForFile(const CustomReportJob& job) {
     const QString fileName = job.services.saveFileName(
         job.dialogParent, html ? u"Web Table (html)"_s : u"Text File"_s,
         html ? u"pvx.htm"_s : u"pvx.txt"_s,
-        html ? u"Html Files (*.htm);;All Files (*)"_s : u"Text Files (*.txt);;All Files (*)"_s);
+        html ? u"Html Files (*.htm);;All Files (*)"_s : u"Text Files (*.txt);;All Files (*)"_s,
+        // ConfirmOverwrite asks in the program's own words once a name is chosen.
+        OverwriteQuestion::ByCaller);
     if (fileName.isEmpty())
         job.state.gCancel = true;
     return fileName;

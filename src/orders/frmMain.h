@@ -29,6 +29,7 @@ class ErrorTrap;
 class frmFind;
 class BuiltInReports;
 class frmSelVen;
+class frmRptSpec;
 
 // The main window: one order record at a time in a fixed set of entry controls, a bar of
 // navigation and record buttons, and the menus that lead to the rest of the program.
@@ -98,6 +99,8 @@ public:
 
     // The Reports menu (frmMainReports.cpp): index 1 to 5 runs a built-in report.
     void mnuRpt_Click(int index);
+    // Opens the custom report designer, or brings the open one forward as it is.
+    void mnuRptCustom_Click();
 
     // File, Backup and Pack Database (frmMainMaintenance.cpp).
     void mnuBackup_Click();
@@ -236,6 +239,8 @@ private:
     QPointer<frmSelVen> m_frmSelVen;
     // So is the About box.
     QPointer<frmAbout> m_frmAbout;
+    // So is the custom report designer, which keeps its report while it is open.
+    QPointer<frmRptSpec> m_frmRptSpec;
     // Set by Form_Load, cleared by Form_Unload, so closing twice shuts down once.
     bool m_loaded = false;
     // What each entry control showed after the record was put into the form: its text, or

@@ -1,6 +1,9 @@
 #include "frmMain.h"
 
 #include "BuiltInReports.h"
+#include "frmRptSpec.h"
+
+#include "AppState.h"
 
 #include <QAction>
 
@@ -8,6 +11,7 @@ void frmMain::connectReportHandlers() {
     m_reports = new BuiltInReports(m_state, m_services, this);
     for (int i = 0; i < int(mnuRpt.size()); ++i)
         connect(mnuRpt[i], &QAction::triggered, this, [this, i] { mnuRpt_Click(i + 1); });
+    connect(mnuRptCustom, &QAction::triggered, this, &frmMain::mnuRptCustom_Click);
 }
 
 void frmMain::mnuRpt_Click(int index) {
@@ -29,4 +33,25 @@ void frmMain::mnuRpt_Click(int index) {
         break;
     }
     // Any other index does nothing.
+}
+
+void frmMain::mnuRptCustom_Click() {
+    if (m_frmRptSpec && m_frmRptSpec->isVisible()) {
+        if (m_frmRptSpec->isMinimized())
+            m_frmRptSpec->showNormal();
+        m_frmRptSpec->raise();
+        m_frmRptSpec->activateWindow();
+        return;
+    }
+    // One closed a moment ago may not have gone yet.
+    delete m_frmRptSpec.data();
+    // Custom reports print into the output window of the built-in ones.
+    auto* designer = new frmRptSpec(
+        m_state, m_services, [this]() -> frmOutput& { return m_reports->outputWindow(); }, this);
+    if (!designer->Form_Load() || m_state.programEnded) {
+        delete designer;
+        return;
+    }
+    m_frmRptSpec = designer;
+    designer->show();
 }

@@ -111,12 +111,14 @@ public:
 
     // The output window while it is open; null before the first report and once closed.
     frmOutput* output() const;
+    // The output window, made when none is open. The custom reports print into it as well,
+    // so that every report reuses the one window.
+    frmOutput& outputWindow();
 
 private:
     void run(BuiltInReport report);
     // Asks for the range of order dates; false when the user cancelled.
     bool askForDates();
-    frmOutput& outputWindow();
     QWidget* parentWidget() const;
 
     AppState& m_state;

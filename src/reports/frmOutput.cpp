@@ -293,8 +293,9 @@ void frmOutput::cmdSavePdf_Click() {
     finishLayout();
     if (m_document->pageCount() == 0)
         return;
-    const QString fileName = m_services.saveFileName(this, u"Save as PDF"_s, u"report.pdf"_s,
-                                                     u"PDF Files (*.pdf);;All Files (*)"_s);
+    const QString fileName =
+        m_services.saveFileName(this, u"Save as PDF"_s, u"report.pdf"_s,
+                                u"PDF Files (*.pdf);;All Files (*)"_s, OverwriteQuestion::ByDialog);
     if (fileName.isEmpty())
         return;
     m_services.setBusy(true);

@@ -71,9 +71,10 @@ void FakeServices::endProgram(int status) {
     exitStatus = status;
 }
 
-QString FakeServices::saveFileName(QWidget*, const QString&, const QString& defaultName,
-                                   const QString&) {
+QString FakeServices::saveFileName(QWidget*, const QString& caption, const QString& defaultName,
+                                   const QString& filter, OverwriteQuestion overwrite) {
     saveDialogs << defaultName;
+    saveRequests.append({caption, defaultName, filter, overwrite});
     return nextSaveFileName;
 }
 

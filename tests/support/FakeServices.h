@@ -28,7 +28,7 @@ public:
     int runModal(QDialog& dialog) override;
     void endProgram(int status) override;
     QString saveFileName(QWidget* parent, const QString& caption, const QString& defaultName,
-                         const QString& filter) override;
+                         const QString& filter, OverwriteQuestion overwrite) override;
     std::unique_ptr<QPrinter> choosePrinter(QWidget* parent) override;
     void showHelp(const HelpRequest& request) override { helpRequests.append(request); }
     QList<BackupDestination> backupDestinations() override { return destinations; }
@@ -44,6 +44,14 @@ public:
     // The next file name the save dialog answers with; empty means the user cancelled.
     QString nextSaveFileName;
     QStringList saveDialogs; // the default names the dialogs were opened with
+    // Each save dialog as it was asked for.
+    struct SaveDialog {
+        QString caption;
+        QString defaultName;
+        QString filter;
+        OverwriteQuestion overwrite;
+    };
+    QList<SaveDialog> saveRequests;
     // Where "printed" pages go: a PDF file; empty means no printer is available.
     QString printerPdfPath;
     int printJobs = 0;

@@ -16,7 +16,8 @@ public:
     QDateTime now() override;
     QLocale locale() override;
     int runModal(QDialog& dialog) override;
-    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override {
+    QString saveFileName(QWidget*, const QString&, const QString&, const QString&,
+                         OverwriteQuestion) override {
         return {};
     }
     std::unique_ptr<QPrinter> choosePrinter(QWidget*) override;
