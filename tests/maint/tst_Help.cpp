@@ -10,11 +10,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDirIterator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTextBrowser>
 #include <QtTest>
@@ -60,6 +62,7 @@ private Q_SLOTS:
     void everyNumberHasATopicOfItsOwn();
     void helpWindowIsOneAndShowsWhatWasAsked();
     void missingHelpFileSaysWhereItLooked();
+    void everyScreenshotHasBeenTaken();
     void aboutBoxLeavesTheFormUsable();
 };
 
@@ -220,6 +223,28 @@ void tst_Help::missingHelpFileSaysWhereItLooked() {
     // Asking again says it again rather than failing quietly.
     viewer.show({HelpRequest::Kind::Contents, 0});
     QCOMPARE(messages.messages.size(), 2);
+}
+
+void tst_Help::everyScreenshotHasBeenTaken() {
+    // The help builds without a screenshot not taken yet (they come from the built program);
+    // once scripts/help-screenshots.sh has run, every picture a topic shows is there.
+    const QDir help(QStringLiteral(PVX_SOURCE_DIR "/help"));
+    const QRegularExpression image(uR"(!\[[^\]]*\]\(([^)\s]+)\))"_s);
+    int pictures = 0;
+    QDirIterator topics(help.path(), {u"*.md"_s}, QDir::Files, QDirIterator::Subdirectories);
+    while (topics.hasNext()) {
+        const QString path = topics.next();
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(file.readAll());
+        for (const auto& match : image.globalMatch(text)) {
+            const QString picture = QFileInfo(path).dir().filePath(match.captured(1));
+            QVERIFY2(QFileInfo(picture).isFile(),
+                     qPrintable(help.relativeFilePath(path) + u": "_s + match.captured(1)));
+            ++pictures;
+        }
+    }
+    QVERIFY(pictures > 10);
 }
 
 void tst_Help::aboutBoxLeavesTheFormUsable() {

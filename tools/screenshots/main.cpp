@@ -8,11 +8,13 @@
 #include "HelpWindow.h"
 #include "QtServices.h"
 #include "frmAbout.h"
+#include "frmBackup.h"
 #include "frmDateEnt.h"
 #include "frmFind.h"
 #include "frmMain.h"
 #include "frmOutput.h"
 #include "frmRptDate.h"
+#include "frmRptSpec.h"
 #include "frmSelVen.h"
 
 #include <QApplication>
@@ -100,6 +102,28 @@ int main(int argc, char** argv) {
         form.mnuRpt_Click(codeOf(BuiltInReport::Outstanding));
         shoot(form.findChild<frmOutput*>(), QStringLiteral("report-output.png"));
         form.findChild<frmOutput*>()->close();
+
+        // The designer with three fields to report, the amount's panel showing.
+        form.mnuRptCustom_Click();
+        auto* designer = form.findChild<frmRptSpec*>();
+        if (!designer)
+            throw std::runtime_error("the custom report designer did not open");
+        for (int added = 0; added < 3 && designer->List1->count() > 0; ++added) {
+            designer->List1->setCurrentRow(0);
+            designer->cmdAdd_Click();
+        }
+        designer->List2->setCurrentRow(designer->List2->count() - 1);
+        designer->ShowFieldDetails();
+        shoot(designer, QStringLiteral("custom-fields.png"));
+        designer->Tab1->setCurrentIndex(1);
+        shoot(designer, QStringLiteral("custom-options.png"));
+        designer->Tab1->setCurrentIndex(2);
+        shoot(designer, QStringLiteral("custom-sorting.png"));
+        designer->close();
+
+        frmBackup backup(state, services, &form);
+        shoot(&backup, QStringLiteral("backup.png"));
+        backup.hide();
 
         form.mnuAbout_Click();
         shoot(form.aboutBox(), QStringLiteral("about.png"));
