@@ -90,14 +90,19 @@ const std::vector<Table>& tables() {
 
 // The three sort orders of the main form and the built-in reports: a list of one type
 // within a date range ordered by date and vendor, the outstanding list by status and date,
-// the overdue list by expected date.
-constexpr const char* indexes[] = {
-    "CREATE INDEX pvx_dateorder ON pvx (dateorder)",
-    "CREATE INDEX pvx_descr ON pvx (descr)",
-    "CREATE INDEX pvx_vendor ON pvx (vendor)",
-    "CREATE INDEX pvx_type_dateorder ON pvx (Type, dateorder, vendor)",
-    "CREATE INDEX pvx_status_dateorder ON pvx (status, dateorder, descr)",
-    "CREATE INDEX pvx_dateexpect ON pvx (dateexpect)",
+// the overdue list by expected date; what is due and overdue by status and expected date.
+struct Index {
+    const char* name;
+    const char* sql;
+};
+constexpr Index indexes[] = {
+    {"pvx_dateorder", "CREATE INDEX pvx_dateorder ON pvx (dateorder)"},
+    {"pvx_descr", "CREATE INDEX pvx_descr ON pvx (descr)"},
+    {"pvx_vendor", "CREATE INDEX pvx_vendor ON pvx (vendor)"},
+    {"pvx_type_dateorder", "CREATE INDEX pvx_type_dateorder ON pvx (Type, dateorder, vendor)"},
+    {"pvx_status_dateorder", "CREATE INDEX pvx_status_dateorder ON pvx (status, dateorder, descr)"},
+    {"pvx_dateexpect", "CREATE INDEX pvx_dateexpect ON pvx (dateexpect)"},
+    {"pvx_status_dateexpect", "CREATE INDEX pvx_status_dateexpect ON pvx (status, dateexpect)"},
 };
 
 struct LookupRow {
@@ -238,12 +243,30 @@ void checkCatalogue(Database& db, const QHash<QString, QSet<QString>>& present,
 
 } // namespace
 
+int addMissingIndexes(Database& db) {
+    QList<const Index*> missing;
+    for (const Index& index : indexes) {
+        if (db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master "
+                                     "WHERE type = 'index' AND name = ?"),
+                      {QLatin1String(index.name)})
+                .toInt() == 0)
+            missing.append(&index);
+    }
+    if (!missing.isEmpty()) {
+        db.transaction([&] {
+            for (const Index* index : std::as_const(missing))
+                db.execute(QLatin1String(index->sql));
+        });
+    }
+    return int(missing.size());
+}
+
 void create(Database& db) {
     db.transaction([&db] {
         for (const Table& table : tables())
             db.execute(createTableSql(table));
-        for (const char* index : indexes)
-            db.execute(QLatin1String(index));
+        for (const Index& index : indexes)
+            db.execute(QLatin1String(index.sql));
 
         const QString typeSql = QStringLiteral("INSERT INTO TypeNames (TypeCode, TypeName, "
                                                "IsOrder, IsRebate, IsSale) VALUES (?, ?, ?, ?, ?)");

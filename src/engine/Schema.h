@@ -23,6 +23,11 @@ QStringList check(Database& db);
 // EngineError NewerDatabase: it is neither read nor written.
 void requireKnownVersion(Database& db);
 
+// Adds the indexes a file made by an earlier release lacks (the one the due and overdue
+// counts read, for one), in one transaction; writes nothing when none is missing. Returns
+// how many it added.
+int addMissingIndexes(Database& db);
+
 // Values in pvx that the program's own forms never write and shows as they are stored: a
 // number in the amount column beyond the amounts it handles, text where a number or a date
 // belongs, a date that is no date, a Type or status other than 0, 1 and 2, binary data in a

@@ -28,6 +28,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStatusBar>
 
 #include <algorithm>
 
@@ -96,6 +97,7 @@ frmMain::frmMain(AppState& state, Services& services, QWidget* parent)
     connectReportHandlers();
     connectHelpHandlers();
     connectMaintenanceHandlers();
+    createStatusLine();
 
     // The window opens in browse mode.
     cmdCancel->hide();
@@ -105,8 +107,10 @@ frmMain::frmMain(AppState& state, Services& services, QWidget* parent)
     m_state.mainWindow.registerMainForm(
         {this, [this] { unloadForMaintenance(); }, [this] { return reloadAfterMaintenance(); }});
 
-    // Open at the design size of the client area; the menu bar comes on top of it.
-    resize(m_layout->openingSize() + QSize(0, menuBar()->sizeHint().height()));
+    // Open at the design size of the client area; the menu bar comes on top of it and the
+    // status line below it.
+    resize(m_layout->openingSize() +
+           QSize(0, menuBar()->sizeHint().height() + statusBar()->sizeHint().height()));
 }
 
 frmMain::~frmMain() {
@@ -405,6 +409,8 @@ void frmMain::Form_Load() {
     });
     trap([&] { m_state.gDatabase = Database::open(m_state.gDbPath, true); });
     trap([&] { Schema::requireKnownVersion(database()); });
+    if (!trap.ended())
+        addMissingIndexes();
     trap([&] { m_state.gOrders = database().openDynaset(u"pvx"_s, u"dateorder DESC"_s); });
     trap([&] { orders().setLockEdits(false); });
     trap([&] {
@@ -449,6 +455,7 @@ void frmMain::Form_Load() {
     mDirty = false;
     mAdding = false;
     checkSortItem(codeOf(SortOrder::OrderDate));
+    UpdateStatusLine();
 }
 
 void frmMain::Form_Unload() {

@@ -106,6 +106,13 @@ public:
     void mnuBackup_Click();
     void mnuPack_Click();
 
+    // The status line (frmMainStatusLine.cpp): how many items are overdue and how many fall
+    // due within the next DueItems::DefaultDays days, counted again after every change to
+    // the records; its overdue count is a link that opens the Overdue report.
+    void UpdateStatusLine();
+    // The status line's text as shown, without the link's markup.
+    QString statusLineText() const;
+
     // Find and Select Existing (frmMainFind.cpp).
     void cmdFind_Click();
     void cmdSelVend_Click();
@@ -159,6 +166,7 @@ public:
     QPushButton* cmdCancel = nullptr;
     QPushButton* cmdUpdate = nullptr;
     QPushButton* cmdHelp = nullptr;
+    QLabel* lblDue = nullptr;
 
     QMenu* mnuFileMenu = nullptr;
     QAction* mnuBackup = nullptr;
@@ -197,6 +205,8 @@ private:
     void connectReportHandlers();
     void connectHelpHandlers();
     void connectMaintenanceHandlers();
+    void createStatusLine();
+    void addMissingIndexes();
 
     // The checks every save makes first: each box's own check on leaving, then the
     // record's. False when one of them has shown its message.

@@ -193,6 +193,7 @@ void frmMain::cmdAddNew_Click() {
         trap([&] { WriteRecord(); });
         if (trap.ended())
             return;
+        UpdateStatusLine();
     } else {
         trap([&] { mAdding = true; });
         bool empty = false;
@@ -248,6 +249,7 @@ void frmMain::cmdUpdate_Click() {
         mAdding = false;
         mDirty = false;
     });
+    UpdateStatusLine();
 }
 
 void frmMain::cmdCancel_Click() {
@@ -283,6 +285,7 @@ void frmMain::cmdDelete_Click() {
     const bool deleted = writeWithRetry(m_state, trap, [this] { orders().deleteRecord(); });
     if (!deleted || trap.ended())
         return;
+    UpdateStatusLine();
     trap([&] { orders().moveNext(); });
     trap([&] { empty = orders().bof() && orders().eof(); });
     if (empty) {

@@ -7,6 +7,7 @@
 #include "AppState.h"
 #include "Currency.h"
 #include "Database.h"
+#include "DueItems.h"
 #include "ErrorTrap.h"
 #include "LocaleDates.h"
 #include "Money.h"
@@ -168,21 +169,19 @@ Definition definitionOf(const ReportRequest& request, const CellWriter& cells) {
                 notReceived,
                 TableFormat(u"8640|>1440;"_s),
                 {u"Order Total"_s, u"Rebate/Sale Total"_s}};
-    case BuiltInReport::Overdue:
-        // By date alone: everything expected up to the end of today, whatever time of day
-        // it was stored with. The lower bound keeps out what is no date at all: numbers sort
-        // below any text, an empty text below it. (A bound such as '0000' would not do: the
-        // column's numeric affinity turns it into the number 0.)
+    case BuiltInReport::Overdue: {
+        const DueItems::Condition overdue = DueItems::overdue(request.today);
         return {TableFormat(u"2880|2880|1050|1050|1050|>1050;"_s),
                 {u"Description"_s, u"Vendor"_s, u"Date Ordered"_s, u"Date Due"_s, u"Type"_s,
                  u"Amount"_s},
                 u"|OverDue Orders/Rebates/Sales|Page %d"_s,
                 u"SELECT descr, vendor, dateorder, dateexpect, status, Type, amount FROM pvx "
-                u"WHERE (status = ? OR status = ?) AND dateexpect >= '0000-01-01' "
-                u"AND dateexpect < ? ORDER BY dateexpect, zelid"_s,
-                notReceived + QVariantList{afterDay(request.today)},
+                u"WHERE "_s +
+                    overdue.sql + u" ORDER BY dateexpect, zelid"_s,
+                overdue.params,
                 TableFormat(u"8910|>1050;"_s),
                 {u"Order Total"_s, u"Rebate/Sale Total"_s}};
+    }
     }
     return {};
 }

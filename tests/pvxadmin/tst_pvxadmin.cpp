@@ -88,6 +88,8 @@ private Q_SLOTS:
     void reportNeedsNoDisplay();
     void reportWithNothingToShowWritesNothing_data();
     void reportWithNothingToShowWritesNothing();
+    void dueListsWhatNeedsChasing_data();
+    void dueListsWhatNeedsChasing();
 
 private:
     QString sql(const QString& path, const QString& query);
@@ -531,6 +533,70 @@ void tst_pvxadmin::reportWithNothingToShowWritesNothing() {
     QCOMPARE(earlier.readAll(), QByteArray("the earlier report"));
     QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden),
              QStringList({QStringLiteral("report.pdf")}));
+}
+
+void tst_pvxadmin::dueListsWhatNeedsChasing_data() {
+    QTest::addColumn<bool>("somethingOverdue");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("output");
+
+    const QDate today = QDate::currentDate();
+    const auto iso = [&today](int days) { return today.addDays(days).toString(Qt::ISODate); };
+    QTest::newRow("tsv: overdue oldest first, then due within 7 days")
+        << true << QStringList{QStringLiteral("--format"), QStringLiteral("tsv")} << 1
+        << QStringLiteral("state\ttype\tdescription\tvendor\texpected\tamount\n"
+                          "overdue\tRebate\tLens rebate\t\t%1\t25.00\n"
+                          "overdue\tOrder\tTent with poles\tCamp, Ltd\t%2\t1234.5678\n"
+                          "due\tSale\tOld bike\tA buyer\t%3\t80.00\n")
+               .arg(iso(-40), iso(0), iso(7));
+    QTest::newRow("text, 30 days ahead")
+        << true << QStringList{QStringLiteral("--days"), QStringLiteral("30")} << 1
+        << QStringLiteral("Overdue: 2\n"
+                          "  Rebate  Lens rebate                 %1      25.00\n"
+                          "  Order   Tent with poles  Camp, Ltd  %2  1234.5678\n"
+                          "Due within 30 days: 2\n"
+                          "  Sale   Old bike   A buyer  %3  80.00\n"
+                          "  Order  Far ahead           %4\n")
+               .arg(iso(-40), iso(0), iso(7), iso(30));
+    QTest::newRow("nothing overdue")
+        << false << QStringList{} << 0
+        << QStringLiteral("Overdue: none\nDue within 7 days: 1\n  Sale  Old bike  A buyer  %1  "
+                          "80.00\n")
+               .arg(iso(7));
+    QTest::newRow("days not a number")
+        << true << QStringList{QStringLiteral("--days"), QStringLiteral("soon")} << 2 << QString();
+}
+
+void tst_pvxadmin::dueListsWhatNeedsChasing() {
+    QFETCH(bool, somethingOverdue);
+    QFETCH(QStringList, options);
+    QFETCH(int, exitCode);
+    QFETCH(QString, output);
+    QCOMPARE(pvxadmin({QStringLiteral("create"), m_dir->path()}).exitCode, 0);
+    // Received items never count, whatever their date; a tab in a description becomes a blank.
+    QString rows = QStringLiteral(
+        "INSERT INTO pvx (descr, Type, status, dateexpect, amount, vendor) VALUES "
+        "('Old bike', 2, 1, date('now', 'localtime', '+7 days') || ' 18:00:00', 80, 'A buyer'),"
+        "('Far ahead', 0, 0, date('now', 'localtime', '+30 days'), NULL, NULL),"
+        "('Paid', 1, 2, date('now', 'localtime', '-3 days'), 10, 'X');");
+    if (somethingOverdue)
+        rows += QStringLiteral(
+            "INSERT INTO pvx (descr, Type, status, dateexpect, amount, vendor) VALUES "
+            "('Tent' || char(9) || 'with poles', 0, 0, date('now', 'localtime'), 1234.5678, "
+            "'Camp, Ltd'),"
+            "('Lens rebate', 1, 1, date('now', 'localtime', '-40 days'), 25, NULL);");
+    sql(dbPath(), rows);
+
+    const Run run = pvxadmin(QStringList{QStringLiteral("due"), m_dir->path()} + options);
+    QCOMPARE(run.exitCode, exitCode);
+    if (exitCode == 2)
+        QVERIFY(run.err.startsWith(QStringLiteral("pvxadmin: --days")));
+    else
+        QCOMPARE(run.out, output);
+    // A file that cannot be read is an error, never "nothing overdue".
+    QCOMPARE(pvxadmin({QStringLiteral("due"), m_dir->path() + QStringLiteral("/none")}).exitCode,
+             2);
 }
 
 QTEST_GUILESS_MAIN(tst_pvxadmin)

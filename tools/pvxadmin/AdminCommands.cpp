@@ -2,10 +2,12 @@
 
 #include "CustomCommand.h"
 #include "DemoData.h"
+#include "DueCommand.h"
 #include "NewDatabaseFile.h"
 #include "ReportCommand.h"
 
 #include "Database.h"
+#include "DueItems.h"
 #include "EngineError.h"
 #include "Schema.h"
 
@@ -77,12 +79,21 @@ const char* const usageText =
     "                           ignored; sorts on any field are honoured. When no\n"
     "                           record matches, or every field is hidden, it says so\n"
     "                           and writes nothing (exit status 1).\n"
+    "  due DIR [--days N] [--format text|tsv]\n"
+    "                           list what is overdue in DIR/pvx.mdb (or DIR itself when\n"
+    "                           it is a file): not received or partly received, expected\n"
+    "                           today or earlier; then what falls due within N days\n"
+    "                           (default 7). One item a line: type, description, vendor,\n"
+    "                           expected date (yyyy-mm-dd) and amount, oldest first;\n"
+    "                           --format tsv writes tab-separated lines under a heading\n"
+    "                           line. Only reads. Exit status 0 when nothing is\n"
+    "                           overdue, 1 when something is, 2 on any error.\n"
     "\n"
     "Options:\n"
     "  -h, --help               show this text\n"
     "\n"
     "An existing pvx.mdb is never replaced. Exit status: 0 success, 1 failure,\n"
-    "2 wrong arguments.\n";
+    "2 wrong arguments (due: 0 nothing overdue, 1 something overdue, 2 any error).\n";
 
 // A usage error: the command line itself is wrong.
 struct UsageError {
@@ -108,6 +119,9 @@ struct Options {
     std::optional<QDate> to;
     // custom only
     CustomCommand::Arguments custom;
+    // due only
+    int days = DueItems::DefaultDays;
+    DueCommand::Format format = DueCommand::Format::Text;
 };
 
 QString hint() {
@@ -124,6 +138,16 @@ std::int64_t parseRecordCount(const QString& text) {
     if (!ok || !digits || value <= 0 || value > std::numeric_limits<int>::max())
         throw UsageError{
             QStringLiteral("--records needs a positive whole number, not \"%1\"").arg(text)};
+    return value;
+}
+
+// Days ahead for due: up to ten years, more would only be a mistake.
+int parseDays(const QString& text) {
+    static const QRegularExpression digits(QStringLiteral("^\\d{1,4}$"));
+    const int value = digits.match(text).hasMatch() ? text.toInt() : -1;
+    if (value < 0 || value > 3660)
+        throw UsageError{
+            QStringLiteral("--days needs a whole number from 0 to 3660, not \"%1\"").arg(text)};
     return value;
 }
 
@@ -165,11 +189,13 @@ struct OptionSet {
     QCommandLineOption pageNumbers{QStringLiteral("page-numbers"), {}, QStringLiteral("WHERE")};
     QCommandLineOption noDate{QStringLiteral("no-date")};
     QCommandLineOption strict{QStringLiteral("strict")};
+    QCommandLineOption days{QStringLiteral("days"), {}, QStringLiteral("N")};
+    QCommandLineOption format{QStringLiteral("format"), {}, QStringLiteral("FORMAT")};
 
     QList<QCommandLineOption> all() const {
-        return {help, records, pdf,   tsv,       html,        from,    to,       field,
-                hide, total,   width, starts,    less,        greater, wantTrue, wantFalse,
-                sort, title,   cm,    landscape, pageNumbers, noDate,  strict};
+        return {help,  records,   pdf,         tsv,    html,    from,     to,        field, hide,
+                total, width,     starts,      less,   greater, wantTrue, wantFalse, sort,  title,
+                cm,    landscape, pageNumbers, noDate, strict,  days,     format};
     }
 
     // The options each command takes (besides --help).
@@ -178,6 +204,8 @@ struct OptionSet {
             return {records};
         if (command == QLatin1String("check"))
             return {strict};
+        if (command == QLatin1String("due"))
+            return {days, format};
         if (command == QLatin1String("report"))
             return {pdf, from, to};
         if (command == QLatin1String("custom"))
@@ -190,8 +218,8 @@ struct OptionSet {
 
 const QStringList& commandNames() {
     static const QStringList commands{QStringLiteral("create"), QStringLiteral("demo"),
-                                      QStringLiteral("check"), QStringLiteral("report"),
-                                      QStringLiteral("custom")};
+                                      QStringLiteral("check"),  QStringLiteral("report"),
+                                      QStringLiteral("custom"), QStringLiteral("due")};
     return commands;
 }
 
@@ -251,6 +279,18 @@ Options parse(const QStringList& arguments) {
     if (parser.isSet(set.records))
         options.records = parseRecordCount(parser.value(set.records));
     options.strict = parser.isSet(set.strict);
+    if (parser.isSet(set.days))
+        options.days = parseDays(parser.value(set.days));
+    if (parser.isSet(set.format)) {
+        const QString format = parser.value(set.format);
+        if (format == QLatin1String("text"))
+            options.format = DueCommand::Format::Text;
+        else if (format == QLatin1String("tsv"))
+            options.format = DueCommand::Format::Tsv;
+        else
+            throw UsageError{QStringLiteral("--format is text or tsv, not \"%1\"").arg(format) +
+                             hint()};
+    }
     if (report) {
         const QString pdf = parser.value(set.pdf);
         if (pdf.isEmpty())
@@ -377,6 +417,21 @@ int custom(const Options& options, QTextStream& out, QTextStream& err) {
     return CustomCommand::run(options.custom, out, err);
 }
 
+// Exit 0 when nothing is overdue and 1 when something is; a scheduled job mails the list
+// only then. Any error is 2, so that it is never taken for "nothing overdue".
+int due(const Options& options, QTextStream& out, QTextStream& err) {
+    try {
+        const bool overdue =
+            DueCommand::run({options.dir, options.days, options.format, QDate::currentDate()}, out);
+        return overdue ? ExitFailure : ExitOk;
+    } catch (const EngineError& error) {
+        err << "pvxadmin: " << QString(error.description()).replace(u'\n', u' ') << '\n';
+    } catch (const std::exception& error) {
+        err << "pvxadmin: " << error.what() << '\n';
+    }
+    return ExitUsage;
+}
+
 int check(const QString& dirOrFile, bool strict, QTextStream& out) {
     const QFileInfo info(dirOrFile);
     if (!info.exists())
@@ -434,6 +489,8 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
             return report(options, out, err);
         if (options.command == QLatin1String("custom"))
             return custom(options, out, err);
+        if (options.command == QLatin1String("due"))
+            return due(options, out, err);
 
         const bool demo = options.command == QLatin1String("demo");
         const QString path = makeDatabase(options.dir, demo ? options.records : 0);

@@ -1,0 +1,63 @@
+#include "DueItems.h"
+
+#include "Database.h"
+#include "DomainCodes.h"
+#include "Recordset.h"
+
+using namespace Qt::StringLiterals;
+
+namespace DueItems {
+
+namespace {
+
+// Dates are stored as ISO text, with or without a time of day, so "before the next day"
+// takes in every time of the day itself.
+QString dayAfter(const QDate& day) {
+    const QDate next = day.addDays(1);
+    if (next.isValid() && next.year() <= 9999)
+        return next.toString(u"yyyy-MM-dd"_s);
+    return day.toString(u"yyyy-MM-dd"_s) + u'~';
+}
+
+// Each status is its own range of the (status, dateexpect) index.
+const QString NotReceived = u"(status = ? OR status = ?)"_s;
+
+QVariantList notReceived() {
+    return {codeOf(ReceivedStatus::No), codeOf(ReceivedStatus::Partially)};
+}
+
+} // namespace
+
+Condition overdue(const QDate& today) {
+    // The lower bound keeps out what is no date at all: numbers sort below any text, an empty
+    // text below it. (A bound such as '0000' would not do: the column's numeric affinity
+    // turns it into the number 0.)
+    return {NotReceived + u" AND dateexpect >= '0000-01-01' AND dateexpect < ?"_s,
+            notReceived() + QVariantList{dayAfter(today)}};
+}
+
+Condition dueWithin(const QDate& today, int days) {
+    return {NotReceived + u" AND dateexpect >= ? AND dateexpect < ?"_s,
+            notReceived() + QVariantList{dayAfter(today), dayAfter(today.addDays(days))}};
+}
+
+Counts count(Database& db, const QDate& today, int days) {
+    const Condition late = overdue(today);
+    const Condition soon = dueWithin(today, days);
+    return {db.scalar(u"SELECT count(*) FROM pvx WHERE "_s + late.sql, late.params).toLongLong(),
+            db.scalar(u"SELECT count(*) FROM pvx WHERE "_s + soon.sql, soon.params).toLongLong()};
+}
+
+QList<Item> list(Database& db, const Condition& condition) {
+    auto rs = db.openSnapshot(u"SELECT Type, descr, vendor, dateexpect, amount FROM pvx WHERE "_s +
+                                  condition.sql + u" ORDER BY dateexpect, zelid"_s,
+                              condition.params);
+    QList<Item> items;
+    for (; !rs->eof(); rs->moveNext())
+        items.append({rs->value(u"Type"_s), rs->value(u"descr"_s).toString(),
+                      rs->value(u"vendor"_s).toString(), rs->value(u"dateexpect"_s),
+                      rs->value(u"amount"_s)});
+    return items;
+}
+
+} // namespace DueItems
