@@ -45,7 +45,12 @@ Compaction::Result Compaction::run() {
     try {
         if (!reach(step))
             return stopped();
-        finishEarlierSwap();
+        // The generation an earlier compaction kept must not be lost with its leftovers:
+        // when it cannot take its name, nothing else is done.
+        QString why;
+        if (!finishEarlierSwap(&why))
+            return {Outcome::Failed, step, why};
+        why.clear();
         // Anything else one cut short left is incomplete or unchecked: no use to anybody.
         discard();
 
@@ -76,7 +81,6 @@ Compaction::Result Compaction::run() {
         step = Step::Replace;
         if (!reach(step))
             return stopped();
-        QString why;
         if (!replaceFile(path(WorkName), path(DatabaseName), &why))
             throw MaintenanceFailure(why);
     } catch (const EngineError& error) {
@@ -122,12 +126,13 @@ void Compaction::discard() {
     QFile::remove(path(WorkName));
 }
 
-void Compaction::finishEarlierSwap() {
+bool Compaction::finishEarlierSwap(QString* reason) {
     // pvxdb.bak.new without pvxnew.mdb: a compaction put its checked copy in place as pvx.mdb
     // and stopped before the database as it was took the backup's name. That database is the
-    // generation to keep; should the rename fail, pvx.mdb is complete anyway.
+    // generation to keep.
     if (QFileInfo::exists(path(NewBackupName)) && !QFileInfo::exists(path(WorkName)))
-        replaceFile(path(NewBackupName), path(BackupName));
+        return replaceFile(path(NewBackupName), path(BackupName), reason);
+    return true;
 }
 
 void Compaction::compact() {

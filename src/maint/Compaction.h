@@ -80,7 +80,8 @@ private:
     // Removes the work files of this run.
     void discard();
     // Gives pvxdb.bak the database as it was when an earlier run stopped just after its swap.
-    void finishEarlierSwap();
+    // False, with the reason, when the generation an earlier run kept cannot take its name.
+    bool finishEarlierSwap(QString* reason);
 
     QString m_dir;
     Progress* m_progress = nullptr;

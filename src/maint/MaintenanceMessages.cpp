@@ -26,7 +26,7 @@ QString compactionMessage(const Compaction::Result& result, const QString& dataD
     using Step = Compaction::Step;
     using Outcome = Compaction::Outcome;
     const QString folder = QDir::toNativeSeparators(dataDir);
-    const QString reason = result.reason.isEmpty() ? QString() : u"  (%1)"_s.arg(result.reason);
+    const QString reason = result.reason.isEmpty() ? QString() : u" (%1)"_s.arg(result.reason);
     switch (result.outcome) {
     case Outcome::Compacted:
     case Outcome::Cancelled:
@@ -43,6 +43,12 @@ QString compactionMessage(const Compaction::Result& result, const QString& dataD
     const QString unchanged = u"Your database has not been changed."_s;
     switch (result.step) {
     case Step::RemoveLeftovers:
+        if (result.outcome == Outcome::Failed)
+            return u"The database as it was before the last compaction, %1, could not be given "
+                   u"the name %2%3.  Nothing has been compacted or removed.  Rename %1 in %4 "
+                   u"to %2 yourself (or move it away), then try again."_s.arg(
+                       Compaction::NewBackupName, Compaction::BackupName, reason, folder);
+        [[fallthrough]];
     case Step::Compact:
     case Step::Flush:
         return u"The compacted copy of the database could not be written%1.  %2  Make sure "

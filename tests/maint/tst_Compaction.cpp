@@ -1,4 +1,5 @@
 #include "Compaction.h"
+#include "MaintenanceMessages.h"
 
 #include "MaintFiles.h"
 #include "MaintenanceFailure.h"
@@ -246,6 +247,17 @@ void tst_Compaction::alwaysLeavesACompleteDatabase() {
     // Stopped after its swap, a compaction leaves the database as it was for the next one to
     // make the backup before it does anything else.
     if (result.step == Step::ReplaceBackup) {
+        // While that database cannot take the backup's name (a folder is in the way), the
+        // next compaction does nothing else and keeps it.
+        QVERIFY(QFile::rename(file(u"pvxdb.bak"_s), file(u"aside"_s)));
+        QVERIFY(QDir(m_dir->path()).mkpath(u"pvxdb.bak/in the way"_s));
+        const Compaction::Result blocked = Compaction(m_dir->path()).run();
+        QCOMPARE(blocked.outcome, Outcome::Failed);
+        QVERIFY(compactionMessage(blocked, m_dir->path()).contains(Compaction::NewBackupName));
+        QVERIFY(MaintFiles::bytes(file(Compaction::NewBackupName)) == m_database);
+        QVERIFY(QDir(file(u"pvxdb.bak"_s)).removeRecursively());
+        QVERIFY(QFile::rename(file(u"aside"_s), file(u"pvxdb.bak"_s)));
+
         Compaction finish(m_dir->path());
         finish.setHook([](Step reached) { return reached != Step::Compact; });
         QCOMPARE(finish.run().outcome, Outcome::Stopped);
