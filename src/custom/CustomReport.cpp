@@ -103,22 +103,43 @@ private:
     QList<Column> m_columns;
 };
 
-// Runs one statement through the error trap; false when it failed.
+// The errors of a report file the user can put right: another folder, room on the disk.
+bool isFileError(int number) {
+    return number == ErrorNumber::PathNotFound || number == ErrorNumber::PermissionDenied ||
+           number == ErrorNumber::DiskFull || number == ReportFileWriter::DeviceIOError;
+}
+
+// Runs one statement through the error trap; false when it failed. With FileErrors::Stop, a
+// report file that cannot be written is reported in the trap's words and stops the report
+// alone: ending the program for it would take the user's unsaved work in the main window
+// with it.
 class Trapped {
 public:
-    Trapped(AppState& state, Services& services) : m_trap(state, services) {}
+    enum class FileErrors { End, Stop };
+
+    Trapped(AppState& state, Services& services, FileErrors fileErrors = FileErrors::End)
+        : m_trap(state, services), m_services(services), m_fileErrors(fileErrors) {}
 
     template <class Statement> bool operator()(Statement&& statement) {
         bool done = false;
         m_trap([&] {
-            statement();
-            done = true;
+            try {
+                statement();
+                done = true;
+            } catch (const EngineError& error) {
+                if (m_fileErrors == FileErrors::End || !isFileError(error.number()))
+                    throw;
+                m_services.message(u"%1  %2"_s.arg(error.number()).arg(error.description()), {},
+                                   MsgButtons::Ok);
+            }
         });
         return done;
     }
 
 private:
     ErrorTrap m_trap;
+    Services& m_services;
+    FileErrors m_fileErrors;
 };
 
 bool printPages(const CustomReportJob& job, RowSource& rows, int* count) {
@@ -162,7 +183,7 @@ bool printPages(const CustomReportJob& job, RowSource& rows, int* count) {
 
 bool writeFile(const CustomReportJob& job, RowSource& rows, const QString& fileName, int* count) {
     const ReportDefinition& definition = job.definition;
-    Trapped run(job.state, job.services);
+    Trapped run(job.state, job.services, Trapped::FileErrors::Stop);
     const CustomReportLayout layout = customReportLayout(definition);
     QList<ReportColumn> columns;
     for (qsizetype i = 0; i < layout.headings.size(); ++i)

@@ -17,7 +17,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr qsizetype FlushSize = 1 << 16;
-constexpr int DeviceIOError = 57;
 
 bool isLineBreak(QChar c) {
     return c == u'\r' || c == u'\n' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;

@@ -20,6 +20,9 @@ struct ReportColumn {
 // a write throws EngineError with the system's reason, so the report stops there.
 class ReportFileWriter {
 public:
+    // The error number of a write the device refused for a reason other than a full disk.
+    static constexpr int DeviceIOError = 57;
+
     ReportFileWriter(QIODevice& device, QList<ReportColumn> columns);
     virtual ~ReportFileWriter();
     ReportFileWriter(const ReportFileWriter&) = delete;
