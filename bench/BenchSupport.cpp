@@ -32,6 +32,11 @@ qint64 maxRecords(const QStringList& arguments, qint64 fallback) {
     return fallback;
 }
 
+void quietNotes(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type != QtDebugMsg && type != QtInfoMsg && type != QtWarningMsg)
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+
 void printRow(const QString& label, QList<double> milliseconds) {
     std::sort(milliseconds.begin(), milliseconds.end());
     std::printf("%-12s %10.2f %10.2f %10.2f\n", qPrintable(label), milliseconds.first(),

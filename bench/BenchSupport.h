@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QtGlobal>
 
 // What the benchmarks share: demo databases of a given size, made once and reused, and
 // one line of figures per measurement.
@@ -17,5 +18,9 @@ QString demoDatabase(qint64 records);
 qint64 maxRecords(const QStringList& arguments, qint64 fallback);
 
 void printRow(const QString& label, QList<double> milliseconds);
+
+// For benchmarks that show windows on the offscreen platform: its notes about raising
+// windows would break up the table, so only what is worse than a warning is printed.
+void quietNotes(QtMsgType type, const QMessageLogContext& context, const QString& message);
 
 } // namespace BenchSupport

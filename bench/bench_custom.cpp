@@ -49,17 +49,11 @@ double msSince(const QElapsedTimer& timer) {
     return timer.nsecsElapsed() / 1e6;
 }
 
-// The offscreen platform's notes about raising windows would break up the table.
-void quietNotes(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type != QtDebugMsg && type != QtInfoMsg && type != QtWarningMsg)
-        std::fprintf(stderr, "%s\n", qPrintable(message));
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler(quietNotes);
+    qInstallMessageHandler(BenchSupport::quietNotes);
     QApplication app(argc, argv);
     const qint64 maxRecords = BenchSupport::maxRecords(app.arguments(), 100000);
     QTemporaryDir scratch;

@@ -4,6 +4,7 @@
 
 #include "DateFormats.h"
 #include "SqlText.h"
+#include "StoredDates.h"
 
 #include <QSet>
 
@@ -243,17 +244,6 @@ QVariantList ReportQuery::params() const {
         }
     }
     return values;
-}
-
-QString afterDayText(const QDate& day) {
-    // Stored dates compare as ISO text, "1998-05-30" or "1998-05-30 14:05:00". The next
-    // day's date is the smallest text above every value of the day, as long as it still
-    // has four digits of year; past 9999 the day's own text with a character above any a
-    // time of day uses stands in for it.
-    const QDate next = day.addDays(1);
-    if (next.isValid() && next.year() <= 9999)
-        return next.toString(u"yyyy-MM-dd"_s);
-    return day.toString(u"yyyy-MM-dd"_s) + u'~';
 }
 
 ReportQuery buildReportQuery(const ReportDefinition& definition, const QLocale& locale) {

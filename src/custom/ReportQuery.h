@@ -76,7 +76,3 @@ struct ReportQuery {
 // Builds the query of a report definition. Number bounds are read in the given locale.
 // Throws ReportDefinitionError when a bound is no number or a field is not in the catalogue.
 ReportQuery buildReportQuery(const ReportDefinition& definition, const QLocale& locale);
-
-// The stored text of a date compares below this one exactly when it falls on the day or
-// before, a time of day included.
-QString afterDayText(const QDate& day);

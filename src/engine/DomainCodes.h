@@ -7,6 +7,19 @@
 // What a record is: its Type, and the position in the main form's Type list.
 enum class OrderType : int { Order = 0, Rebate = 1, Sale = 2 };
 
+// The word a type is printed with, in the reports, pvxadmin and the TypeNames table.
+constexpr const char* nameOf(OrderType type) {
+    switch (type) {
+    case OrderType::Order:
+        return "Order";
+    case OrderType::Rebate:
+        return "Rebate";
+    case OrderType::Sale:
+        break;
+    }
+    return "Sale";
+}
+
 // Whether it has come: its status, and the position in the Received list.
 enum class ReceivedStatus : int { No = 0, Partially = 1, Yes = 2 };
 

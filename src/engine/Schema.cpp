@@ -112,9 +112,9 @@ struct LookupRow {
 };
 
 constexpr LookupRow typeRows[] = {
-    {codeOf(OrderType::Order), "Order", {true, false, false}},
-    {codeOf(OrderType::Rebate), "Rebate", {false, true, false}},
-    {codeOf(OrderType::Sale), "Sale", {false, false, true}},
+    {codeOf(OrderType::Order), nameOf(OrderType::Order), {true, false, false}},
+    {codeOf(OrderType::Rebate), nameOf(OrderType::Rebate), {false, true, false}},
+    {codeOf(OrderType::Sale), nameOf(OrderType::Sale), {false, false, true}},
 };
 
 // "Outstanding" means what the outstanding report lists: not received or partially received.
@@ -244,14 +244,16 @@ void checkCatalogue(Database& db, const QHash<QString, QSet<QString>>& present,
 } // namespace
 
 int addMissingIndexes(Database& db) {
+    QSet<QString> present;
+    auto rs =
+        db.openSnapshot(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index'"));
+    for (; !rs->eof(); rs->moveNext())
+        present.insert(rs->value(QStringLiteral("name")).toString());
+    rs->close();
     QList<const Index*> missing;
-    for (const Index& index : indexes) {
-        if (db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master "
-                                     "WHERE type = 'index' AND name = ?"),
-                      {QLatin1String(index.name)})
-                .toInt() == 0)
+    for (const Index& index : indexes)
+        if (!present.contains(QLatin1String(index.name)))
             missing.append(&index);
-    }
     if (!missing.isEmpty()) {
         db.transaction([&] {
             for (const Index* index : std::as_const(missing))

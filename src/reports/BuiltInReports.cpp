@@ -13,6 +13,7 @@
 #include "Money.h"
 #include "Recordset.h"
 #include "Services.h"
+#include "StoredDates.h"
 
 #include <QWidget>
 
@@ -23,18 +24,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// The stored dates compare as ISO text: "1998-05-30", or "1998-05-30 14:05:00" with a time
-// of day. The smallest text above every value stored for a day is the next day's date, as
-// long as that date still has four digits of year; past 9999 it would sort before the
-// years it follows, so the day's own text with a character above any a time of day
-// uses stands in for it.
-QString afterDay(const QDate& day) {
-    const QDate next = day.addDays(1);
-    if (next.isValid() && next.year() <= 9999)
-        return next.toString(u"yyyy-MM-dd"_s);
-    return day.toString(u"yyyy-MM-dd"_s) + u'~';
-}
 
 std::optional<int> code(const QVariant& value) {
     if (value.isNull())
@@ -97,11 +86,10 @@ private:
 
 QString typeCell(const QVariant& type) {
     const auto value = code(type);
-    if (value == codeOf(OrderType::Order))
-        return u"Order"_s;
-    if (value == codeOf(OrderType::Rebate))
-        return u"Rebate"_s;
-    return u"Sale"_s;
+    for (OrderType named : {OrderType::Order, OrderType::Rebate})
+        if (value == codeOf(named))
+            return QString::fromLatin1(nameOf(named));
+    return QString::fromLatin1(nameOf(OrderType::Sale));
 }
 
 bool isOrder(const QVariant& type) {
@@ -124,7 +112,7 @@ Definition definitionOf(const ReportRequest& request, const CellWriter& cells) {
     const TableFormat listTotals(u"8640|>1440;"_s);
     const QString range = cells.date(request.start) + u" to "_s + cells.date(request.end);
     const auto ofType = [&request](OrderType type) {
-        return QVariantList{codeOf(type), request.start, afterDay(request.end)};
+        return QVariantList{codeOf(type), request.start, afterDayText(request.end)};
     };
     const QString inRange = u" AND dateorder >= ? AND dateorder < ? ORDER BY dateorder, vendor"_s
                             u", zelid"_s;

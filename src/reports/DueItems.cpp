@@ -3,21 +3,13 @@
 #include "Database.h"
 #include "DomainCodes.h"
 #include "Recordset.h"
+#include "StoredDates.h"
 
 using namespace Qt::StringLiterals;
 
 namespace DueItems {
 
 namespace {
-
-// Dates are stored as ISO text, with or without a time of day, so "before the next day"
-// takes in every time of the day itself.
-QString dayAfter(const QDate& day) {
-    const QDate next = day.addDays(1);
-    if (next.isValid() && next.year() <= 9999)
-        return next.toString(u"yyyy-MM-dd"_s);
-    return day.toString(u"yyyy-MM-dd"_s) + u'~';
-}
 
 // Each status is its own range of the (status, dateexpect) index.
 const QString NotReceived = u"(status = ? OR status = ?)"_s;
@@ -33,12 +25,12 @@ Condition overdue(const QDate& today) {
     // text below it. (A bound such as '0000' would not do: the column's numeric affinity
     // turns it into the number 0.)
     return {NotReceived + u" AND dateexpect >= '0000-01-01' AND dateexpect < ?"_s,
-            notReceived() + QVariantList{dayAfter(today)}};
+            notReceived() + QVariantList{afterDayText(today)}};
 }
 
 Condition dueWithin(const QDate& today, int days) {
     return {NotReceived + u" AND dateexpect >= ? AND dateexpect < ?"_s,
-            notReceived() + QVariantList{dayAfter(today), dayAfter(today.addDays(days))}};
+            notReceived() + QVariantList{afterDayText(today), afterDayText(today.addDays(days))}};
 }
 
 Counts count(Database& db, const QDate& today, int days) {

@@ -75,6 +75,7 @@ private Q_SLOTS:
     void aDamagedFileIsReported();
     void createIsAllOrNothing();
     void domainCodesAreTheStoredValues();
+    void anOlderFileGetsTheIndexesItLacks();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -359,6 +360,30 @@ void tst_Schema::createIsAllOrNothing() {
     QVERIFY_THROWS_EXCEPTION(EngineError, Schema::create(*db));
     QVERIFY(!db->tableExists(QStringLiteral("pvx")));
     QCOMPARE(db->scalar(QStringLiteral("PRAGMA user_version")).toInt(), 0);
+}
+
+void tst_Schema::anOlderFileGetsTheIndexesItLacks() {
+    const QString path = OrderFixture::createDatabase(m_dir->path());
+    {
+        auto db = Database::open(path);
+        db->execute(QStringLiteral("DROP INDEX pvx_status_dateexpect"));
+        QCOMPARE(Schema::addMissingIndexes(*db), 1);
+        QCOMPARE(db->scalar(QStringLiteral("SELECT count(*) FROM sqlite_master "
+                                           "WHERE name = 'pvx_status_dateexpect'"))
+                     .toInt(),
+                 1);
+    }
+    // A file that has them all is not written to.
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    {
+        auto db = Database::open(path);
+        QCOMPARE(Schema::addMissingIndexes(*db), 0);
+    }
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll() == before);
 }
 
 QTEST_GUILESS_MAIN(tst_Schema)

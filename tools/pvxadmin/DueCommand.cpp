@@ -22,12 +22,9 @@ QString typeName(const QVariant& type) {
     bool ok = false;
     const int code = type.toInt(&ok);
     if (ok && type.typeId() != QMetaType::QString) {
-        if (code == codeOf(OrderType::Order))
-            return u"Order"_s;
-        if (code == codeOf(OrderType::Rebate))
-            return u"Rebate"_s;
-        if (code == codeOf(OrderType::Sale))
-            return u"Sale"_s;
+        for (OrderType named : {OrderType::Order, OrderType::Rebate, OrderType::Sale})
+            if (code == codeOf(named))
+                return QString::fromLatin1(nameOf(named));
     }
     // What another tool stored is shown as it is.
     return type.toString();
