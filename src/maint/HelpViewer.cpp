@@ -80,11 +80,13 @@ bool HelpViewer::setUp() {
             return false;
         }
     }
-    // The contents and the index are read in the background; an empty filter is all of it.
+    // The contents, the index and the search index are made in the background; an empty
+    // filter is all of it. The search index is kept in the collection, so only a help file
+    // not indexed yet is read for it.
     const QString filter = engine->filterEngine()->activeFilter();
     engine->contentModel()->createContents(filter);
     engine->indexModel()->createIndex(filter);
-    engine->searchEngine()->reindexDocumentation();
+    engine->searchEngine()->scheduleIndexDocumentation();
     m_engine = std::move(engine);
     return true;
 }

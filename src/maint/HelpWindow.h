@@ -44,6 +44,8 @@ public:
     QUrl topicUrl(int context) const;
     static QUrl pageUrl(const QString& page);
 
+    QHelpEngine& engine() const { return m_engine; }
+
     HelpBrowser* browser = nullptr;
     QTabWidget* navigation = nullptr;
     QLineEdit* indexFilter = nullptr;

@@ -11,6 +11,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QDirIterator>
+#include <QHelpEngine>
+#include <QHelpSearchEngine>
+#include <QHelpSearchQueryWidget>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -196,6 +199,19 @@ void tst_Help::helpWindowIsOneAndShowsWhatWasAsked() {
     QCOMPARE(viewer.window(), window);
     QTRY_VERIFY(QApplication::focusWidget() && window->isAncestorOf(QApplication::focusWidget()) &&
                 QApplication::focusWidget() != window->browser);
+
+    // The search box finds the topics that hold the word.
+    auto* query = window->findChild<QHelpSearchQueryWidget*>();
+    QVERIFY(query);
+    query->setSearchInput(u"overdue"_s);
+    QSignalSpy searched(window->engine().searchEngine(), &QHelpSearchEngine::searchingFinished);
+    // The index may still be in the making the first time: the user would search again.
+    const auto found = [&] {
+        searched.clear();
+        QTest::keyClick(query->findChild<QLineEdit*>(), Qt::Key_Return);
+        return searched.wait(5000) && searched.first().first().toInt() >= 3;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(found(), 20000);
 
     viewer.show({HelpRequest::Kind::Contents, 0});
     QCOMPARE(viewer.window(), window);
