@@ -433,14 +433,7 @@ int due(const Options& options, QTextStream& out, QTextStream& err) {
 }
 
 int check(const QString& dirOrFile, bool strict, QTextStream& out) {
-    const QFileInfo info(dirOrFile);
-    if (!info.exists())
-        throw Failure{QStringLiteral("%1 does not exist").arg(QDir::toNativeSeparators(dirOrFile))};
-    const QString path = info.isDir() ? QDir(info.absoluteFilePath()).filePath(databaseName)
-                                      : info.absoluteFilePath();
-    if (!QFileInfo::exists(path))
-        throw Failure{QStringLiteral("%1 does not exist").arg(QDir::toNativeSeparators(path))};
-
+    const QString path = ReportCommand::databasePath(dirOrFile);
     // Checking only reads: it locks no one out and works on a read-only copy.
     auto db = Database::openReadOnly(path);
     const QStringList problems = Schema::check(*db);
