@@ -5,6 +5,10 @@
 #include "LocaleDates.h"
 
 #include <QDate>
+#include <QRegularExpression>
+#include <QStringList>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -24,6 +28,18 @@ short toInteger(const QString& text) {
     if (!ok)
         throw EngineError(ErrorNumber::TypeMismatch, QStringLiteral("Type mismatch"));
     return value;
+}
+
+// The fields of a short date are what lies between runs of separators: a locale may put
+// different ones between its fields ("30/05 1998") or a blank after each dot
+// ("30. 05. 1998"), so every separator ends a field, not only the one that was chosen.
+QStringList dateFields(const QString& text, const QString& separator) {
+    if (separator.isEmpty())
+        return {};
+    QStringList alternatives;
+    for (const QString& mark : {u"/"_s, u"."_s, u" "_s, u"-"_s, separator})
+        alternatives.append(QRegularExpression::escape(mark));
+    return text.split(QRegularExpression(u"(?:"_s + alternatives.join(u'|') + u")+"_s));
 }
 
 QChar fieldLetter(int value) {
@@ -55,7 +71,7 @@ void ChkDateFmt(AppState& state, const QString& shortDate) {
             break;
         end -= pair ? 2 : 1;
     }
-    const QString shortDateText = shortDate.left(end);
+    const QString shortDateText = LocaleDates::plainText(shortDate.left(end));
 
     // The order matters: "30. 05. 1998" holds both a dot and blanks, and the dot is the
     // separator. Without any of them the separator found last time is used again.
@@ -69,9 +85,10 @@ void ChkDateFmt(AppState& state, const QString& shortDate) {
 
     // All three fields are converted before either global changes, so a short date that
     // cannot be read leaves the previous answer intact.
-    const short first = toInteger(GetToken(shortDateText, separator, 1));
-    const short second = toInteger(GetToken(shortDateText, separator, 2));
-    const short third = toInteger(GetToken(shortDateText, separator, 3));
+    const QStringList fields = dateFields(shortDateText, separator);
+    const short first = toInteger(fields.value(0));
+    const short second = toInteger(fields.value(1));
+    const short third = toInteger(fields.value(2));
 
     state.gDateSep = separator;
     const QChar letters[] = {fieldLetter(first), fieldLetter(second), fieldLetter(third)};

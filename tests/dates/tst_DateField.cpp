@@ -331,6 +331,9 @@ void tst_DateField::dropDownRewritesTheTypedDateInShortForm_data() {
     QTest::newRow("ja_JP") << "ja_JP"
                            << "1998-5-30"
                            << "1998/05/30";
+    QTest::newRow("kkj_CM") << "kkj_CM"
+                            << "30.5.1998"
+                            << "30/05 1998";
 }
 
 void tst_DateField::dropDownRewritesTheTypedDateInShortForm() {

@@ -138,6 +138,12 @@ void tst_DateFormats::chkDateFmtFromPattern_data() {
     QTest::newRow("word after the date") << "d.MM.yyyy 'г'."
                                          << "dmy"
                                          << ".";
+    QTest::newRow("blank before the year") << "dd/MM yyyy"
+                                           << "dmy"
+                                           << "/";
+    QTest::newRow("dash and dot") << "yyyy-MM.dd"
+                                  << "ymd"
+                                  << ".";
 }
 
 void tst_DateFormats::chkDateFmtFromPattern() {

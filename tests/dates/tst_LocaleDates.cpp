@@ -1,9 +1,11 @@
 #include "AppState.h"
 #include "DateFormats.h"
+#include "EngineError.h"
 #include "LocaleDates.h"
 
 #include <QtTest>
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 
@@ -31,7 +33,7 @@ private Q_SLOTS:
     void shortDateOfStoredValue();
     void shortDateRoundTrips_data();
     void shortDateRoundTrips();
-    void shortDateRoundTripsInEveryLocale();
+    void startUpDatesRoundTripInEveryLocale();
     void formatDateReadsBack_data();
     void formatDateReadsBack();
     void accepts_data();
@@ -108,19 +110,39 @@ void tst_LocaleDates::shortDateRoundTrips() {
     QVERIFY(!read->time.has_value());
 }
 
-void tst_LocaleDates::shortDateRoundTripsInEveryLocale() {
-    // The user's locale may be any the platform knows, with its own digits, direction marks
-    // and words around the date.
+void tst_LocaleDates::startUpDatesRoundTripInEveryLocale() {
+    // The user's locale may be any the platform knows, with its own digits, direction marks,
+    // words around the date and different separators between its fields ("30/05 1998").
+    // Each goes through what start-up and the calendar do with dates: find the field order,
+    // build dates from numbers in that order and read them back, and read back a date as the
+    // fields show it.
     const QList<QLocale> all =
         QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
-    QVERIFY(all.size() > 100);
+    QVERIFY(all.size() > 500);
     for (const QLocale& locale : all) {
+        // Qt's C locale is never the user's: the program takes en_US conventions instead.
+        if (locale.language() == QLocale::C)
+            continue;
+        const QString where = locale.name() + " (" + locale.dateFormat(QLocale::ShortFormat) + ")";
+        AppState state;
+        try {
+            ChkDateFmt(state, locale);
+        } catch (const EngineError& error) {
+            QFAIL(qPrintable(where + ": " + error.description()));
+        }
+        QVERIFY2(std::is_permutation(state.gDateFmt.begin(), state.gDateFmt.end(),
+                                     QStringView(u"dmy").begin()),
+                 qPrintable(where + ": " + state.gDateFmt));
+        // 5 December 1999 tells day, month and year apart; 1 January is what start-up builds.
+        for (const QDate& date : {QDate(ClockYear, 1, 1), QDate(1999, 12, 5)}) {
+            const QString built = FormatDate(date.month(), date.day(), date.year(), state.gDateFmt);
+            const auto read = LocaleDates::toDate(built, locale, ClockYear);
+            QVERIFY2(read && read->date == date, qPrintable(where + ": " + built));
+        }
         for (const QDate& date : {QDate(1929, 12, 31), QDate(1998, 5, 30), QDate(2030, 1, 2)}) {
             const QString shown = LocaleDates::shortDate(date, locale);
             const auto read = LocaleDates::toDate(shown, locale, ClockYear);
-            QVERIFY2(read && read->date == date,
-                     qPrintable(locale.name() + ": " + shown + " (" +
-                                locale.dateFormat(QLocale::ShortFormat) + ")"));
+            QVERIFY2(read && read->date == date, qPrintable(where + ": " + shown));
         }
     }
 }

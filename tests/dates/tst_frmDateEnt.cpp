@@ -14,7 +14,7 @@
 
 namespace {
 
-const QStringList calendarLocales{"en_US", "de_DE", "ja_JP"};
+const QStringList calendarLocales{"en_US", "de_DE", "ja_JP", "kkj_CM"};
 
 enum class Arrow { MonthDown, MonthUp, YearDown, YearUp };
 

@@ -197,7 +197,9 @@ void tst_frmMain::checkBrowseMode() const {
 
 void tst_frmMain::startUpSetsTheSharedState_data() {
     QTest::addColumn<QLocale>("locale");
-    for (const char* name : {"en_US", "en_GB", "de_DE", "fr_FR", "ja_JP", "sv_SE", "hu_HU"})
+    // kkj_CM writes "30/05 1998": a blank, not the slash, before the year.
+    for (const char* name :
+         {"en_US", "en_GB", "de_DE", "fr_FR", "ja_JP", "sv_SE", "hu_HU", "kkj_CM"})
         QTest::newRow(name) << QLocale(QString::fromLatin1(name));
 }
 

@@ -351,6 +351,8 @@ void tst_BuiltInReports::datesAndAmountsInTheUsersLocale_data() {
                            << u"1 234,56 €"_s;
     QTest::newRow("sv_SE") << u"sv_SE"_s << u"Rebates for 2024-03-01 to 2024-03-31"_s
                            << u"1 234,56 kr"_s;
+    QTest::newRow("kkj_CM") << u"kkj_CM"_s << u"Rebates for 01/03 2024 to 31/03 2024"_s
+                            << u"FCFA 1.235"_s;
 }
 
 void tst_BuiltInReports::datesAndAmountsInTheUsersLocale() {
