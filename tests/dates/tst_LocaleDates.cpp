@@ -130,8 +130,9 @@ void tst_LocaleDates::startUpDatesRoundTripInEveryLocale() {
         } catch (const EngineError& error) {
             QFAIL(qPrintable(where + ": " + error.description()));
         }
-        QVERIFY2(std::is_permutation(state.gDateFmt.begin(), state.gDateFmt.end(),
-                                     QStringView(u"dmy").begin()),
+        const QStringView letters(u"dmy");
+        QVERIFY2(std::is_permutation(state.gDateFmt.begin(), state.gDateFmt.end(), letters.begin(),
+                                     letters.end()),
                  qPrintable(where + ": " + state.gDateFmt));
         // 5 December 1999 tells day, month and year apart; 1 January is what start-up builds.
         for (const QDate& date : {QDate(ClockYear, 1, 1), QDate(1999, 12, 5)}) {
