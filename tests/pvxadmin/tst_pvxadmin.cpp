@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 struct Run {
@@ -80,6 +82,8 @@ private Q_SLOTS:
     void helpIsShown();
     void checkFailsOnAFileThatIsNoDatabase();
     void checkListsTheProblems();
+    void checkFindsCatalogueRowsThatMakeNoReport_data();
+    void checkFindsCatalogueRowsThatMakeNoReport();
     void checkWarnsOfOddValuesAndOnlyReads();
     void anInterruptedDemoLeavesNothingBehind();
     void reportWritesThePdf_data();
@@ -325,6 +329,31 @@ void tst_pvxadmin::checkListsTheProblems() {
     QCOMPARE(run.exitCode, 1);
     QCOMPARE(run.out, QStringLiteral("Column pvx.fax is missing.\n"
                                      "Table StatusNames is missing.\n"));
+}
+
+void tst_pvxadmin::checkFindsCatalogueRowsThatMakeNoReport_data() {
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<QString>("problem"); // empty: the file is sound
+    QTest::newRow("a column two joined tables have")
+        << u"ALTER TABLE TypeNames ADD COLUMN notes TEXT"_s
+        << u"RptSpec row 18 (\"Notes\"): a report of this field with fields of StatusNames, "
+           u"TypeNames fails: Database engine failure: ambiguous column name: notes\n"_s;
+    QTest::newRow("a qualified column that is not there")
+        << u"UPDATE RptSpec SET fieldname = 'StatusNames.Colour' WHERE SpecID = 3"_s
+        << u"RptSpec row 3 (\"Received\"): a report of this field fails: Item "
+           u"'StatusNames.Colour' not found in this collection.\n"_s;
+    QTest::newRow("qualified and quoted names that are there")
+        << u"UPDATE RptSpec SET fieldname = '[pvx].\"descr\"' WHERE SpecID = 1"_s << QString();
+}
+
+void tst_pvxadmin::checkFindsCatalogueRowsThatMakeNoReport() {
+    QFETCH(QString, damage);
+    QFETCH(QString, problem);
+    QCOMPARE(pvxadmin({QStringLiteral("create"), m_dir->path()}).exitCode, 0);
+    sql(dbPath(), damage);
+    const Run run = pvxadmin({QStringLiteral("check"), m_dir->path()});
+    QCOMPARE(run.out, problem.isEmpty() ? u"ok\n"_s : problem);
+    QCOMPARE(run.exitCode, problem.isEmpty() ? 0 : 1);
 }
 
 void tst_pvxadmin::checkWarnsOfOddValuesAndOnlyReads() {
