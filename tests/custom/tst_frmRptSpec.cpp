@@ -254,6 +254,9 @@ void tst_frmRptSpec::leavingAControlStoresOrRefusesIt_data() {
     QTest::newRow("width no number keeps the width, the focus goes on")
         << us << amount << u"txtWidth"_s << QStringList{u"2"_s, u"two"_s} << WidthMessage << false
         << u"2"_s << false;
+    QTest::newRow("negative width keeps the width")
+        << us << amount << u"txtWidth"_s << QStringList{u"2"_s, u"-1"_s} << WidthMessage << false
+        << u"2"_s << false;
     QTest::newRow("German width") << de << amount << u"txtWidth"_s << QStringList{u"1.000,5"_s}
                                   << QString() << false << u"1000,5"_s << false;
     QTest::newRow("bound no number") << us << amount << u"txtLess"_s << QStringList{u"12a"_s}
