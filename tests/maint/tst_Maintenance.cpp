@@ -23,6 +23,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -69,6 +70,8 @@ private Q_SLOTS:
     void outputWindowLeftOpenKeepsWorking();
     void vendorDialogLeftOpenEndsWithTheMessage();
     void drivesOfThisMachineBeginWithTheirFolder();
+    void theWindowComesBackWhereItWas_data();
+    void theWindowComesBackWhereItWas();
 
 private:
     QString folder(const QString& name) const;
@@ -380,6 +383,39 @@ void tst_Maintenance::drivesOfThisMachineBeginWithTheirFolder() {
         QVERIFY(drive.caption.startsWith(QDir::toNativeSeparators(drive.folder)));
     }
     QCOMPARE(drives.constLast().folder, QDir::homePath() + u'/');
+}
+
+void tst_Maintenance::theWindowComesBackWhereItWas_data() {
+    QTest::addColumn<Command>("command");
+    QTest::addColumn<bool>("partlyOff");
+    QTest::newRow("backup") << Command::BackupCancelled << false;
+    QTest::newRow("compaction") << Command::Compaction << false;
+    QTest::newRow("backup, the window partly off the screen") << Command::BackupCopied << true;
+}
+
+void tst_Maintenance::theWindowComesBackWhereItWas() {
+    QFETCH(Command, command);
+    QFETCH(bool, partlyOff);
+    load(Orders);
+    QWidget& window = *form();
+    const QRect area = window.screen()->availableGeometry();
+    window.resize(area.size() / 2);
+    window.move(area.topLeft() + QPoint(area.width() / 8, area.height() / 8) +
+                (partlyOff ? QPoint(area.width() * 3 / 4, 0) : QPoint()));
+    settle();
+    const QRect before = window.frameGeometry();
+
+    for (int time = 0; time < 3; ++time) {
+        run(command);
+        checkReloaded();
+        settle();
+        QCOMPARE(window.frameGeometry().size(), before.size());
+        QVERIFY2(area.contains(window.frameGeometry()), "the window is partly off the screen");
+        if (partlyOff)
+            QCOMPARE(window.frameGeometry().right(), area.right());
+        else
+            QCOMPARE(window.frameGeometry(), before);
+    }
 }
 
 QTEST_MAIN(tst_Maintenance)
