@@ -71,6 +71,8 @@ private Q_SLOTS:
     void vendorDialogLeftOpenEndsWithTheMessage();
     void drivesOfThisMachineBeginWithTheirFolder();
     void theWindowComesBackWhereItWas_data();
+    void typingInTheDriveListPicksOnlyWhatItNames_data();
+    void typingInTheDriveListPicksOnlyWhatItNames();
     void theWindowComesBackWhereItWas();
 
 private:
@@ -416,6 +418,38 @@ void tst_Maintenance::theWindowComesBackWhereItWas() {
         else
             QCOMPARE(window.frameGeometry(), before);
     }
+}
+
+void tst_Maintenance::typingInTheDriveListPicksOnlyWhatItNames_data() {
+    QTest::addColumn<QString>("typed"); // after the test folder's path
+    QTest::addColumn<QString>("drive"); // where Enter copies the database to
+    QTest::addColumn<int>("beeps");
+    QTest::newRow("the start of a drive") << u"sti"_s << u"stick"_s << 0;
+    QTest::newRow("what begins no drive") << u"zip"_s << u"other"_s << 3;
+    QTest::newRow("a drive and more") << u"sticks"_s << u"other"_s << 1;
+}
+
+void tst_Maintenance::typingInTheDriveListPicksOnlyWhatItNames() {
+    QFETCH(QString, typed);
+    QFETCH(QString, drive);
+    QFETCH(int, beeps);
+    load(Orders);
+    const QString other = folder(u"other"_s);
+    const QString stick = folder(u"stick"_s);
+    services().destinations = {{other, other + u"  (OTHER)"_s}, {stick, stick + u"  (STICK)"_s}};
+    services().onModal = [&](QDialog& dialog) {
+        auto& backup = static_cast<frmBackup&>(dialog);
+        backup.show();
+        QVERIFY(QTest::qWaitForWindowActive(&backup));
+        QTest::keyClicks(backup.Drive1, dirPath() + u'/' + typed);
+        QCOMPARE(backup.Drive1->currentText().section(u' ', 0, 0), folder(drive));
+        QTest::keyClick(backup.Drive1, Qt::Key_Return);
+    };
+    form()->mnuBackup->trigger();
+    checkReloaded();
+    QCOMPARE(services().beeps, beeps);
+    QVERIFY(QFile::exists(folder(drive) + u"pvx.mdb"_s));
+    QCOMPARE(QFile::exists(other + u"pvx.mdb"_s) + QFile::exists(stick + u"pvx.mdb"_s), 1);
 }
 
 QTEST_MAIN(tst_Maintenance)
