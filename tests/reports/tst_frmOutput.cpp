@@ -370,14 +370,12 @@ void tst_frmOutput::keysTurnAndZoomThePages_data() {
     QTest::newRow("Page Up on the zoom bar")
         << u"scrlZoom"_s << 3 << QKeySequence(Qt::Key_PageUp) << 2 << 60;
     QTest::newRow("Home") << page << 3 << QKeySequence(Qt::Key_Home) << 1 << 60;
-    QTest::newRow("Ctrl+Home") << page << 3 << QKeySequence(Qt::CTRL | Qt::Key_Home) << 1 << 60;
     QTest::newRow("End on the page bar")
         << u"scrlPage"_s << 1 << QKeySequence(Qt::Key_End) << 0 << 60;
     QTest::newRow("Ctrl+End") << page << 2 << QKeySequence(Qt::CTRL | Qt::Key_End) << 0 << 60;
     QTest::newRow("Down on the page bar")
         << u"scrlPage"_s << 1 << QKeySequence(Qt::Key_Down) << 2 << 60;
     QTest::newRow("Ctrl+plus") << page << 1 << QKeySequence(Qt::CTRL | Qt::Key_Plus) << 1 << 70;
-    QTest::newRow("Ctrl+=") << page << 1 << QKeySequence(Qt::CTRL | Qt::Key_Equal) << 1 << 70;
     QTest::newRow("Ctrl+minus") << u"cmdOk"_s << 1 << QKeySequence(Qt::CTRL | Qt::Key_Minus) << 1
                                 << 50;
     QTest::newRow("Right on the zoom bar")
