@@ -40,7 +40,8 @@ enum class CustomReportOutcome {
     TooWide,
     // The file dialog was cancelled or the existing file is to stay.
     Cancelled,
-    // An error has gone to the error trap; nothing was shown or written.
+    // An error was shown with its number (or, when the database is gone, went to the
+    // error trap); nothing was shown or written.
     Failed,
 };
 

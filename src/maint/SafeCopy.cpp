@@ -24,8 +24,8 @@ namespace {
 // Large enough that the system call per chunk costs nothing, small enough that the progress
 // bar and the Cancel button answer at once.
 constexpr qint64 ChunkSize = 1 << 20;
-// The system copies this much between two looks at the Cancel button; it takes no longer
-// than a read and a write of one chunk.
+// The system copies this much between two looks at the Cancel button, a few milliseconds'
+// work.
 constexpr qint64 KernelChunkSize = 8 * ChunkSize;
 
 QString native(const QString& path) {
