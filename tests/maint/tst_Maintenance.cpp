@@ -70,10 +70,8 @@ private Q_SLOTS:
     void outputWindowLeftOpenKeepsWorking();
     void vendorDialogLeftOpenEndsWithTheMessage();
     void drivesOfThisMachineBeginWithTheirFolder();
-    void theWindowComesBackWhereItWas_data();
     void typingInTheDriveListPicksOnlyWhatItNames_data();
     void typingInTheDriveListPicksOnlyWhatItNames();
-    void theWindowComesBackWhereItWas();
 
 private:
     QString folder(const QString& name) const;
@@ -129,7 +127,12 @@ void tst_Maintenance::reloadLeavesTheFormAsAfterAFreshStart() {
     QFETCH(Command, command);
     QFETCH(bool, records);
     load(records ? Orders : QList<QVariantMap>{});
+    // Moved by the user half off the right of the screen.
+    const QRect area = form()->screen()->availableGeometry();
+    form()->resize(area.size() / 2);
+    form()->move(area.right() - area.width() / 4, area.top() + area.height() / 8);
     settle();
+    const QRect before = form()->frameGeometry();
     const QWidget* freshFocus = QApplication::focusWidget();
 
     // In the middle of adding a record, sorted by vendor.
@@ -142,6 +145,9 @@ void tst_Maintenance::reloadLeavesTheFormAsAfterAFreshStart() {
     run(command);
     checkReloaded();
     settle();
+    // Back at its size and height, moved in just enough to be wholly on the screen.
+    QCOMPARE(form()->frameGeometry().size(), before.size());
+    QCOMPARE(form()->frameGeometry().topRight(), QPoint(area.right(), before.top()));
     // The control that has the focus when the window is active.
     QCOMPARE(form()->focusWidget(), freshFocus);
     QVERIFY(!form()->cmdUpdate->isVisible());
@@ -385,39 +391,6 @@ void tst_Maintenance::drivesOfThisMachineBeginWithTheirFolder() {
         QVERIFY(drive.caption.startsWith(QDir::toNativeSeparators(drive.folder)));
     }
     QCOMPARE(drives.constLast().folder, QDir::homePath() + u'/');
-}
-
-void tst_Maintenance::theWindowComesBackWhereItWas_data() {
-    QTest::addColumn<Command>("command");
-    QTest::addColumn<bool>("partlyOff");
-    QTest::newRow("backup") << Command::BackupCancelled << false;
-    QTest::newRow("compaction") << Command::Compaction << false;
-    QTest::newRow("backup, the window partly off the screen") << Command::BackupCopied << true;
-}
-
-void tst_Maintenance::theWindowComesBackWhereItWas() {
-    QFETCH(Command, command);
-    QFETCH(bool, partlyOff);
-    load(Orders);
-    QWidget& window = *form();
-    const QRect area = window.screen()->availableGeometry();
-    window.resize(area.size() / 2);
-    window.move(area.topLeft() + QPoint(area.width() / 8, area.height() / 8) +
-                (partlyOff ? QPoint(area.width() * 3 / 4, 0) : QPoint()));
-    settle();
-    const QRect before = window.frameGeometry();
-
-    for (int time = 0; time < 3; ++time) {
-        run(command);
-        checkReloaded();
-        settle();
-        QCOMPARE(window.frameGeometry().size(), before.size());
-        QVERIFY2(area.contains(window.frameGeometry()), "the window is partly off the screen");
-        if (partlyOff)
-            QCOMPARE(window.frameGeometry().right(), area.right());
-        else
-            QCOMPARE(window.frameGeometry(), before);
-    }
 }
 
 void tst_Maintenance::typingInTheDriveListPicksOnlyWhatItNames_data() {
