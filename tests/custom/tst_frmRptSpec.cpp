@@ -61,8 +61,6 @@ private Q_SLOTS:
     void theSortListsStandApartFromTheReport();
     void generateReachesEachTarget_data();
     void generateReachesEachTarget();
-    void catalogueFaultsKeepTheDesignerClosed_data();
-    void catalogueFaultsKeepTheDesignerClosed();
     void theMenuEntryBringsTheOpenDesignerForward();
     void aDesignerLeftOpenAcrossMaintenanceStopsCleanly_data();
     void aDesignerLeftOpenAcrossMaintenanceStopsCleanly();
@@ -484,37 +482,6 @@ void tst_frmRptSpec::generateReachesEachTarget() {
     QCOMPARE(found, amounts);
 }
 
-void tst_frmRptSpec::catalogueFaultsKeepTheDesignerClosed_data() {
-    QTest::addColumn<QString>("sql");
-    QTest::addColumn<QString>("message");
-    const QString end = u"  Custom reports cannot be made until the catalogue is put right."_s;
-    QTest::newRow("no rows") << u"DELETE FROM RptSpec"_s
-                             << u"The report catalogue RptSpec holds no report fields."_s + end;
-    QTest::newRow("SpecID beyond the rows")
-        << u"UPDATE RptSpec SET SpecID = 99 WHERE \"Desc\" = 'Vendor'"_s
-        << u"The report catalogue RptSpec has a row \"Vendor\" (SpecID 99), but the numbers must "
-           u"run from 1 to 24, the number of rows."_s +
-               end;
-    QTest::newRow("datatype 0")
-        << u"UPDATE RptSpec SET datatype = 0 WHERE \"Desc\" = 'Notes'"_s
-        << u"The report catalogue RptSpec has a row \"Notes\" (SpecID 18) with datatype 0; it "
-           u"must be 1 (text), 2 (number), 3 (date) or 4 (yes/no)."_s +
-               end;
-}
-
-void tst_frmRptSpec::catalogueFaultsKeepTheDesignerClosed() {
-    QFETCH(QString, sql);
-    QFETCH(QString, message);
-    m_main->load(custom::orders());
-    m_main->state().gDatabase->execute(sql);
-    QVERIFY(!chooseCustomReports());
-    QCOMPARE(services().messages.size(), 1);
-    QCOMPARE(services().messages.first().text, message);
-    // The program goes on.
-    QVERIFY(!services().ended);
-    QVERIFY(m_main->form()->isVisible());
-}
-
 void tst_frmRptSpec::theMenuEntryBringsTheOpenDesignerForward() {
     frmRptSpec* designer = open();
     QVERIFY(designer && designer->isVisible() && !designer->isModal());
@@ -698,7 +665,20 @@ void tst_frmRptSpec::aDamagedCatalogueKeepsTheUnsavedEdit_data() {
     QTest::addColumn<QString>("damage");
     // The report's fields; none when the designer does not open.
     QTest::addColumn<QStringList>("fields");
-    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("message"); // how it begins
+    const QString end = u"  Custom reports cannot be made until the catalogue is put right."_s;
+    QTest::newRow("no rows") << u"DELETE FROM RptSpec"_s << QStringList()
+                             << u"The report catalogue RptSpec holds no report fields."_s + end;
+    QTest::newRow("SpecID beyond the rows")
+        << u"UPDATE RptSpec SET SpecID = 99 WHERE \"Desc\" = 'Vendor'"_s << QStringList()
+        << u"The report catalogue RptSpec has a row \"Vendor\" (SpecID 99), but the numbers must "
+           u"run from 1 to 24, the number of rows."_s +
+               end;
+    QTest::newRow("datatype 0")
+        << u"UPDATE RptSpec SET datatype = 0 WHERE \"Desc\" = 'Notes'"_s << QStringList()
+        << u"The report catalogue RptSpec has a row \"Notes\" (SpecID 18) with datatype 0; it "
+           u"must be 1 (text), 2 (number), 3 (date) or 4 (yes/no)."_s +
+               end;
     QTest::newRow("no catalogue") << u"DROP TABLE RptSpec"_s << QStringList()
                                   << u"3078  The database engine cannot find the input table or "
                                      u"query 'RptSpec'."_s;
