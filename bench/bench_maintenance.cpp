@@ -93,12 +93,12 @@ int main(int argc, char** argv) {
                                      [&] {
                                          runTool(QStringLiteral("cp"), {database, copied});
                                      });
-    const QList<double> byHand = measure([&] { QFile::remove(copied); },
-                                         [&] {
-                                             runTool(QStringLiteral("cp"), {database, copied});
-                                             runTool(QStringLiteral("sync"), {copied});
-                                             runTool(QStringLiteral("cmp"), {database, copied});
-                                         });
+    // Over the copy the last run left, as a backup replaces the one before it.
+    const QList<double> byHand = measure(none, [&] {
+        runTool(QStringLiteral("cp"), {database, copied});
+        runTool(QStringLiteral("sync"), {copied});
+        runTool(QStringLiteral("cmp"), {database, copied});
+    });
     const QString vacuumed = drive + QStringLiteral("/x.mdb");
     const QList<double> vacuum =
         measure([&] { QFile::remove(vacuumed); },
