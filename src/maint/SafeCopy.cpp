@@ -10,53 +10,18 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
-
-#if defined(Q_OS_LINUX)
-#include <unistd.h>
-#endif
 
 namespace {
 
 // Large enough that the system call per chunk costs nothing, small enough that the progress
 // bar and the Cancel button answer at once.
 constexpr qint64 ChunkSize = 1 << 20;
-// The system copies this much between two looks at the Cancel button, a few milliseconds'
-// work.
-constexpr qint64 KernelChunkSize = 8 * ChunkSize;
 
 QString native(const QString& path) {
     return QDir::toNativeSeparators(path);
-}
-
-// Copies up to `length` bytes from the current position of one open file to that of the
-// other inside the system, without bringing them through the program: -1 when the system
-// cannot do so between these two files (another file system, an old kernel), and the
-// bytes are to be read and written instead.
-qint64 copyInSystem(QFile& from, QFile& to, qint64 length) {
-#if defined(Q_OS_LINUX)
-    while (true) {
-        const ssize_t done =
-            ::copy_file_range(from.handle(), nullptr, to.handle(), nullptr, size_t(length), 0);
-        if (done >= 0)
-            return done;
-        if (errno == EINTR)
-            continue;
-        if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
-            errno == EBADF)
-            return -1;
-        // A full disk and the like: the same failure a write would meet.
-        throw MaintenanceFailure(QString::fromLocal8Bit(std::strerror(errno)));
-    }
-#else
-    Q_UNUSED(from);
-    Q_UNUSED(to);
-    Q_UNUSED(length);
-    return -1;
-#endif
 }
 
 } // namespace
@@ -169,27 +134,8 @@ bool SafeCopy::copyBytes(QFile& from, QFile& to) {
         QStringLiteral("Copying %1 to %2...")
             .arg(QFileInfo(m_source).fileName(), native(QFileInfo(m_destination).absolutePath())),
         size);
-    qint64 done = 0;
-    // Most copies stay inside the system, as cp's do; one to another file system may not,
-    // and is read and written from where the system stopped.
-    while (true) {
-        const qint64 copied = copyInSystem(from, to, KernelChunkSize);
-        if (copied < 0)
-            break;
-        if (copied == 0) {
-            if (done != size)
-                throw MaintenanceFailure(
-                    QStringLiteral("%1 changed while it was copied.").arg(native(m_source)));
-            return true;
-        }
-        done += copied;
-        if (!progress().advance(done))
-            return false;
-    }
-    // The system moved the files' positions without the files knowing.
-    if (!from.seek(done) || !to.seek(done))
-        throw MaintenanceFailure(from.errorString());
     QByteArray buffer(ChunkSize, Qt::Uninitialized);
+    qint64 done = 0;
     while (true) {
         const qint64 read = from.read(buffer.data(), ChunkSize);
         if (read < 0)
