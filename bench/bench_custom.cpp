@@ -113,11 +113,13 @@ int main(int argc, char** argv) {
         int pages = 0;
         for (int run = 0; run < BenchSupport::Runs; ++run) {
             QPointer<frmOutput> window;
-            WindowPageSink sink([&]() -> frmOutput& {
-                if (!window)
-                    window = new frmOutput(services);
-                return *window;
-            });
+            WindowPageSink sink(
+                [&]() -> frmOutput& {
+                    if (!window)
+                        window = new frmOutput(services);
+                    return *window;
+                },
+                PageDocument::defaultPageSize(services.locale()));
             QElapsedTimer timer;
             timer.start();
             GenerateCustomReport({definition, db, state, services, &sink, {}});

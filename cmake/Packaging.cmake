@@ -13,6 +13,20 @@ install(PROGRAMS packaging/purvex-launch DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES packaging/${PURVEX_APP_ID}.desktop
     DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 
+# The metainfo lists only the addresses the build names.
+set(PURVEX_METAINFO_URLS "")
+foreach(type homepage bugtracker)
+    if(type STREQUAL homepage)
+        set(address "${PROJECT_HOMEPAGE_URL}")
+    else()
+        set(address "${PURVEX_ISSUE_TRACKER_URL}")
+    endif()
+    if(address)
+        string(REPLACE "&" "&amp;" address "${address}")
+        string(REPLACE "<" "&lt;" address "${address}")
+        string(APPEND PURVEX_METAINFO_URLS "\n  <url type=\"${type}\">${address}</url>")
+    endif()
+endforeach()
 configure_file(packaging/${PURVEX_APP_ID}.metainfo.xml.in
     ${PROJECT_BINARY_DIR}/packaging/${PURVEX_APP_ID}.metainfo.xml @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/packaging/${PURVEX_APP_ID}.metainfo.xml
@@ -30,7 +44,10 @@ endforeach()
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME purvex)
 set(CPACK_PACKAGE_VENDOR "The Purvex developers")
-set(CPACK_PACKAGE_CONTACT "The Purvex developers <purvex@example.org>")
+# Whoever builds the package names themselves, with an address, as Debian asks.
+set(PURVEX_PACKAGE_CONTACT "The Purvex developers" CACHE STRING
+    "The .deb's maintainer, as \"Name <address>\"")
+set(CPACK_PACKAGE_CONTACT "${PURVEX_PACKAGE_CONTACT}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGE_DESCRIPTION
     "Purvex keeps what you buy by mail order, the mail-in rebates you claim and what you \
@@ -43,7 +60,9 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${PROJECT_HOMEPAGE_URL}")
+if(PROJECT_HOMEPAGE_URL)
+    set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${PROJECT_HOMEPAGE_URL}")
+endif()
 # dpkg-shlibdeps finds the Qt and SQLite libraries the programs link; what they load at run
 # time is named here: the report font and the platform plugins (including the offscreen one
 # that pvxadmin prints reports with).

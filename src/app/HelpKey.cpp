@@ -58,7 +58,7 @@ int helpContextForF1() {
         return helpContext(menu);
     }
     QWidget* focus = QApplication::focusWidget();
-    // A menu bar entered with Alt or F10 has the focus of its window but not of a widget.
+    // A menu bar entered with Alt has the focus of its window but not of a widget.
     if (auto* bar = qobject_cast<QMenuBar*>(focus)) {
         if (const int context = actionContext(bar->activeAction()))
             return context;

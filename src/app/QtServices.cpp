@@ -71,10 +71,15 @@ QString withSeparator(const QString& folder) {
 } // namespace
 
 QtServices::QtServices() {
-    QObject::connect(qApp, &QApplication::focusChanged, qApp, [this](QWidget*, QWidget* now) {
-        if (now)
-            m_lastActive = now->window();
-    });
+    m_focusWatch =
+        QObject::connect(qApp, &QApplication::focusChanged, qApp, [this](QWidget*, QWidget* now) {
+            if (now)
+                m_lastActive = now->window();
+        });
+}
+
+QtServices::~QtServices() {
+    QObject::disconnect(m_focusWatch);
 }
 
 QWidget* QtServices::workingWindow() const {

@@ -11,6 +11,9 @@
 class QtServices : public Services {
 public:
     QtServices();
+    ~QtServices() override;
+    QtServices(const QtServices&) = delete;
+    QtServices& operator=(const QtServices&) = delete;
 
     void beep() override;
     QDate today() override;
@@ -40,6 +43,8 @@ protected:
 
 private:
     QPointer<QWidget> m_lastActive;
+    // Follows the focus for m_lastActive while these services exist.
+    QMetaObject::Connection m_focusWatch;
     std::function<void(const HelpRequest&)> m_helpViewer;
 };
 

@@ -9,6 +9,7 @@
 #include "Database.h"
 #include "ErrorTrap.h"
 #include "LocaleDates.h"
+#include "PageDocument.h"
 #include "Recordset.h"
 #include "Services.h"
 
@@ -103,22 +104,14 @@ private:
     QList<Column> m_columns;
 };
 
-// The errors of a report file the user can put right: another folder, room on the disk.
-bool isFileError(int number) {
-    return number == ErrorNumber::PathNotFound || number == ErrorNumber::PermissionDenied ||
-           number == ErrorNumber::DiskFull || number == ReportFileWriter::DeviceIOError;
-}
-
-// Runs one statement through the error trap; false when it failed. With FileErrors::Stop, a
-// report file that cannot be written is reported in the trap's words and stops the report
-// alone: ending the program for it would take the user's unsaved work in the main window
-// with it.
+// Runs one statement through the error trap; false when it failed. An error that leaves
+// the program with its database (a catalogue row naming a table or column the file lacks, a
+// query the engine refuses, a report file that cannot be written) is shown with its number
+// and stops the report alone: ending the program for it would take the user's unsaved work
+// in the main window with it.
 class Trapped {
 public:
-    enum class FileErrors { End, Stop };
-
-    Trapped(AppState& state, Services& services, FileErrors fileErrors = FileErrors::End)
-        : m_trap(state, services), m_services(services), m_fileErrors(fileErrors) {}
+    Trapped(AppState& state, Services& services) : m_trap(state, services), m_services(services) {}
 
     template <class Statement> bool operator()(Statement&& statement) {
         bool done = false;
@@ -127,7 +120,7 @@ public:
                 statement();
                 done = true;
             } catch (const EngineError& error) {
-                if (m_fileErrors == FileErrors::End || !isFileError(error.number()))
+                if (reportErrorEndsProgram(error.number()))
                     throw;
                 m_services.message(u"%1  %2"_s.arg(error.number()).arg(error.description()), {},
                                    MsgButtons::Ok);
@@ -139,7 +132,6 @@ public:
 private:
     ErrorTrap m_trap;
     Services& m_services;
-    FileErrors m_fileErrors;
 };
 
 bool printPages(const CustomReportJob& job, RowSource& rows, int* count) {
@@ -183,7 +175,7 @@ bool printPages(const CustomReportJob& job, RowSource& rows, int* count) {
 
 bool writeFile(const CustomReportJob& job, RowSource& rows, const QString& fileName, int* count) {
     const ReportDefinition& definition = job.definition;
-    Trapped run(job.state, job.services, Trapped::FileErrors::Stop);
+    Trapped run(job.state, job.services);
     const CustomReportLayout layout = customReportLayout(definition);
     QList<ReportColumn> columns;
     for (qsizetype i = 0; i < layout.headings.size(); ++i)
@@ -262,6 +254,25 @@ QString noRows() {
     return u"No order records have been entered that may be included in the specified report"_s;
 }
 
+QString tooWide(const QStringList& fields, double needed, double room,
+                const ReportDefinition& definition, const QLocale& locale) {
+    const bool inches = definition.widthUnit == WidthUnit::Inches;
+    const auto width = [&](double units) {
+        return u"%1 %2"_s.arg(locale.toString(units, 'f', 2),
+                              inches ? u"inches"_s : u"centimeters"_s);
+    };
+    QString names = fields.constLast();
+    if (fields.size() > 1)
+        names = fields.mid(0, fields.size() - 1).join(u", "_s) + u" and "_s + names;
+    return u"%1 %2 not fit across the page: the report's columns need %3, and a %4 page has "
+           u"room for %5.  %6"_s.arg(
+               names, fields.size() > 1 ? u"do"_s : u"does"_s, width(needed),
+               definition.landscape ? u"landscape"_s : u"portrait"_s, width(room),
+               definition.landscape ? u"Make columns narrower or hide fields."_s
+                                    : u"Turn the page to landscape, make columns narrower or hide "
+                                      u"fields."_s);
+}
+
 } // namespace CustomReportText
 
 CustomReportLayout customReportLayout(const ReportDefinition& definition) {
@@ -282,11 +293,27 @@ CustomReportLayout customReportLayout(const ReportDefinition& definition) {
     return layout;
 }
 
+QString customReportWidthCheck(const ReportDefinition& definition, double bodyWidth,
+                               const QLocale& locale) {
+    const CustomReportLayout layout = customReportLayout(definition);
+    QStringList beyond;
+    double right = 0;
+    for (qsizetype i = 0; i < layout.headings.size(); ++i) {
+        right += layout.format.columns().at(i).width;
+        // Within a twip: widths in centimetres rarely add up to a whole number of twips.
+        if (right > bodyWidth + 1)
+            beyond << layout.headings.at(i);
+    }
+    if (beyond.isEmpty())
+        return {};
+    const double unit = definition.twipsPerUnit();
+    return CustomReportText::tooWide(beyond, right / unit, bodyWidth / unit, definition, locale);
+}
+
 QString customReportHeader(const ReportDefinition& definition, const QString& today) {
-    // The header's sections are separated by "|", which a title must not add to.
-    QString title = definition.title;
-    title.replace(u'|', QChar(0x00A6));
-    QString header = (definition.showDate ? today : QString()) + u'|' + title + u'|';
+    // The title prints as the user typed it, a "%d" or a "|" in it included.
+    QString header = (definition.showDate ? PageDocument::literal(today) : QString()) + u'|' +
+                     PageDocument::literal(definition.title) + u'|';
     if (definition.pageNumbers == PageNumbers::InHeader)
         header += u"Page %d"_s;
     return header;
@@ -294,6 +321,10 @@ QString customReportHeader(const ReportDefinition& definition, const QString& to
 
 QString customReportFooter(const ReportDefinition& definition) {
     return definition.pageNumbers == PageNumbers::AtBottom ? u"|Page %d|"_s : QString();
+}
+
+bool reportErrorEndsProgram(int errorNumber) {
+    return errorNumber == ErrorNumber::InvalidObject || errorNumber == ErrorNumber::ObjectNotSet;
 }
 
 bool ConfirmOverwrite(AppState& state, Services& services, const QString& fileName) {
@@ -323,7 +354,20 @@ CustomReportResult GenerateCustomReport(const CustomReportJob& job) {
     const bool toPages = definition.reportTo == ReportTarget::ScreenPrinter;
     if (toPages && !job.pages)
         throw std::invalid_argument("a report to the page printer needs a page sink");
-    if (!toPages) {
+    if (toPages) {
+        // The page would lose what lies past its right margin, totals included, while the
+        // user takes it for the whole report.
+        const QString tooWide = customReportWidthCheck(
+            definition,
+            job.pages->bodyWidth(definition.landscape ? QPageLayout::Landscape
+                                                      : QPageLayout::Portrait),
+            services.locale());
+        if (!tooWide.isEmpty()) {
+            services.message(tooWide, {}, MsgButtons::Ok);
+            result.outcome = CustomReportOutcome::TooWide;
+            return result;
+        }
+    } else {
         result.fileName = job.fileName.isEmpty() ? askForFile(job) : job.fileName;
         if (result.fileName.isEmpty() || !ConfirmOverwrite(job.state, services, result.fileName)) {
             result.outcome = CustomReportOutcome::Cancelled;

@@ -11,6 +11,7 @@ struct AppState;
 class Database;
 class ReportPageSink;
 class Services;
+class QLocale;
 class QWidget;
 
 // What "Generate Report" needs: the report, the open database, the shared state and
@@ -35,9 +36,12 @@ enum class CustomReportOutcome {
     AllHidden,
     NothingToReport,
     Invalid,
+    // The columns are wider than the page.
+    TooWide,
     // The file dialog was cancelled or the existing file is to stay.
     Cancelled,
-    // An error has gone to the error trap; nothing was shown or written.
+    // An error was shown with its number (or, when the database is gone, went to the
+    // error trap); nothing was shown or written.
     Failed,
 };
 
@@ -55,6 +59,11 @@ struct CustomReportResult {
 // or a refused replacement leaves an existing file exactly as it was.
 CustomReportResult GenerateCustomReport(const CustomReportJob& job);
 
+// Whether an error met while making a report must go on to the error trap, which ends the
+// program: one that means the database is gone (closed by a backup or compaction under a
+// window left open). Any other stops the report alone, with its number and text.
+bool reportErrorEndsProgram(int errorNumber);
+
 // Asks whether an existing file may be replaced. Sets gCancel when it may not, and
 // returns whether the report may be written.
 bool ConfirmOverwrite(AppState& state, Services& services, const QString& fileName);
@@ -63,6 +72,10 @@ namespace CustomReportText {
 QString noFields();
 QString allHidden();
 QString noRows();
+// The fields whose columns run past the right margin, the width all the columns need and
+// the width the page has, in the report's unit.
+QString tooWide(const QStringList& fields, double needed, double room,
+                const ReportDefinition& definition, const QLocale& locale);
 } // namespace CustomReportText
 
 // The visible fields of a report as the page printer lays them out: one column per field,
@@ -72,6 +85,11 @@ struct CustomReportLayout {
     QStringList headings;
 };
 CustomReportLayout customReportLayout(const ReportDefinition& definition);
+
+// The message that says which columns of the report do not fit across pages whose body is
+// bodyWidth twips wide; empty when they all fit.
+QString customReportWidthCheck(const ReportDefinition& definition, double bodyWidth,
+                               const QLocale& locale);
 
 // The page header: the date when it is wanted, the title, and the page number when it
 // belongs in the header; and the footer, with the page number when it belongs there.

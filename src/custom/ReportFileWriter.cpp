@@ -175,8 +175,11 @@ void HtmlReportWriter::totals(const QList<std::optional<QString>>& cells) {
 
 void HtmlReportWriter::end() {
     writeLine(u"</table>"_s);
-    writeLine(u"<H6>List Produced by <A HREF=\"%1\">PVX - Purvex</A></H6>"_s.arg(
-        escaped(QString::fromLatin1(Version::HomePage))));
+    // A link only to a home page the build names.
+    const QString home = QString::fromLatin1(Version::HomePage);
+    writeLine(home.isEmpty() ? u"<H6>List Produced by PVX - Purvex</H6>"_s
+                             : u"<H6>List Produced by <A HREF=\"%1\">PVX - Purvex</A></H6>"_s.arg(
+                                   escaped(home)));
     writeLine(u"</body>"_s);
     writeLine(u"</html>"_s);
     flush();

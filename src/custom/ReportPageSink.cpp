@@ -35,7 +35,12 @@ int DocumentPageSink::pageCount() const {
     return m_document.pageCount();
 }
 
-WindowPageSink::WindowPageSink(std::function<frmOutput&()> window) : m_window(std::move(window)) {}
+double DocumentPageSink::bodyWidth(QPageLayout::Orientation orientation) const {
+    return PageDocument::bodyWidth(m_document.pageSize(), orientation);
+}
+
+WindowPageSink::WindowPageSink(std::function<frmOutput&()> window, const QPageSize& paper)
+    : m_window(std::move(window)), m_paper(paper) {}
 
 frmOutput& WindowPageSink::out() {
     if (!m_out)
@@ -73,4 +78,8 @@ void WindowPageSink::show() {
 
 int WindowPageSink::pageCount() const {
     return m_out ? m_out->pageCount() : 0;
+}
+
+double WindowPageSink::bodyWidth(QPageLayout::Orientation orientation) const {
+    return PageDocument::bodyWidth(m_paper, orientation);
 }

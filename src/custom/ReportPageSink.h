@@ -4,6 +4,7 @@
 #include "TableFormat.h"
 
 #include <QPageLayout>
+#include <QPageSize>
 #include <QString>
 #include <QStringList>
 
@@ -30,6 +31,8 @@ public:
     // Puts the finished document before the user, where there is a user to see it.
     virtual void show() {}
     virtual int pageCount() const = 0;
+    // How wide, in twips, a table may be on the pages of a document turned this way.
+    virtual double bodyWidth(QPageLayout::Orientation orientation) const = 0;
 };
 
 // A document without a window, as pvxadmin writes it to PDF.
@@ -44,6 +47,7 @@ public:
     void tableRow(const TableFormat& format, const QStringList& cells) override;
     void endDoc() override;
     int pageCount() const override;
+    double bodyWidth(QPageLayout::Orientation orientation) const override;
 
 private:
     PageDocument& m_document;
@@ -52,10 +56,11 @@ private:
 };
 
 // The output window. It is asked for only once there is something to print, so a report
-// that finds nothing neither opens a window nor disturbs the one the user is reading.
+// that finds nothing neither opens a window nor disturbs the one the user is reading. Its
+// documents are printed on paper of the given size, the window's.
 class WindowPageSink : public ReportPageSink {
 public:
-    explicit WindowPageSink(std::function<frmOutput&()> window);
+    WindowPageSink(std::function<frmOutput&()> window, const QPageSize& paper);
 
     void setRepeatHeader(const TableFormat& format, const QStringList& titles) override;
     void startDoc(QPageLayout::Orientation orientation) override;
@@ -65,6 +70,7 @@ public:
     void endDoc() override;
     void show() override;
     int pageCount() const override;
+    double bodyWidth(QPageLayout::Orientation orientation) const override;
 
     // The window, once the report has asked for it.
     frmOutput* window() const { return m_out; }
@@ -73,5 +79,6 @@ private:
     frmOutput& out();
 
     std::function<frmOutput&()> m_window;
+    QPageSize m_paper;
     frmOutput* m_out = nullptr;
 };

@@ -4,6 +4,7 @@
 #include "frmRptSpec.h"
 
 #include "AppState.h"
+#include "CustomReport.h"
 #include "Database.h"
 #include "DateField.h"
 #include "ElasticLayout.h"
@@ -468,24 +469,30 @@ bool frmRptSpec::Form_Load() {
             throw EngineError(ErrorNumber::ObjectNotSet,
                               u"Object variable or With block variable not set"_s);
         Database& db = *m_state.gDatabase;
-        rsSpec = db.openSnapshot(u"SELECT * FROM \"RptSpec\" ORDER BY \"Desc\""_s);
-        if (!rsSpec->eof())
-            rsSpec->moveLast();
-        SpecCount = rsSpec->recordCount();
         try {
+            rsSpec = db.openSnapshot(u"SELECT * FROM \"RptSpec\" ORDER BY \"Desc\""_s);
+            if (!rsSpec->eof())
+                rsSpec->moveLast();
+            SpecCount = rsSpec->recordCount();
             catalogue = ReportCatalogue::read(db);
         } catch (const CatalogueError& error) {
-            fault = error.message();
+            // The settings are indexed by SpecID and the panels chosen by datatype, so a
+            // catalogue that breaks those rules cannot be worked with at all.
+            fault = error.message() +
+                    u"  Custom reports cannot be made until the catalogue is put right."_s;
+        } catch (const EngineError& error) {
+            // A file without the catalogue, or with one lacking a column, keeps the designer
+            // closed and the program, with the main form's unsaved edit, going.
+            if (reportErrorEndsProgram(error.number()))
+                throw;
+            fault = u"%1  %2"_s.arg(error.number()).arg(error.description());
         }
     });
     if (trap.ended() || (!catalogue && fault.isEmpty()))
         return false;
     if (!catalogue) {
-        // The settings are indexed by SpecID and the panels chosen by datatype, so a
-        // catalogue that breaks those rules cannot be worked with at all.
-        m_services.message(fault + u"  Custom reports cannot be made until the catalogue is "
-                                   u"put right."_s,
-                           {}, MsgButtons::Ok);
+        rsSpec.reset();
+        m_services.message(fault, {}, MsgButtons::Ok);
         return false;
     }
 

@@ -13,6 +13,7 @@
 #include "EngineError.h"
 #include "ErrorTrap.h"
 #include "LocaleDates.h"
+#include "PageDocument.h"
 #include "Recordset.h"
 #include "Services.h"
 
@@ -279,7 +280,9 @@ void frmRptSpec::leaveControl(QWidget* control) {
     FieldSettings& settings = m_report.settingsOf(CurSpecID);
     const QLocale locale = m_services.locale();
     if (control == txtWidth) {
-        if (const auto width = Decimal::fromLocaleText(txtWidth->text(), locale)) {
+        // A column cannot be narrower than nothing: a negative width is no width.
+        const auto width = Decimal::fromLocaleText(txtWidth->text(), locale);
+        if (width && width->toDouble() >= 0) {
             if (width->isZero()) {
                 settings.Hide = true;
                 chkHide->setChecked(true);
@@ -443,6 +446,10 @@ ReportDefinition frmRptSpec::definition() const {
 }
 
 void frmRptSpec::cmdGenerate_Click() {
+    // Alt+G moves no focus, so the box being typed in has not been left: its value is stored,
+    // or refused with its message, as leaving it would, before the report is made from it.
+    if (QWidget* control = detailControlAt(focusWidget()))
+        leaveControl(control);
     if (!settlePendingCheck())
         return;
     const ReportDefinition report = definition();
@@ -464,7 +471,7 @@ void frmRptSpec::cmdGenerate_Click() {
     });
     if (!ready)
         return;
-    WindowPageSink pages(m_outputWindow);
+    WindowPageSink pages(m_outputWindow, PageDocument::defaultPageSize(m_services.locale()));
     // The designer stays open with everything set, for the next report.
     GenerateCustomReport({report, *m_state.gDatabase, m_state, m_services, &pages, {}, this});
 }

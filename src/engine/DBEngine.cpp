@@ -109,10 +109,14 @@ QStringList compareCopy(const QString& original, const QString& copy, const Keep
     QStringList problems;
     auto copyDb = Database::openReadOnly(copy);
     WorkMonitor copyMonitor(copyDb->handle(), keepGoing);
+    // The quick check reads every page and record of the copy and finds a file that was not
+    // written whole or soundly. The full integrity check would also match each index entry
+    // with its row, at ten times the cost, for faults of the engine's own making; the row
+    // counts below find rows or a table the copy lost.
     const QStringList integrity =
-        copyMonitor([&] { return column(*copyDb, QStringLiteral("PRAGMA integrity_check")); });
+        copyMonitor([&] { return column(*copyDb, QStringLiteral("PRAGMA quick_check")); });
     if (integrity != QStringList{QStringLiteral("ok")})
-        problems << QStringLiteral("The integrity check found: %1")
+        problems << QStringLiteral("The check of the copy found: %1")
                         .arg(integrity.mid(0, 5).join(QStringLiteral("; ")));
 
     auto originalDb = Database::openReadOnly(original);

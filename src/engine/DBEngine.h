@@ -21,10 +21,11 @@ using KeepGoing = std::function<bool()>;
 void CompactDatabase(const QString& source, const QString& destination,
                      const KeepGoing& keepGoing = {});
 
-// What keeps `copy` from standing in for `original`: the copy failing its own integrity
-// check, a table that only one of them has, a table whose number of rows differs. Empty when
-// the copy passes its check and holds every table of the original with as many rows. Both
-// files are only read; one that cannot be read at all fails with its engine error.
+// What keeps `copy` from standing in for `original`: the copy failing SQLite's quick check
+// (every page, b-tree and record of the file sound), a table that only one of them has, a
+// table whose number of rows differs. Empty when the copy passes its check and holds every
+// table of the original with as many rows. Both files are only read; one that cannot be read
+// at all fails with its engine error.
 QStringList compareCopy(const QString& original, const QString& copy,
                         const KeepGoing& keepGoing = {});
 

@@ -9,6 +9,7 @@
 #include "Progress.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 
@@ -18,6 +19,9 @@ const QString Compaction::BackupName = QStringLiteral("pvxdb.bak");
 const QString Compaction::NewBackupName = QStringLiteral("pvxdb.bak.new");
 
 namespace {
+
+// How often the compaction's progress looks at the size of the copy.
+constexpr qint64 LookEveryMs = 50;
 
 QString joined(const QStringList& problems) {
     return problems.join(QLatin1Char(' '));
@@ -141,8 +145,17 @@ void Compaction::compact() {
     // The copy's growth against the original's size tells how far the engine has got; the
     // copy ends up smaller, so the bar may finish short of the end.
     progress().setStage(QStringLiteral("Compacting the database..."), size);
-    DBEngine::CompactDatabase(path(DatabaseName), work,
-                              [&] { return progress().advance(QFileInfo(work).size()); });
+    // The engine asks thousands of times a second; looking at the size of a file that is
+    // being written each time would slow the writing down.
+    QElapsedTimer sinceLook;
+    qint64 written = 0;
+    DBEngine::CompactDatabase(path(DatabaseName), work, [&] {
+        if (!sinceLook.isValid() || sinceLook.elapsed() >= LookEveryMs) {
+            written = QFileInfo(work).size();
+            sinceLook.start();
+        }
+        return progress().advance(written);
+    });
 }
 
 void Compaction::flushWorkFile() {

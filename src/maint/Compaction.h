@@ -10,7 +10,7 @@
 // moment there is a complete pvx.mdb, either the one there was or its checked compacted copy.
 //
 // The engine writes the compacted copy to pvxnew.mdb, which is flushed to the disk and must
-// pass its integrity check and hold every table with as many rows as pvx.mdb. The database
+// pass SQLite's quick check and hold every table with as many rows as pvx.mdb. The database
 // as it was is then given the name pvxdb.bak.new (a second name for the same file where the
 // file system allows it, else a checked copy), pvxnew.mdb is renamed over pvx.mdb in one
 // step, and pvxdb.bak.new over pvxdb.bak, the one earlier generation kept. A failure before
@@ -21,7 +21,7 @@ public:
         RemoveLeftovers, // what an earlier compaction that was cut short left behind
         Compact,         // the engine writes pvxnew.mdb
         Flush,           // pvxnew.mdb onto the disk
-        Verify,          // its integrity check and the row counts
+        Verify,          // its quick check and the row counts
         KeepBackup,      // the database as it was, as pvxdb.bak.new
         Replace,         // pvxnew.mdb renamed over pvx.mdb
         ReplaceBackup,   // pvxdb.bak.new renamed over pvxdb.bak

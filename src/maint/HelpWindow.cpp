@@ -31,7 +31,7 @@ const QString Folder = u"help"_s;
 HelpBrowser::HelpBrowser(QHelpEngine& engine, QWidget* parent)
     : QTextBrowser(parent), m_engine(engine) {
     setObjectName(u"browser"_s);
-    // A link out of the help (the home page) opens in the web browser.
+    // A link out of the help, to a web address, opens in the web browser.
     setOpenExternalLinks(true);
 }
 

@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <array>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -51,18 +53,22 @@ frmAbout::frmAbout(const AppState& state, QWidget* parent) : QWidget(parent, Qt:
 
     const QString database =
         state.gDbPath.isEmpty() ? tr("none open") : QDir::toNativeSeparators(state.gDbPath);
-    Label3 = label(m_layout, u"Label3"_s,
-                   tr("Keeps your mail orders, rebates and sales, and tells you what is overdue."));
-    Label4 = label(m_layout, u"Label4"_s,
-                   tr("Proprietary software of the Purvex developers; all rights reserved."));
-    Label5 = label(m_layout, u"Label5"_s,
-                   tr("Home page: %1").arg(QString::fromLatin1(Version::HomePage)));
-    Label6 = label(m_layout, u"Label6"_s,
-                   tr("Report problems at %1").arg(QString::fromLatin1(Version::IssueTracker)));
-    Label7 = label(m_layout, u"Label7"_s,
-                   tr("Runs on Qt %1 and SQLite %2")
-                       .arg(QString::fromLatin1(qVersion()), Database::engineVersion()));
-    Label8 = label(m_layout, u"Label8"_s, tr("Database: %1").arg(database));
+    // The addresses only when the build names them; the lines close up, empty ones last.
+    QStringList lines = {
+        tr("Keeps your mail orders, rebates and sales, and tells you what is overdue."),
+        tr("Proprietary software of the Purvex developers; all rights reserved.")};
+    if (const QString home = QString::fromLatin1(Version::HomePage); !home.isEmpty())
+        lines << tr("Home page: %1").arg(home);
+    if (const QString tracker = QString::fromLatin1(Version::IssueTracker); !tracker.isEmpty())
+        lines << tr("Report problems at %1").arg(tracker);
+    lines << tr("Runs on Qt %1 and SQLite %2")
+                 .arg(QString::fromLatin1(qVersion()), Database::engineVersion())
+          << tr("Database: %1").arg(database);
+    std::array<QLabel**, 6> publisher = {&Label3, &Label4, &Label5, &Label6, &Label7, &Label8};
+    for (int i = 0; i < int(publisher.size()); ++i) {
+        *publisher[i] = label(m_layout, u"Label%1"_s.arg(i + 3), lines.value(i));
+        (*publisher[i])->setVisible(i < lines.size());
+    }
     cmdOk = new QPushButton(u"&Ok"_s, m_layout);
     cmdOk->setObjectName(u"cmdOk"_s);
     cmdOk->setDefault(true);

@@ -10,11 +10,15 @@
 #include "Services.h"
 #include "WheelGuard.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -65,6 +69,7 @@ frmBackup::frmBackup(AppState& state, Services& services, QWidget* parent)
     for (QObject* object : std::initializer_list<QObject*>{this, Label1, Drive1, cmdOk, cmdCancel})
         setHelpContext(object, HelpTopic);
 
+    Drive1->installEventFilter(this);
     connect(cmdOk, &QPushButton::clicked, this, &frmBackup::cmdOk_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmBackup::cmdCancel_Click);
 
@@ -87,6 +92,46 @@ void frmBackup::Form_Load() {
 QString frmBackup::destinationPath() const {
     const QString folder = Drive1->currentData().toString();
     return folder.isEmpty() ? QString() : QDir(folder).filePath(u"pvx.mdb"_s);
+}
+
+bool frmBackup::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Drive1 && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const QString text = key->text();
+        // Space opens the list, as in any drop-down list; Ctrl and Alt keys are commands.
+        const bool typed = text.size() == 1 && text.at(0).isPrint() && text != u" "_s &&
+                           !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+        if (typed) {
+            Drive1_KeyPress(text);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmBackup::Drive1_KeyPress(const QString& text) {
+    const int count = Drive1->count();
+    if (count == 0)
+        return;
+    if (!m_typing.isValid() || m_typing.elapsed() > QApplication::keyboardInputInterval()) {
+        m_typed.clear();
+        m_typedFrom = Drive1->currentIndex();
+    }
+    m_typing.start();
+    m_typed += text;
+    // The same key again and again goes from drive to drive among those it begins.
+    const bool sameKey = m_typed.size() > 1 && m_typed.count(m_typed.at(0)) == m_typed.size();
+    const QString wanted = sameKey ? m_typed.left(1) : m_typed;
+    const int current = std::max(0, Drive1->currentIndex());
+    for (int step = sameKey ? 1 : 0; step <= count; ++step) {
+        const int row = (current + step) % count;
+        if (Drive1->itemText(row).startsWith(wanted, Qt::CaseInsensitive)) {
+            Drive1->setCurrentIndex(row);
+            return;
+        }
+    }
+    m_services.beep();
+    Drive1->setCurrentIndex(m_typedFrom);
 }
 
 void frmBackup::cmdOk_Click() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
 
 struct AppState;
 class ElasticLayout;
@@ -33,14 +34,28 @@ public:
     // The file the backup is written to on the selected drive; empty when none is selected.
     QString destinationPath() const;
 
+    // Typing in the closed drive list picks the drive whose caption begins with what was typed
+    // (the same key again goes on to the next such drive). Text that begins no caption beeps and
+    // puts back the drive that was selected when the typing began, so OK never copies to a
+    // drive the user did not see picked.
+    void Drive1_KeyPress(const QString& text);
+
     QLabel* Label1 = nullptr;
     // Each item is a drive's caption; its Qt::UserRole data is the folder the backup goes to.
     QComboBox* Drive1 = nullptr;
     QPushButton* cmdOk = nullptr;
     QPushButton* cmdCancel = nullptr;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     AppState& m_state;
     Services& m_services;
     ElasticLayout* m_layout = nullptr;
+    // What has been typed in the drive list since the last pause, and the drive selected
+    // before it.
+    QString m_typed;
+    QElapsedTimer m_typing;
+    int m_typedFrom = -1;
 };

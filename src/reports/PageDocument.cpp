@@ -232,11 +232,23 @@ QPageSize PageDocument::localePageSize(const QLocale& locale) {
     return QPageSize(QPageSize::A4);
 }
 
-void PageDocument::computeGeometry() {
-    QSizeF paper = m_pageSize.size(QPageSize::Inch) * TwipsPerInch;
-    if (m_orientation == QPageLayout::Landscape)
+namespace {
+
+QSizeF paperTwips(const QPageSize& size, QPageLayout::Orientation orientation) {
+    QSizeF paper = size.size(QPageSize::Inch) * PageDocument::TwipsPerInch;
+    if (orientation == QPageLayout::Landscape)
         paper.transpose();
-    m_paper = paper;
+    return paper;
+}
+
+} // namespace
+
+double PageDocument::bodyWidth(const QPageSize& size, QPageLayout::Orientation orientation) {
+    return paperTwips(size, orientation).width() - 2 * Margin;
+}
+
+void PageDocument::computeGeometry() {
+    m_paper = paperTwips(m_pageSize, m_orientation);
     m_headerHeight = std::ceil(QFontMetricsF(headerFont()).height());
     const double top = Margin + m_headerHeight + BandGap;
     const double bottom = m_paper.height() - Margin - m_headerHeight - BandGap;
@@ -441,15 +453,39 @@ void PageDocument::paragraph(const QString& text) {
 }
 
 QStringList PageDocument::sections(const QString& text, int number) {
-    QStringList parts = text.split(u'|');
-    while (parts.size() < 3)
-        parts.append(QString());
-    // A "|" beyond the second belongs to the right-hand text.
-    const QString right = parts.mid(2).join(u'|');
-    QStringList result = {parts.at(0), parts.at(1), right};
+    QStringList result(1);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        const QChar next = i + 1 < text.size() ? text.at(i + 1) : QChar();
+        if (c == u'%' && next == u'd') {
+            result.last() += QString::number(number);
+            ++i;
+        } else if (c == u'%' && (next == u'%' || next == u'|')) {
+            result.last() += next;
+            ++i;
+        } else if (c == u'|' && result.size() < 3) {
+            result.append(QString());
+        } else {
+            // A "|" beyond the second belongs to the right-hand text.
+            result.last() += c;
+        }
+    }
+    while (result.size() < 3)
+        result.append(QString());
     for (QString& part : result)
-        part = singleLine(part.replace(u"%d"_s, QString::number(number)));
+        part = singleLine(part);
     return result;
+}
+
+QString PageDocument::literal(const QString& text) {
+    QString escaped;
+    escaped.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == u'%' || c == u'|')
+            escaped += u'%';
+        escaped += c;
+    }
+    return escaped;
 }
 
 QList<PageCell> PageDocument::bandCells(const QString& text, int number, const QRectF& band) const {

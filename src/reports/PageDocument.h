@@ -109,7 +109,8 @@ public:
     bool isOpen() const { return m_open; }
 
     // "left|centre|right", drawn on every page of the document, the first included,
-    // whenever it is set; "%d" stands for the page number.
+    // whenever it is set; "%d" stands for the page number, "%%" and "%|" for a "%" and a "|"
+    // that are text. literal() writes any text, a title the user typed, so.
     void setHeader(const QString& text) { m_header = text; }
     void setFooter(const QString& text) { m_footer = text; }
     QString header() const { return m_header; }
@@ -135,6 +136,9 @@ public:
     // Pages are numbered from 1.
     const Page& page(int number) const { return m_pages.at(number - 1); }
 
+    // How wide the body, and a table across it, is on paper of that size turned that way.
+    static double bodyWidth(const QPageSize& size, QPageLayout::Orientation orientation);
+
     // Geometry of the current document, in twips.
     QSizeF paperSize() const { return m_paper; }
     QRectF bodyRect() const { return m_body; }
@@ -156,6 +160,8 @@ public:
     }
     // The three sections of a header text for a page, "%d" replaced by its number.
     static QStringList sections(const QString& text, int number);
+    // Text that a header or footer prints as it stands, whatever "%" or "|" it holds.
+    static QString literal(const QString& text);
 
     // A text shaped once for the document: the layout measures it and the painter draws
     // its glyphs, so the dates, amounts and names a report repeats are shaped only once.

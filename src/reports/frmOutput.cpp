@@ -1,5 +1,6 @@
 #include "frmOutput.h"
 
+#include "FocusScrollBar.h"
 #include "PagePainter.h"
 #include "PagePreview.h"
 
@@ -15,9 +16,11 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include <algorithm>
 
@@ -38,7 +41,7 @@ QPushButton* button(QWidget* parent, const QString& name, const QString& caption
 
 QScrollBar* scrollBar(QWidget* parent, const QString& name, Qt::Orientation orientation,
                       int minimum, int maximum, int small, int large, int value) {
-    auto* bar = new QScrollBar(orientation, parent);
+    auto* bar = new FocusScrollBar(orientation, parent);
     bar->setObjectName(name);
     bar->setRange(minimum, maximum);
     bar->setSingleStep(small);
@@ -78,6 +81,7 @@ frmOutput::frmOutput(Services& services, QWidget* parent)
     connect(cmdPrint, &QPushButton::clicked, this, &frmOutput::cmdPrint_Click);
     connect(cmdOk, &QPushButton::clicked, this, &frmOutput::cmdOk_Click);
     connect(cmdSavePdf, &QPushButton::clicked, this, &frmOutput::cmdSavePdf_Click);
+    createShortcuts();
 
     resize(m_layout->openingSize());
 }
@@ -123,6 +127,69 @@ void frmOutput::placeControls() {
     l.place(cmdPrint,    4920, 5160, 1335,  375);
     l.place(cmdOk,       6600, 5160, 1335,  375);
     // clang-format on
+}
+
+void frmOutput::createShortcuts() {
+    // The keys work wherever the focus is in the window, on the bars as well, so that a page
+    // key always means a page.
+    const auto shortcut = [this](const QKeySequence& keys, auto handler) {
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, handler);
+    };
+    shortcut(QKeySequence(Qt::Key_PageUp), [this] { showPage(scrlPage->value() - 1); });
+    shortcut(QKeySequence(Qt::Key_PageDown), [this] { showPage(scrlPage->value() + 1); });
+    for (const QKeySequence& first :
+         {QKeySequence(Qt::Key_Home), QKeySequence(Qt::CTRL | Qt::Key_Home)})
+        shortcut(first, [this] { showPage(1); });
+    for (const QKeySequence& last :
+         {QKeySequence(Qt::Key_End), QKeySequence(Qt::CTRL | Qt::Key_End)})
+        shortcut(last, [this] {
+            // The last page is known once the whole document is laid out.
+            finishLayout();
+            showPage(scrlPage->maximum());
+        });
+    // Ctrl+= as well: on many keyboards "+" needs Shift.
+    for (const QKeySequence& in :
+         {QKeySequence(QKeySequence::ZoomIn), QKeySequence(Qt::CTRL | Qt::Key_Equal)})
+        shortcut(in, [this] { zoomBy(1); });
+    shortcut(QKeySequence::ZoomOut, [this] { zoomBy(-1); });
+    shortcut(QKeySequence::Print, [this] { cmdPrint_Click(); });
+    shortcut(QKeySequence(Qt::Key_Escape), [this] { cmdOk_Click(); });
+
+    vsViewPort1->viewport()->installEventFilter(this);
+    // Page, then zoom, then the buttons, as the window reads from right to left at the foot.
+    setTabOrder(vsViewPort1, scrlPage);
+    setTabOrder(scrlPage, scrlZoom);
+    setTabOrder(scrlZoom, cmdSavePdf);
+    setTabOrder(cmdSavePdf, cmdPrint);
+    setTabOrder(cmdPrint, cmdOk);
+}
+
+void frmOutput::showPage(int number) {
+    const int before = scrlPage->value();
+    scrlPage->setValue(number);
+    // A page turned to is read from its top.
+    if (scrlPage->value() != before)
+        vsViewPort1->verticalScrollBar()->setValue(vsViewPort1->verticalScrollBar()->minimum());
+}
+
+void frmOutput::zoomBy(int steps) {
+    scrlZoom->setValue(scrlZoom->value() + steps * scrlZoom->singleStep());
+}
+
+bool frmOutput::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == vsViewPort1->viewport() && event->type() == QEvent::Wheel) {
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        if (wheel->modifiers() & Qt::ControlModifier) {
+            // A notch of the wheel is 120; a touchpad sends less at a time.
+            m_wheelZoom += wheel->angleDelta().y();
+            const int steps = m_wheelZoom / 120;
+            m_wheelZoom -= steps * 120;
+            if (steps != 0)
+                zoomBy(steps);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void frmOutput::setRepeatHeader(const TableFormat& format, const QStringList& titles) {

@@ -92,6 +92,14 @@ public:
     // Puts the column headings at the top of a page as it begins.
     void vsPrinter_NewPage(int number);
 
+    // The keyboard works the window as the mouse does: Page Up and Page Down turn the page,
+    // Home and End (with Ctrl or without) go to the first and the last, Ctrl+plus and
+    // Ctrl+minus (and Ctrl with the wheel) zoom, Ctrl+P prints, Esc is Ok. Tab reaches the
+    // page bar and the zoom bar, which show when they have the focus.
+    void showPage(int number);
+    // Steps of the zoom bar's arrows; negative to zoom out.
+    void zoomBy(int steps);
+
     QScrollArea* vsViewPort1 = nullptr;
     PagePreview* vsPrinter = nullptr;
     QScrollBar* scrlPage = nullptr;
@@ -100,6 +108,10 @@ public:
     QPushButton* cmdPrint = nullptr;
     QPushButton* cmdOk = nullptr;
     QPushButton* cmdSavePdf = nullptr;
+
+protected:
+    // Ctrl with the wheel over the page zooms.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // One piece of output the report printed, kept until it is laid out.
@@ -113,6 +125,7 @@ private:
 
     void createControls();
     void placeControls();
+    void createShortcuts();
     void queue(Output output);
     // Lays out queued output until done() holds or nothing is left, then ends the document
     // if the report has ended it.
@@ -130,6 +143,8 @@ private:
     std::deque<Output> m_pending;
     // The report has ended its document; the document ends when its output is laid out.
     bool m_ending = false;
+    // Wheel turns with Ctrl not yet making a whole step of zoom.
+    int m_wheelZoom = 0;
     // For the documents that follow.
     bool m_repeatHeader = false;
     TableFormat m_headerFormat;

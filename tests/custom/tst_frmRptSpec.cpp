@@ -6,6 +6,7 @@
 #include "frmOutput.h"
 #include "support/CustomFixture.h"
 #include "support/MainFormFixture.h"
+#include "support/PdfText.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -60,11 +61,15 @@ private Q_SLOTS:
     void theSortListsStandApartFromTheReport();
     void generateReachesEachTarget_data();
     void generateReachesEachTarget();
-    void catalogueFaultsKeepTheDesignerClosed_data();
-    void catalogueFaultsKeepTheDesignerClosed();
     void theMenuEntryBringsTheOpenDesignerForward();
     void aDesignerLeftOpenAcrossMaintenanceStopsCleanly_data();
     void aDesignerLeftOpenAcrossMaintenanceStopsCleanly();
+    void generateUsesTheValueBeingTyped_data();
+    void generateUsesTheValueBeingTyped();
+    void columnsWiderThanThePageShowNothing_data();
+    void columnsWiderThanThePageShowNothing();
+    void aDamagedCatalogueKeepsTheUnsavedEdit_data();
+    void aDamagedCatalogueKeepsTheUnsavedEdit();
 
 private:
     // The main form on the fixture's orders, and the designer its menu entry opens.
@@ -246,6 +251,9 @@ void tst_frmRptSpec::leavingAControlStoresOrRefusesIt_data() {
         << u"3"_s << true;
     QTest::newRow("width no number keeps the width, the focus goes on")
         << us << amount << u"txtWidth"_s << QStringList{u"2"_s, u"two"_s} << WidthMessage << false
+        << u"2"_s << false;
+    QTest::newRow("negative width keeps the width")
+        << us << amount << u"txtWidth"_s << QStringList{u"2"_s, u"-1"_s} << WidthMessage << false
         << u"2"_s << false;
     QTest::newRow("German width") << de << amount << u"txtWidth"_s << QStringList{u"1.000,5"_s}
                                   << QString() << false << u"1000,5"_s << false;
@@ -474,37 +482,6 @@ void tst_frmRptSpec::generateReachesEachTarget() {
     QCOMPARE(found, amounts);
 }
 
-void tst_frmRptSpec::catalogueFaultsKeepTheDesignerClosed_data() {
-    QTest::addColumn<QString>("sql");
-    QTest::addColumn<QString>("message");
-    const QString end = u"  Custom reports cannot be made until the catalogue is put right."_s;
-    QTest::newRow("no rows") << u"DELETE FROM RptSpec"_s
-                             << u"The report catalogue RptSpec holds no report fields."_s + end;
-    QTest::newRow("SpecID beyond the rows")
-        << u"UPDATE RptSpec SET SpecID = 99 WHERE \"Desc\" = 'Vendor'"_s
-        << u"The report catalogue RptSpec has a row \"Vendor\" (SpecID 99), but the numbers must "
-           u"run from 1 to 24, the number of rows."_s +
-               end;
-    QTest::newRow("datatype 0")
-        << u"UPDATE RptSpec SET datatype = 0 WHERE \"Desc\" = 'Notes'"_s
-        << u"The report catalogue RptSpec has a row \"Notes\" (SpecID 18) with datatype 0; it "
-           u"must be 1 (text), 2 (number), 3 (date) or 4 (yes/no)."_s +
-               end;
-}
-
-void tst_frmRptSpec::catalogueFaultsKeepTheDesignerClosed() {
-    QFETCH(QString, sql);
-    QFETCH(QString, message);
-    m_main->load(custom::orders());
-    m_main->state().gDatabase->execute(sql);
-    QVERIFY(!chooseCustomReports());
-    QCOMPARE(services().messages.size(), 1);
-    QCOMPARE(services().messages.first().text, message);
-    // The program goes on.
-    QVERIFY(!services().ended);
-    QVERIFY(m_main->form()->isVisible());
-}
-
 void tst_frmRptSpec::theMenuEntryBringsTheOpenDesignerForward() {
     frmRptSpec* designer = open();
     QVERIFY(designer && designer->isVisible() && !designer->isModal());
@@ -572,6 +549,191 @@ void tst_frmRptSpec::aDesignerLeftOpenAcrossMaintenanceStopsCleanly() {
              u"backing up the program's database.  Please rerun the program."_s);
     QVERIFY(services().ended);
     QVERIFY(!QFile::exists(path(u"late.txt"_s)));
+}
+
+void tst_frmRptSpec::generateUsesTheValueBeingTyped_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("control");
+    // Typed into the box, or "space" to press Space on it; Alt+G follows at once.
+    QTest::addColumn<QString>("entry");
+    // The first column of the text file, the totals line included; empty when none is made.
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QString>("message");
+    const QString amount = u"Amount"_s;
+    const QStringList all = {u"Widget it's"_s, u"50% off"_s, u"a_b [x] *star"_s,
+                             u"Émile <script>alert(1)</script> & \"q\""_s, u"ab"_s};
+    QTest::newRow("greater than") << amount << u"txtGreater"_s << u"500"_s
+                                  << QStringList{u"Émile <script>alert(1)</script> & \"q\""_s,
+                                                 u"ab"_s}
+                                  << QString();
+    QTest::newRow("show total") << amount << u"chkTotal"_s << u"space"_s
+                                << all + QStringList{QString()} << QString();
+    QTest::newRow("starts with") << u"Notes"_s << u"txtStarting"_s << u"LINE"_s
+                                 << QStringList{u"Widget it's"_s} << QString();
+    QTest::newRow("start date") << u"Date Ordered"_s << u"dcStartDate"_s << u"3/31/1999"_s
+                                << QStringList{u"50% off"_s, u"ab"_s} << QString();
+    QTest::newRow("true") << u"Fully Received"_s << u"optTrue"_s << u"space"_s
+                          << QStringList{u"Widget it's"_s} << QString();
+    QTest::newRow("bound no number: refused, nothing made")
+        << amount << u"txtLess"_s << u"12a"_s << QStringList() << NumberMessage;
+}
+
+void tst_frmRptSpec::generateUsesTheValueBeingTyped() {
+    QFETCH(QString, field);
+    QFETCH(QString, control);
+    QFETCH(QString, entry);
+    QFETCH(QStringList, rows);
+    QFETCH(QString, message);
+    frmRptSpec& d = *open();
+    add(u"Description"_s);
+    add(field);
+    d.Tab1->setCurrentIndex(1);
+    d.optReportTo[1]->click();
+    d.Tab1->setCurrentIndex(0);
+    auto* box = d.findChild<QWidget*>(control);
+    if (entry == u"space") {
+        box->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(box, Qt::Key_Space);
+    } else {
+        typeInto(box, entry);
+    }
+    const QString file = path(u"typed.txt"_s);
+    services().nextSaveFileName = file;
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_G, Qt::AltModifier);
+    QTRY_VERIFY(QFile::exists(file) || !services().messages.isEmpty());
+
+    QCOMPARE(services().messages.size(), message.isEmpty() ? 0 : 1);
+    if (!message.isEmpty()) {
+        QCOMPARE(services().messages.first().text, message);
+        QVERIFY(!QFile::exists(file));
+        if (message == NumberMessage)
+            QTRY_VERIFY(box->hasFocus());
+        return;
+    }
+    QStringList first;
+    for (const QStringList& row : rowsOf(file))
+        first << row.value(0);
+    QCOMPARE(first, rows);
+}
+
+void tst_frmRptSpec::columnsWiderThanThePageShowNothing_data() {
+    QTest::addColumn<bool>("landscape");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("portrait: refused")
+        << false
+        << u"Notes and Phone do not fit across the page: the report's columns need 9.70 inches, "
+           u"and a portrait page has room for 7.50 inches.  Turn the page to landscape, make "
+           u"columns narrower or hide fields."_s;
+    QTest::newRow("landscape: every column printed") << true << QString();
+}
+
+void tst_frmRptSpec::columnsWiderThanThePageShowNothing() {
+    QFETCH(bool, landscape);
+    QFETCH(QString, message);
+    frmRptSpec& d = *open();
+    // 2.5 + 3 + 3 + 1.2 inches across.
+    for (const QString& field : {u"Description"_s, u"Items"_s, u"Notes"_s, u"Phone"_s})
+        add(field);
+    d.Tab1->setCurrentIndex(1);
+    clickButton(d.optOrient[landscape ? 1 : 0]);
+    // What the user types is printed as typed.
+    typeInto(d.txtTitle, u"Costs | 100%d & <b>"_s);
+    MainFormFixture::click(d.cmdGenerate);
+
+    if (!message.isEmpty()) {
+        QCOMPARE(services().messages.size(), 1);
+        QCOMPARE(services().messages.first().text, message);
+        QVERIFY(!output());
+        QVERIFY(d.isVisible());
+        QCOMPARE(texts(d.List2),
+                 QStringList({u"Description"_s, u"Items"_s, u"Notes"_s, u"Phone"_s}));
+        QVERIFY(d.optOrient[0]->isChecked());
+        return;
+    }
+    QVERIFY(services().messages.isEmpty());
+    QVERIFY(output() && output()->isVisible());
+    services().printerPdfPath = path(u"printed.pdf"_s);
+    MainFormFixture::click(output()->cmdPrint);
+    const QStringList pages = pdf::pages(path(u"printed.pdf"_s));
+    QVERIFY(!pages.isEmpty());
+    const QStringList lines = pdf::textLines(pages.first());
+    QCOMPARE(lines.value(0).simplified(), u"12/7/2026 Costs | 100%d & <b>"_s);
+    QCOMPARE(lines.value(1).simplified(), u"Description Items Notes Phone"_s);
+}
+
+void tst_frmRptSpec::aDamagedCatalogueKeepsTheUnsavedEdit_data() {
+    QTest::addColumn<QString>("damage");
+    // The report's fields; none when the designer does not open.
+    QTest::addColumn<QStringList>("fields");
+    QTest::addColumn<QString>("message"); // how it begins
+    const QString end = u"  Custom reports cannot be made until the catalogue is put right."_s;
+    QTest::newRow("no rows") << u"DELETE FROM RptSpec"_s << QStringList()
+                             << u"The report catalogue RptSpec holds no report fields."_s + end;
+    QTest::newRow("SpecID beyond the rows")
+        << u"UPDATE RptSpec SET SpecID = 99 WHERE \"Desc\" = 'Vendor'"_s << QStringList()
+        << u"The report catalogue RptSpec has a row \"Vendor\" (SpecID 99), but the numbers must "
+           u"run from 1 to 24, the number of rows."_s +
+               end;
+    QTest::newRow("datatype 0")
+        << u"UPDATE RptSpec SET datatype = 0 WHERE \"Desc\" = 'Notes'"_s << QStringList()
+        << u"The report catalogue RptSpec has a row \"Notes\" (SpecID 18) with datatype 0; it "
+           u"must be 1 (text), 2 (number), 3 (date) or 4 (yes/no)."_s +
+               end;
+    QTest::newRow("no catalogue") << u"DROP TABLE RptSpec"_s << QStringList()
+                                  << u"3078  The database engine cannot find the input table or "
+                                     u"query 'RptSpec'."_s;
+    QTest::newRow("a table the file lacks")
+        << u"UPDATE RptSpec SET filename = 'Colours' WHERE \"Desc\" = 'Type'"_s
+        << QStringList{u"Vendor"_s, u"Type"_s}
+        << u"3078  The database engine cannot find the input table or query 'Colours'."_s;
+    QTest::newRow("a column the file lacks")
+        << u"UPDATE RptSpec SET fieldname = 'colour' WHERE \"Desc\" = 'Vendor'"_s
+        << QStringList{u"Vendor"_s} << u"3265  Item 'colour' not found in this collection."_s;
+    QTest::newRow("a column two joined tables have")
+        << u"ALTER TABLE TypeNames ADD COLUMN notes TEXT"_s << QStringList{u"Notes"_s, u"Type"_s}
+        << u"3146  Database engine failure: ambiguous column name: notes"_s;
+}
+
+void tst_frmRptSpec::aDamagedCatalogueKeepsTheUnsavedEdit() {
+    QFETCH(QString, damage);
+    QFETCH(QStringList, fields);
+    QFETCH(QString, message);
+    m_main->load(custom::orders());
+    frmMain& form = *m_main->form();
+    const QString edited = form.txtDescr->text() + u" kept"_s;
+    form.txtDescr->setFocus();
+    QTest::keyClick(form.txtDescr, Qt::Key_End);
+    QTest::keyClicks(form.txtDescr, u" kept"_s);
+    QVERIFY(form.mDirty);
+    m_main->state().gDatabase->execute(damage);
+
+    frmRptSpec* designer = chooseCustomReports();
+    QCOMPARE(bool(designer), !fields.isEmpty());
+    if (designer) {
+        for (const QString& field : fields)
+            add(field);
+        designer->Tab1->setCurrentIndex(1);
+        designer->optReportTo[1]->click();
+        services().nextSaveFileName = path(u"damaged.txt"_s);
+        MainFormFixture::click(designer->cmdGenerate);
+        QVERIFY(designer->isVisible());
+        QCOMPARE(texts(designer->List2), fields);
+    }
+    QCOMPARE(services().messages.size(), 1);
+    QVERIFY2(services().messages.first().text.startsWith(message),
+             qPrintable(services().messages.first().text));
+    QVERIFY(!QFile::exists(path(u"damaged.txt"_s)));
+
+    // The program goes on with the edit as it was, and Update saves it.
+    QVERIFY(!services().ended);
+    QVERIFY(form.isVisible() && form.mDirty);
+    QCOMPARE(form.txtDescr->text(), edited);
+    form.activateWindow();
+    MainFormFixture::click(form.cmdUpdate);
+    QCOMPARE(services().messages.size(), 1);
+    delete m_designer.data();
+    QVERIFY(
+        m_main->fileRows(u"SELECT descr FROM pvx"_s).contains(QVariantMap{{u"descr"_s, edited}}));
 }
 
 QTEST_MAIN(tst_frmRptSpec)

@@ -12,6 +12,8 @@
 #include <QApplication>
 #include <QDirIterator>
 #include <QHelpEngine>
+#include <QHelpIndexWidget>
+#include <QHelpLink>
 #include <QHelpSearchEngine>
 #include <QHelpSearchQueryWidget>
 #include <QLabel>
@@ -67,6 +69,8 @@ private Q_SLOTS:
     void missingHelpFileSaysWhereItLooked();
     void everyScreenshotHasBeenTaken();
     void aboutBoxLeavesTheFormUsable();
+    void theIndexListsTheWordsUsersLookFor_data();
+    void theIndexListsTheWordsUsersLookFor();
 };
 
 void tst_Help::f1OpensTheTopicOfTheFocus_data() {
@@ -271,6 +275,20 @@ void tst_Help::aboutBoxLeavesTheFormUsable() {
     QCOMPARE(about->windowTitle(), u"About Purvex"_s);
     QCOMPARE(about->Label1->text(), u"Purvex"_s);
     QCOMPARE(about->Label2->text(), u"Version "_s + QString::fromLatin1(Version::Text));
+    // Addresses only where the build names them; no line is left empty between the others.
+    QStringList lines;
+    for (QLabel* line : {about->Label3, about->Label4, about->Label5, about->Label6, about->Label7,
+                         about->Label8}) {
+        if (line->isVisible())
+            lines << line->text();
+    }
+    const QString home = QString::fromLatin1(Version::HomePage);
+    const QString tracker = QString::fromLatin1(Version::IssueTracker);
+    QCOMPARE(lines.size(), 4 + !home.isEmpty() + !tracker.isEmpty());
+    QCOMPARE(lines.filter(u"Home page:"_s).size(), int(!home.isEmpty()));
+    QCOMPARE(lines.filter(u"Report problems at"_s).size(), int(!tracker.isEmpty()));
+    QVERIFY(lines.last().startsWith(u"Database: "_s));
+    QVERIFY(lines.filter(u"example"_s).isEmpty());
     QVERIFY(!about->isModal());
     QVERIFY(!QApplication::activeModalWidget());
 
@@ -291,6 +309,39 @@ void tst_Help::aboutBoxLeavesTheFormUsable() {
     QTRY_VERIFY(!form()->aboutBox());
     QCOMPARE(fileRows(u"SELECT descr FROM pvx"_s).value(0).value(u"descr"_s).toString(),
              u"Tent poles"_s);
+}
+
+void tst_Help::theIndexListsTheWordsUsersLookFor_data() {
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<QString>("page"); // one of the pages it leads to
+    QTest::newRow("drive") << u"drive"_s << u"topics/file-menu-backup.html"_s;
+    QTest::newRow("backup file") << u"backup file"_s << u"topics/pack-database.html"_s;
+    QTest::newRow("pvxdb.bak") << u"pvxdb.bak"_s << u"topics/pack-database.html"_s;
+    QTest::newRow("keys of the output window") << u"keys"_s << u"topics/report-output.html"_s;
+}
+
+void tst_Help::theIndexListsTheWordsUsersLookFor() {
+    QFETCH(QString, word);
+    QFETCH(QString, page);
+    FakeServices messages;
+    HelpViewer viewer(messages, {HelpFile});
+    viewer.show({HelpRequest::Kind::Contents, 0});
+    QHelpEngine& engine = viewer.window()->engine();
+    QStringList pages;
+    for (const QHelpLink& link : engine.documentsForKeyword(word))
+        pages << link.url.path();
+    QVERIFY2(pages.contains(u"/help/"_s + page), qPrintable(pages.join(u", "_s)));
+
+    // The program's names for its controls are not in it, nor one entry in two spellings.
+    QHelpIndexModel& index = *engine.indexModel();
+    QTRY_VERIFY(!index.isCreatingIndex() && index.rowCount() > 100);
+    const QRegularExpression controlName(u"^((cmd|txt|cmb|dc|frm|mnu|chk|opt)[A-Z]|List\\d)"_s);
+    QSet<QString> seen;
+    for (const QString& entry : index.stringList()) {
+        QVERIFY2(!controlName.match(entry).hasMatch(), qPrintable(entry));
+        QVERIFY2(!seen.contains(entry.toLower()), qPrintable(entry));
+        seen.insert(entry.toLower());
+    }
 }
 
 QTEST_MAIN(tst_Help)

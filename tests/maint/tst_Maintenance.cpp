@@ -23,6 +23,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -69,6 +70,8 @@ private Q_SLOTS:
     void outputWindowLeftOpenKeepsWorking();
     void vendorDialogLeftOpenEndsWithTheMessage();
     void drivesOfThisMachineBeginWithTheirFolder();
+    void typingInTheDriveListPicksOnlyWhatItNames_data();
+    void typingInTheDriveListPicksOnlyWhatItNames();
 
 private:
     QString folder(const QString& name) const;
@@ -124,7 +127,12 @@ void tst_Maintenance::reloadLeavesTheFormAsAfterAFreshStart() {
     QFETCH(Command, command);
     QFETCH(bool, records);
     load(records ? Orders : QList<QVariantMap>{});
+    // Moved by the user half off the right of the screen.
+    const QRect area = form()->screen()->availableGeometry();
+    form()->resize(area.size() / 2);
+    form()->move(area.right() - area.width() / 4, area.top() + area.height() / 8);
     settle();
+    const QRect before = form()->frameGeometry();
     const QWidget* freshFocus = QApplication::focusWidget();
 
     // In the middle of adding a record, sorted by vendor.
@@ -137,6 +145,9 @@ void tst_Maintenance::reloadLeavesTheFormAsAfterAFreshStart() {
     run(command);
     checkReloaded();
     settle();
+    // Back at its size and height, moved in just enough to be wholly on the screen.
+    QCOMPARE(form()->frameGeometry().size(), before.size());
+    QCOMPARE(form()->frameGeometry().topRight(), QPoint(area.right(), before.top()));
     // The control that has the focus when the window is active.
     QCOMPARE(form()->focusWidget(), freshFocus);
     QVERIFY(!form()->cmdUpdate->isVisible());
@@ -380,6 +391,38 @@ void tst_Maintenance::drivesOfThisMachineBeginWithTheirFolder() {
         QVERIFY(drive.caption.startsWith(QDir::toNativeSeparators(drive.folder)));
     }
     QCOMPARE(drives.constLast().folder, QDir::homePath() + u'/');
+}
+
+void tst_Maintenance::typingInTheDriveListPicksOnlyWhatItNames_data() {
+    QTest::addColumn<QString>("typed"); // after the test folder's path
+    QTest::addColumn<QString>("drive"); // where Enter copies the database to
+    QTest::addColumn<int>("beeps");
+    QTest::newRow("the start of a drive") << u"sti"_s << u"stick"_s << 0;
+    QTest::newRow("what begins no drive") << u"zip"_s << u"other"_s << 3;
+    QTest::newRow("a drive and more") << u"sticks"_s << u"other"_s << 1;
+}
+
+void tst_Maintenance::typingInTheDriveListPicksOnlyWhatItNames() {
+    QFETCH(QString, typed);
+    QFETCH(QString, drive);
+    QFETCH(int, beeps);
+    load(Orders);
+    const QString other = folder(u"other"_s);
+    const QString stick = folder(u"stick"_s);
+    services().destinations = {{other, other + u"  (OTHER)"_s}, {stick, stick + u"  (STICK)"_s}};
+    services().onModal = [&](QDialog& dialog) {
+        auto& backup = static_cast<frmBackup&>(dialog);
+        backup.show();
+        QVERIFY(QTest::qWaitForWindowActive(&backup));
+        QTest::keyClicks(backup.Drive1, dirPath() + u'/' + typed);
+        QCOMPARE(backup.Drive1->currentText().section(u' ', 0, 0), folder(drive));
+        QTest::keyClick(backup.Drive1, Qt::Key_Return);
+    };
+    form()->mnuBackup->trigger();
+    checkReloaded();
+    QCOMPARE(services().beeps, beeps);
+    QVERIFY(QFile::exists(folder(drive) + u"pvx.mdb"_s));
+    QCOMPARE(QFile::exists(other + u"pvx.mdb"_s) + QFile::exists(stick + u"pvx.mdb"_s), 1);
 }
 
 QTEST_MAIN(tst_Maintenance)

@@ -14,6 +14,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QWheelEvent>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -77,6 +78,8 @@ private Q_SLOTS:
     void aFailedSaveSaysSoAndLeavesNoFile();
     void aSecondReportReplacesTheFirstInTheSameWindow();
     void okClosesTheWindowAndItsDocument();
+    void keysTurnAndZoomThePages_data();
+    void keysTurnAndZoomThePages();
 
 private:
     FakeServices m_services;
@@ -353,6 +356,74 @@ void tst_frmOutput::okClosesTheWindowAndItsDocument() {
     QVERIFY(!m_out->isVisible());
     QTRY_VERIFY(m_out.isNull());
     QVERIFY(document.isNull());
+}
+
+void tst_frmOutput::keysTurnAndZoomThePages_data() {
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<int>("from");
+    // Empty: Ctrl with the wheel turned one notch towards the screen.
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<int>("page"); // 0: the last page
+    QTest::addColumn<int>("zoom");
+    const QString page = u"vsViewPort1"_s;
+    QTest::newRow("Page Down") << page << 1 << QKeySequence(Qt::Key_PageDown) << 2 << 60;
+    QTest::newRow("Page Up on the zoom bar")
+        << u"scrlZoom"_s << 3 << QKeySequence(Qt::Key_PageUp) << 2 << 60;
+    QTest::newRow("Home") << page << 3 << QKeySequence(Qt::Key_Home) << 1 << 60;
+    QTest::newRow("End on the page bar")
+        << u"scrlPage"_s << 1 << QKeySequence(Qt::Key_End) << 0 << 60;
+    QTest::newRow("Ctrl+End") << page << 2 << QKeySequence(Qt::CTRL | Qt::Key_End) << 0 << 60;
+    QTest::newRow("Down on the page bar")
+        << u"scrlPage"_s << 1 << QKeySequence(Qt::Key_Down) << 2 << 60;
+    QTest::newRow("Ctrl+plus") << page << 1 << QKeySequence(Qt::CTRL | Qt::Key_Plus) << 1 << 70;
+    QTest::newRow("Ctrl+minus") << u"cmdOk"_s << 1 << QKeySequence(Qt::CTRL | Qt::Key_Minus) << 1
+                                << 50;
+    QTest::newRow("Right on the zoom bar")
+        << u"scrlZoom"_s << 1 << QKeySequence(Qt::Key_Right) << 1 << 70;
+    QTest::newRow("Ctrl+wheel") << page << 1 << QKeySequence() << 1 << 70;
+}
+
+void tst_frmOutput::keysTurnAndZoomThePages() {
+    QFETCH(QString, focus);
+    QFETCH(int, from);
+    QFETCH(QKeySequence, keys);
+    QFETCH(int, page);
+    QFETCH(int, zoom);
+    frmOutput& out = *m_out;
+    runReport(out, 200);
+    QVERIFY(QTest::qWaitForWindowActive(&out));
+    out.scrlPage->setValue(from);
+    auto* target = out.findChild<QWidget*>(focus);
+    target->setFocus(Qt::TabFocusReason);
+    QVERIFY(target->hasFocus());
+    if (keys.isEmpty()) {
+        QWidget* viewport = out.vsViewPort1->viewport();
+        const QPointF at = viewport->rect().center();
+        QWheelEvent wheel(at, viewport->mapToGlobal(at), {}, {0, 120}, Qt::NoButton,
+                          Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(viewport, &wheel);
+    } else {
+        QTest::keySequence(target, keys);
+    }
+    QCOMPARE(out.scrlPage->value(), page == 0 ? out.pageCount() : page);
+    QCOMPARE(out.vsPrinter->page(), out.scrlPage->value());
+    QCOMPARE(out.vsPrinter->zoom(), zoom);
+
+    // Tab reaches both bars, which show that they have the focus.
+    for (QScrollBar* bar : {out.scrlPage, out.scrlZoom}) {
+        out.cmdOk->setFocus();
+        const QImage without = bar->grab().toImage();
+        while (!bar->hasFocus() && out.isAncestorOf(QApplication::focusWidget()))
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QVERIFY(bar->hasFocus());
+        QVERIFY(bar->grab().toImage() != without);
+    }
+    // Ctrl+P prints, Esc closes the window as Ok does.
+    m_services.printerPdfPath = m_dir->filePath(u"keys.pdf"_s);
+    QTest::keySequence(out.scrlZoom, QKeySequence::Print);
+    QCOMPARE(m_services.printJobs, 1);
+    QTest::keyClick(out.scrlZoom, Qt::Key_Escape);
+    QTRY_VERIFY(!m_out);
 }
 
 QTEST_MAIN(tst_frmOutput)

@@ -71,8 +71,16 @@ Page readPage(const QDir& helpDir, const QString& relative) {
                         QStringLiteral("%1: \"%2\" is not a context number").arg(relative, number));
             }
         } else if (key == QLatin1String("keywords")) {
-            for (const QString& keyword : value.split(u';', Qt::SkipEmptyParts))
+            // The index is for the words a user looks for; the program's own names for its
+            // windows and controls mean nothing to them.
+            static const QRegularExpression controlName(
+                QStringLiteral("^((cmd|txt|cmb|dc|frm|mnu|chk|opt|lbl|fra|scrl)[A-Z0-9]|List\\d)"));
+            for (const QString& keyword : value.split(u';', Qt::SkipEmptyParts)) {
+                if (controlName.match(keyword.trimmed()).hasMatch())
+                    fail(QStringLiteral("%1: \"%2\" is a control's name, not a word for the index")
+                             .arg(relative, keyword.trimmed()));
                 page.keywords << keyword.trimmed();
+            }
         } else {
             fail(QStringLiteral("%1: unknown front block entry \"%2\"").arg(relative, key));
         }
@@ -197,10 +205,24 @@ void run(const QString& helpPath, const QString& outPath) {
     }
     xml.writeEndElement(); // section
     xml.writeEndElement(); // toc
+    // One spelling for each entry of the index, whatever the case it is written in where: a
+    // page's title first, so that "pack database" is listed as the title "Pack Database".
+    QMap<QString, QString> spelling;
+    for (const Page& page : ordered) {
+        if (!spelling.contains(page.title.toLower()))
+            spelling.insert(page.title.toLower(), page.title);
+    }
+    for (const Page& page : ordered) {
+        for (const QString& keyword : page.keywords) {
+            if (!spelling.contains(keyword.toLower()))
+                spelling.insert(keyword.toLower(), keyword);
+        }
+    }
     xml.writeStartElement(QStringLiteral("keywords"));
     for (const Page& page : ordered) {
-        QStringList names = page.keywords;
-        names.prepend(page.title);
+        QStringList names;
+        for (const QString& name : QStringList{page.title} + page.keywords)
+            names << spelling.value(name.toLower());
         names.removeDuplicates();
         for (const QString& name : names) {
             xml.writeEmptyElement(QStringLiteral("keyword"));

@@ -6,9 +6,11 @@
 #include "NewDatabaseFile.h"
 #include "ReportCommand.h"
 
+#include "CatalogueCheck.h"
 #include "Database.h"
 #include "DueItems.h"
 #include "EngineError.h"
+#include "ReportCatalogue.h"
 #include "Schema.h"
 
 #include <QCommandLineParser>
@@ -436,7 +438,15 @@ int check(const QString& dirOrFile, bool strict, QTextStream& out) {
     const QString path = ReportCommand::databasePath(dirOrFile);
     // Checking only reads: it locks no one out and works on a read-only copy.
     auto db = Database::openReadOnly(path);
-    const QStringList problems = Schema::check(*db);
+    QStringList problems = Schema::check(*db);
+    // A sound catalogue's rows must also make reports on this file's tables.
+    if (problems.isEmpty()) {
+        try {
+            problems = CatalogueCheck::problems(*db, ReportCatalogue::read(*db));
+        } catch (const CatalogueError& error) {
+            problems << error.message();
+        }
+    }
     // Values the forms never write are shown as they are and kept; they are worth knowing
     // about, so that they can be mended, but they do not make the file unsound.
     QStringList oddValues;
