@@ -9,11 +9,11 @@
 #include "Database.h"
 #include "ErrorTrap.h"
 #include "LocaleDates.h"
+#include "OutputFile.h"
 #include "Recordset.h"
 #include "Services.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <memory>
 #include <optional>
@@ -106,7 +106,8 @@ private:
 // The errors of a report file the user can put right: another folder, room on the disk.
 bool isFileError(int number) {
     return number == ErrorNumber::PathNotFound || number == ErrorNumber::PermissionDenied ||
-           number == ErrorNumber::DiskFull || number == ReportFileWriter::DeviceIOError;
+           number == ErrorNumber::DiskFull || number == ErrorNumber::DeviceIOError ||
+           number == ErrorNumber::PathFileAccess;
 }
 
 // Runs one statement through the error trap; false when it failed. With FileErrors::Stop, a
@@ -189,23 +190,25 @@ bool writeFile(const CustomReportJob& job, RowSource& rows, const QString& fileN
     for (qsizetype i = 0; i < layout.headings.size(); ++i)
         columns.append({layout.headings.at(i), layout.format.columns().at(i).rightAligned});
 
-    // Written beside the file and renamed over it once complete; until then, and on any
-    // failure, the file the user had stays as it was.
-    QSaveFile file(fileName);
+    // A file is written beside its target and renamed over it once complete; until then,
+    // and on any failure, the file the user had stays as it was. A pipe or a device is
+    // written to directly and never replaced.
+    OutputFile file(fileName, job.dashIsStandardOutput ? OutputFile::Names::DashIsStandardOutput
+                                                       : OutputFile::Names::Plain);
     if (!run([&] {
-            // Unbuffered: the writer hands over large pieces itself, and QSaveFile notices
-            // a refused write only when it happens in write(), not in a flush at commit,
-            // where a full disk would otherwise pass for success with half a file.
-            if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-                ReportFileWriter::throwDeviceError(file, true);
+            // Unbuffered: the writer hands over large pieces itself, and a refused write is
+            // noticed where it happens, not in a flush at the end, where a full disk would
+            // otherwise pass for success with half a file.
+            if (!file.open(QIODevice::Unbuffered))
+                throw EngineError(file.errorNumber(), file.errorString());
         }))
         return false;
     std::unique_ptr<ReportFileWriter> writer;
     if (definition.reportTo == ReportTarget::WebTable)
-        writer = std::make_unique<HtmlReportWriter>(file, columns, definition.title,
+        writer = std::make_unique<HtmlReportWriter>(file.device(), columns, definition.title,
                                                     int(definition.fields.size()));
     else
-        writer = std::make_unique<TextReportWriter>(file, columns);
+        writer = std::make_unique<TextReportWriter>(file.device(), columns);
 
     bool written = run([&] { writer->begin(); });
     while (written) {
@@ -224,11 +227,11 @@ bool writeFile(const CustomReportJob& job, RowSource& rows, const QString& fileN
                   if (rows.hasTotals())
                       writer->totals(rows.totals());
                   writer->end();
-                  if (file.error() != QFileDevice::NoError || !file.commit())
-                      ReportFileWriter::throwDeviceError(file, false);
+                  if (!file.commit())
+                      throw EngineError(file.errorNumber(), file.errorString());
               });
     if (!written)
-        file.cancelWriting();
+        file.cancel();
     return written;
 }
 

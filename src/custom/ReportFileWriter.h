@@ -1,5 +1,7 @@
 #pragma once
 
+#include "EngineError.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -21,7 +23,7 @@ struct ReportColumn {
 class ReportFileWriter {
 public:
     // The error number of a write the device refused for a reason other than a full disk.
-    static constexpr int DeviceIOError = 57;
+    static constexpr int DeviceIOError = ErrorNumber::DeviceIOError;
 
     ReportFileWriter(QIODevice& device, QList<ReportColumn> columns);
     virtual ~ReportFileWriter();

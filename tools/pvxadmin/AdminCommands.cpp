@@ -404,8 +404,10 @@ int report(const Options& options, QTextStream& out, QTextStream& err) {
         err << "pvxadmin: " << result.message << '\n';
         return ExitFailure;
     }
-    out << QStringLiteral("Wrote %1 (%2 %3).\n")
-               .arg(QDir::toNativeSeparators(QFileInfo(options.pdf).absoluteFilePath()))
+    // What went to the standard output is the report alone.
+    (options.pdf == QLatin1String("-") ? err : out)
+        << QStringLiteral("Wrote %1 (%2 %3).\n")
+               .arg(ReportCommand::shownTarget(options.pdf))
                .arg(result.pages)
                .arg(result.pages == 1 ? QStringLiteral("page") : QStringLiteral("pages"));
     return ExitOk;

@@ -7,6 +7,7 @@
 #include "CustomReport.h"
 #include "Database.h"
 #include "Decimal.h"
+#include "OutputFile.h"
 #include "PageDocument.h"
 #include "PagePainter.h"
 #include "ReportCatalogue.h"
@@ -244,25 +245,28 @@ int run(const Arguments& a, QTextStream& out, QTextStream& err) {
         pages = std::make_unique<DocumentPageSink>(*document);
     }
     const QString target = a.pdf.value_or(a.tsv.value_or(a.html.value_or(QString())));
-    const CustomReportResult result = GenerateCustomReport(
-        {definition, db, state, services, pages.get(), a.pdf ? QString() : target});
+    CustomReportJob job{definition, db, state, services, pages.get(), a.pdf ? QString() : target};
+    job.dashIsStandardOutput = true;
+    const CustomReportResult result = GenerateCustomReport(job);
     db.close();
     if (result.outcome != CustomReportOutcome::Done)
         return 1;
 
     QString written;
+    OutputFile file(target, OutputFile::Names::DashIsStandardOutput);
     if (a.pdf) {
         QString error;
-        if (!writePdf(*document, target, &error))
+        if (!writePdf(*document, file, &error))
             throw std::runtime_error(
-                u"could not write %1: %2"_s.arg(QDir::toNativeSeparators(target), error)
+                u"could not write %1: %2"_s.arg(ReportCommand::shownTarget(target), error)
                     .toStdString());
         written = plural(document->pageCount(), "page", "pages");
     } else {
         written = plural(result.rows, "row", "rows");
     }
-    out << u"Wrote %1 (%2).\n"_s.arg(QDir::toNativeSeparators(QFileInfo(target).absoluteFilePath()),
-                                     written);
+    // What went to the standard output is the report alone.
+    (file.isStandardOutput() ? err : out)
+        << u"Wrote %1 (%2).\n"_s.arg(ReportCommand::shownTarget(target), written);
     return 0;
 }
 

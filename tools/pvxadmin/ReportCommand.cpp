@@ -2,6 +2,7 @@
 
 #include "BuiltInReports.h"
 #include "Database.h"
+#include "OutputFile.h"
 #include "PageDocument.h"
 #include "PagePainter.h"
 #include "QtServices.h"
@@ -43,6 +44,12 @@ QString databasePath(const QString& dirOrFile) {
     return path;
 }
 
+QString shownTarget(const QString& fileName) {
+    if (fileName == u"-"_s)
+        return u"the standard output"_s;
+    return QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath());
+}
+
 bool takesDateRange(const QString& name) {
     const BuiltInReport report = reportOf(name);
     return report == BuiltInReport::AllOrders || report == BuiltInReport::AllRebates ||
@@ -74,10 +81,10 @@ Result write(const Request& request) {
         return result;
     }
     QString error;
-    if (!writePdf(document, request.pdf, &error))
+    OutputFile file(request.pdf, OutputFile::Names::DashIsStandardOutput);
+    if (!writePdf(document, file, &error))
         throw std::runtime_error(
-            u"could not write %1: %2"_s.arg(QDir::toNativeSeparators(request.pdf), error)
-                .toStdString());
+            u"could not write %1: %2"_s.arg(shownTarget(request.pdf), error).toStdString());
     result.pages = document.pageCount();
     return result;
 }

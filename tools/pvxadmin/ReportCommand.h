@@ -35,6 +35,10 @@ struct Result {
 // The pvx.mdb in a folder, or the file itself. Throws std::runtime_error when it is not there.
 QString databasePath(const QString& dirOrFile);
 
+// How an output file is named in pvxadmin's messages: its full path, or the standard output
+// for "-".
+QString shownTarget(const QString& fileName);
+
 // Writes the report, replacing pdf only once it is complete. Throws EngineError when the
 // database cannot be read and std::runtime_error when the file cannot be written.
 Result write(const Request& request);
