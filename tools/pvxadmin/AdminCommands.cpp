@@ -9,6 +9,7 @@
 #include "Database.h"
 #include "DueItems.h"
 #include "EngineError.h"
+#include "FolderAccess.h"
 #include "Schema.h"
 
 #include <QCommandLineParser>
@@ -344,9 +345,16 @@ Options parse(const QStringList& arguments) {
 
 QString existingDirectory(const QString& dir) {
     const QFileInfo info(dir);
-    if (!info.exists())
+    if (!info.exists()) {
+        const QString folder = blockingFolder(dir);
+        if (!folder.isEmpty())
+            throw Failure{
+                QStringLiteral("the folder %1 exists but may not be entered "
+                               "(permission denied), so %2 cannot be reached")
+                    .arg(QDir::toNativeSeparators(folder), QDir::toNativeSeparators(dir))};
         throw Failure{
             QStringLiteral("directory %1 does not exist").arg(QDir::toNativeSeparators(dir))};
+    }
     if (!info.isDir())
         throw Failure{QStringLiteral("%1 is not a directory").arg(QDir::toNativeSeparators(dir))};
     return info.absoluteFilePath();
@@ -436,8 +444,9 @@ int due(const Options& options, QTextStream& out, QTextStream& err) {
 
 int check(const QString& dirOrFile, bool strict, QTextStream& out) {
     const QString path = ReportCommand::databasePath(dirOrFile);
-    // Checking only reads: it locks no one out and works on a read-only copy.
-    auto db = Database::openReadOnly(path);
+    // Checking only reads: it locks no one out and works on a read-only copy. A file found
+    // damaged at open is opened all the same, to list what is wrong with it.
+    auto db = Database::openReadOnly(path, Database::Damaged::Open);
     const QStringList problems = Schema::check(*db);
     // Values the forms never write are shown as they are and kept; they are worth knowing
     // about, so that they can be mended, but they do not make the file unsound.

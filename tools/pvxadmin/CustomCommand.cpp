@@ -226,7 +226,7 @@ int run(const Arguments& a, QTextStream& out, QTextStream& err) {
     const QLocale locale = services.locale();
     // Not exclusive: a report only reads, and must not lock anyone out meanwhile.
     AppState state;
-    state.gDatabase = Database::openReadOnly(ReportCommand::databasePath(a.database));
+    state.gDatabase = ReportCommand::openForReading(a.database);
     Database& db = *state.gDatabase;
     ReportCatalogue catalogue;
     try {

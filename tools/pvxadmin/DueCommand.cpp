@@ -85,7 +85,7 @@ void writeText(QTextStream& out, const QString& heading, const QList<DueItems::I
 } // namespace
 
 bool run(const Request& request, QTextStream& out) {
-    auto db = Database::openReadOnly(ReportCommand::databasePath(request.database));
+    auto db = ReportCommand::openForReading(request.database);
     const QList<DueItems::Item> overdue = DueItems::list(*db, DueItems::overdue(request.today));
     const QList<DueItems::Item> due =
         DueItems::list(*db, DueItems::dueWithin(request.today, request.days));

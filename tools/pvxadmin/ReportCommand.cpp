@@ -2,10 +2,12 @@
 
 #include "BuiltInReports.h"
 #include "Database.h"
+#include "FolderAccess.h"
 #include "OutputFile.h"
 #include "PageDocument.h"
 #include "PagePainter.h"
 #include "QtServices.h"
+#include "Schema.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -31,17 +33,38 @@ const QStringList& reportNames() {
     return names;
 }
 
+namespace {
+
+// "does not exist", or why it cannot be seen where a folder on the way may not be entered.
+[[noreturn]] void notThere(const QString& path) {
+    const QString folder = blockingFolder(path);
+    if (!folder.isEmpty())
+        throw std::runtime_error(
+            u"the folder %1 exists but may not be entered (permission "
+            u"denied), so %2 cannot be reached"_s
+                .arg(QDir::toNativeSeparators(folder), QDir::toNativeSeparators(path))
+                .toStdString());
+    throw std::runtime_error(
+        u"%1 does not exist"_s.arg(QDir::toNativeSeparators(path)).toStdString());
+}
+
+} // namespace
+
 QString databasePath(const QString& dirOrFile) {
     const QFileInfo info(dirOrFile);
     if (!info.exists())
-        throw std::runtime_error(
-            u"%1 does not exist"_s.arg(QDir::toNativeSeparators(dirOrFile)).toStdString());
+        notThere(dirOrFile);
     const QString path = info.isDir() ? QDir(info.absoluteFilePath()).filePath(databaseName)
                                       : info.absoluteFilePath();
     if (!QFileInfo::exists(path))
-        throw std::runtime_error(
-            u"%1 does not exist"_s.arg(QDir::toNativeSeparators(path)).toStdString());
+        notThere(path);
     return path;
+}
+
+std::unique_ptr<Database> openForReading(const QString& dirOrFile) {
+    auto db = Database::openReadOnly(databasePath(dirOrFile));
+    Schema::requireKnownVersion(*db);
+    return db;
 }
 
 QString shownTarget(const QString& fileName) {
@@ -68,7 +91,7 @@ Result write(const Request& request) {
     report.locale = locale;
 
     // Not exclusive: a report only reads, and must not lock anyone out meanwhile.
-    auto db = Database::openReadOnly(databasePath(request.database));
+    auto db = openForReading(request.database);
     PageDocument document;
     document.setPageSize(PageDocument::defaultPageSize(locale));
     DocumentSink sink(document);
