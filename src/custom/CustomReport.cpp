@@ -86,6 +86,16 @@ public:
         return false;
     }
 
+    // The fields whose total grew beyond what can be shown exactly.
+    QStringList inexactTotals() const {
+        QStringList fields;
+        for (const Column& column : m_columns) {
+            if (column.total && !column.total->isExact())
+                fields << column.field->desc;
+        }
+        return fields;
+    }
+
     QList<std::optional<QString>> totals() const {
         QList<std::optional<QString>> cells;
         for (const Column& column : m_columns) {
@@ -368,6 +378,12 @@ CustomReportResult GenerateCustomReport(const CustomReportJob& job) {
     const bool done = toPages ? printPages(job, rows, &result.rows)
                               : writeFile(job, rows, result.fileName, &result.rows);
     run([&] { rs->close(); });
+    if (done) {
+        for (const QString& field : rows.inexactTotals())
+            services.message(u"The total of %1 is too large to be shown exactly, so its cell "
+                             u"is left empty."_s.arg(field),
+                             {}, MsgButtons::Ok);
+    }
     result.outcome = done ? CustomReportOutcome::Done : CustomReportOutcome::Failed;
     return result;
 }

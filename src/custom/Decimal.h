@@ -1,5 +1,7 @@
 #pragma once
 
+#include "WideInteger.h"
+
 #include <QLocale>
 #include <QString>
 #include <QVariant>
@@ -23,7 +25,8 @@ public:
     // another tool counts as 0.1. Nullopt for infinities and NaN.
     static std::optional<Decimal> fromDouble(double value);
     // Plain C-locale text: an optional sign, digits with an optional "." fraction, and an
-    // optional exponent ("-12.5", "3", "1e-3").
+    // optional exponent ("-12.5", "3", "1e-3"). Nullopt, like text that is no number, for a
+    // number beyond the range (1e308).
     static std::optional<Decimal> fromPlainText(QStringView text);
     // A number as the user typed it in the locale: its decimal mark, its digit grouping
     // (a blank stands for a grouping blank), its minus sign, its digits; failing that an
@@ -50,7 +53,7 @@ public:
     friend bool operator==(const Decimal& a, const Decimal& b);
 
 private:
-    __extension__ using Units = __int128;
+    using Units = Int128;
 
     void normalise();
 
