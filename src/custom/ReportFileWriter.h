@@ -58,7 +58,8 @@ private:
 
 // The text file: no headings, one line per row with the cells separated by one tab, a
 // line of totals after the rows when a column has one. A tab or line break inside a value
-// becomes one blank, so every line has exactly one cell per column.
+// becomes one blank, so every line has exactly one cell per column; a control character
+// (a NUL stored by another tool) is left out.
 class TextReportWriter : public ReportFileWriter {
 public:
     using ReportFileWriter::ReportFileWriter;
@@ -84,7 +85,8 @@ public:
     void totals(const QList<std::optional<QString>>& cells) override;
     void end() override;
 
-    // & < > " and ' as entities; a line break inside a value as <br>.
+    // & < > " and ' as entities; a line break inside a value as <br>; a character HTML
+    // cannot carry (a NUL or another control character) left out.
     static QString escaped(const QString& text);
 
 private:
