@@ -81,9 +81,13 @@ public:
             settings(field(u"--total"_s, name, name, FieldKind::Number)).Total = true;
         for (const QString& argument : a.width) {
             const auto [f, value] = assignment(u"--width"_s, argument);
+            // A number the decimals cannot hold (1e308) is as unusable as text or a width below
+            // zero: the command line is wrong, and says so.
             const auto units = Decimal::fromLocaleText(value, m_locale);
-            if (!units)
-                throw BadArgument(u"--width \"%1\": \"%2\" is not a number"_s.arg(argument, value));
+            if (!units || units->toDouble() < 0)
+                throw BadArgument(
+                    u"--width \"%1\": \"%2\" is not a width (a number, 0 or more)"_s.arg(argument,
+                                                                                         value));
             FieldSettings& s = settings(*f);
             s.ColWidth = units->toDouble();
             // As in the designer: a width of 0 hides the field.
