@@ -4,9 +4,6 @@
 
 #include "EngineError.h"
 
-#include <QDir>
-#include <QFileDevice>
-#include <QFileInfo>
 #include <QIODevice>
 
 #include <cerrno>
@@ -46,15 +43,7 @@ ReportFileWriter::ReportFileWriter(QIODevice& device, QList<ReportColumn> column
 
 ReportFileWriter::~ReportFileWriter() = default;
 
-void ReportFileWriter::throwDeviceError(const QIODevice& device, bool opening, int systemError) {
-    const auto* file = qobject_cast<const QFileDevice*>(&device);
-    if (opening && file) {
-        const QString folder = QFileInfo(file->fileName()).absolutePath();
-        if (!QFileInfo(folder).isDir())
-            throw EngineError(ErrorNumber::PathNotFound,
-                              u"Path not found: %1"_s.arg(QDir::toNativeSeparators(folder)));
-        throw EngineError(ErrorNumber::PermissionDenied, device.errorString());
-    }
+void ReportFileWriter::throwDeviceError(const QIODevice& device, int systemError) {
     // The device's own text is often no more than "Unknown error"; the system's reason,
     // taken as the write failed, says what happened.
     const QString reason = systemError != 0 ? QString::fromLocal8Bit(std::strerror(systemError))
@@ -78,7 +67,7 @@ void ReportFileWriter::flush() {
     const qint64 written = m_device.write(m_buffer);
     const int systemError = errno;
     if (written != m_buffer.size())
-        throwDeviceError(m_device, false, systemError);
+        throwDeviceError(m_device, systemError);
     m_buffer.clear();
 }
 

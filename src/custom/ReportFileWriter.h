@@ -39,11 +39,10 @@ public:
     // What comes after the last row; everything has reached the device when it returns.
     virtual void end() = 0;
 
-    // The EngineError a failed device stands for: a full disk, a folder that is missing
-    // or may not be written, or any other failure of the device, with the system's text
-    // (systemError is errno as the failure left it, 0 when not known).
-    [[noreturn]] static void throwDeviceError(const QIODevice& device, bool opening,
-                                              int systemError = 0);
+    // The EngineError a write the device refused stands for: a full disk, or any other
+    // failure of the device, with the system's text (systemError is errno as the failure
+    // left it, 0 when not known). Opening the file is OutputFile's, which says its own.
+    [[noreturn]] static void throwDeviceError(const QIODevice& device, int systemError = 0);
 
 protected:
     const QList<ReportColumn>& columns() const { return m_columns; }
