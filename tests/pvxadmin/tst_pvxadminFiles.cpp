@@ -2,25 +2,12 @@
 #include "support/CustomFixture.h"
 #include "support/PdfText.h"
 
-#include <QDate>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QtTest>
 
 #include <sqlite3.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <sys/un.h>
 #include <unistd.h>
-
-#include <cstring>
-
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -30,13 +17,12 @@ struct Result {
     QString err;
 };
 
-// pvxadmin as a script runs it, in en_US; a run that does not end within the time given
-// (a file it waits on for ever) gives exit code -1. As a user without privileges, when the
-// test runs as the administrator, for whom every folder is open.
-Result pvxadmin(const QStringList& arguments, int waitMs = 60000, bool unprivileged = false) {
+// pvxadmin in en_US; -1 when it does not end within the time given (a file it waits on for
+// ever). Unprivileged: as nobody when the test runs as the administrator, for whom every
+// folder is open.
+Result pvxadmin(const QStringList& arguments, bool unprivileged = false) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"LC_ALL", "LC_NUMERIC", "LC_TIME", "LC_MONETARY", "LANGUAGE"})
-        environment.remove(QLatin1String(name));
+    environment.remove(u"LC_ALL"_s);
     environment.insert(u"LANG"_s, u"en_US.UTF-8"_s);
     QProcess process;
     process.setProcessEnvironment(environment);
@@ -48,71 +34,44 @@ Result pvxadmin(const QStringList& arguments, int waitMs = 60000, bool unprivile
     else
         process.start(program, arguments);
     Result result;
-    if (!process.waitForFinished(waitMs) || process.exitStatus() != QProcess::NormalExit) {
+    if (!process.waitForFinished(20000) || process.exitStatus() != QProcess::NormalExit) {
         process.kill();
         process.waitForFinished();
         return result;
     }
-    result.exitCode = process.exitCode();
-    result.out = process.readAllStandardOutput();
-    result.err = QString::fromUtf8(process.readAllStandardError());
-    return result;
+    return {process.exitCode(), process.readAllStandardOutput(),
+            QString::fromUtf8(process.readAllStandardError())};
 }
 
-// What stands under a name: its kind, and which file or device it is.
-struct Identity {
-    mode_t type = 0;
-    ino_t inode = 0;
-    dev_t device = 0;
-    friend bool operator==(const Identity&, const Identity&) = default;
-};
-
-Identity identity(const QString& path) {
+// The kind of what stands under a name, and which file or device it is.
+QList<qint64> identity(const QString& path) {
     struct stat status {};
     if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
         return {};
-    return {mode_t(status.st_mode & S_IFMT), status.st_ino, status.st_rdev};
+    return {qint64(status.st_mode & S_IFMT), qint64(status.st_ino), qint64(status.st_rdev)};
 }
 
-bool makeSocket(const QString& path) {
-    const int handle = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, QFile::encodeName(path).constData(),
-                 sizeof(address.sun_path) - 1);
-    const bool bound = ::bind(handle, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
-    ::close(handle);
-    return bound;
+bool execute(sqlite3* db, const char* sql) {
+    return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
-// The text a report's bytes hold: a PDF as pdftotext reads it, anything else as UTF-8.
-QString reportText(const QByteArray& bytes, const QString& scratch) {
-    if (!bytes.startsWith("%PDF"))
-        return QString::fromUtf8(bytes);
-    QFile file(scratch);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        return {};
-    file.close();
-    return pdf::pages(scratch).join(u'\n');
-}
-
-bool runSql(const QString& path, const QString& sql) {
-    QProcess sqlite;
-    sqlite.start(QStringLiteral(PVX_SQLITE3_TOOL), {u"-batch"_s, path, sql});
-    return sqlite.waitForFinished(30000) && sqlite.exitCode() == 0;
-}
-
-// Folder and file permissions back to what a test folder can be removed with.
-void makeWritable(const QString& folder) {
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden))
-        QFile::setPermissions(QDir(folder).filePath(name), QFile::ReadOwner | QFile::WriteOwner);
+// The state a program that stops in the middle of changing every record leaves: some pages
+// of `copy` already written, the journal beside it holding what they were.
+bool copyMidWrite(const QString& source, const QString& copy) {
+    sqlite3* db = nullptr;
+    bool done = sqlite3_open(QFile::encodeName(source).constData(), &db) == SQLITE_OK &&
+                execute(db, "PRAGMA cache_size=2; BEGIN; UPDATE pvx SET notes = 'half'") &&
+                QFile::copy(source, copy) &&
+                QFile::copy(source + u"-journal"_s, copy + u"-journal"_s);
+    done = execute(db, "ROLLBACK") && done;
+    sqlite3_close(db);
+    return done && custom::readAll(copy) != custom::readAll(source);
 }
 
 } // namespace
 
-// The files pvxadmin writes and reads when they are not what they should be: an output that
-// is a pipe or a device, a database left by a crash, cut short, or no file at all.
+// pvxadmin's files when they are not what they should be: an output that is a pipe, a
+// device or a folder; a database left by a crash, cut short, or a pipe.
 class tst_pvxadminFiles : public QObject {
     Q_OBJECT
 
@@ -121,10 +80,8 @@ private Q_SLOTS:
     void cleanup();
     void outputGoesOnlyWhereItBelongs_data();
     void outputGoesOnlyWhereItBelongs();
-    void aCrashsJournalIsPlayedBackOrNamed_data();
-    void aCrashsJournalIsPlayedBackOrNamed();
-    void aFileThatCannotBeReadWholeIsRefusedAtOnce_data();
-    void aFileThatCannotBeReadWholeIsRefusedAtOnce();
+    void aDatabaseIsReadOnlyWhenWhole_data();
+    void aDatabaseIsReadOnlyWhenWhole();
     void controlCharactersAreLeftOut_data();
     void controlCharactersAreLeftOut();
     void totalsAreExactBeyondSixtyFourBits_data();
@@ -132,9 +89,6 @@ private Q_SLOTS:
 
 private:
     QString path(const QString& name) const { return QDir(m_dir->path()).filePath(name); }
-    QStringList withPaths(QStringList arguments) const {
-        return arguments.replaceInStrings(u"%DIR%"_s, m_dir->path());
-    }
 
     std::unique_ptr<QTemporaryDir> m_dir;
 };
@@ -145,37 +99,22 @@ void tst_pvxadminFiles::init() {
 }
 
 void tst_pvxadminFiles::cleanup() {
-    makeWritable(path(u"db"_s));
+    QFile::setPermissions(path(u"db"_s), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     m_dir.reset();
 }
-
-namespace {
-
-// The commands that write a file, with %OUT% for the file; the text each report holds.
-struct Writer {
-    const char* name;
-    QStringList arguments;
-    QString mark;
-};
-
-QList<Writer> writers() {
-    const QStringList custom{u"custom"_s, u"%DIR%"_s, u"--field=Description"_s, u"--field=Amount"_s,
-                             u"--total=Amount"_s};
-    return {{"tsv", custom + QStringList{u"--tsv"_s, u"%OUT%"_s}, u"Widget it"_s},
-            {"html", custom + QStringList{u"--html"_s, u"%OUT%"_s}, u"Widget it"_s},
-            {"custom pdf", custom + QStringList{u"--pdf"_s, u"%OUT%"_s}, u"Widget it"_s},
-            {"report pdf",
-             {u"report"_s, u"outstanding"_s, u"%DIR%"_s, u"--pdf"_s, u"%OUT%"_s},
-             u"50% off"_s}};
-}
-
-} // namespace
 
 void tst_pvxadminFiles::outputGoesOnlyWhereItBelongs_data() {
     QTest::addColumn<QString>("target");
     QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("mark");
+    QTest::addColumn<QByteArray>("mark");
     QTest::addColumn<QString>("refusal");
+    const QStringList custom{u"custom"_s, u"%DIR%"_s, u"--field=Description"_s, u"--field=Amount"_s,
+                             u"--total=Amount"_s};
+    const std::tuple<const char*, QStringList, QByteArray> writers[] = {
+        {"tsv", custom + QStringList{u"--tsv"_s}, "Widget it"},
+        {"html", custom + QStringList{u"--html"_s}, "Widget it"},
+        {"custom pdf", custom + QStringList{u"--pdf"_s}, "%%EOF"},
+        {"report pdf", {u"report"_s, u"outstanding"_s, u"%DIR%"_s, u"--pdf"_s}, "%%EOF"}};
     // What the output goes to, and what pvxadmin says when it cannot go there.
     const std::pair<const char*, const char*> targets[] = {
         {"new file", ""},
@@ -185,166 +124,95 @@ void tst_pvxadminFiles::outputGoesOnlyWhereItBelongs_data() {
         {"null device", ""},
         {"full device", "No space left on device"},
         {"folder", "is a folder"},
-        {"socket", "is a socket"},
-        {"standard output", ""},
-    };
-    for (const Writer& writer : writers()) {
+        {"standard output", ""}};
+    for (const auto& [writer, arguments, mark] : writers) {
         for (const auto& [target, refusal] : targets)
-            QTest::addRow("%s to %s", writer.name, target)
-                << QString::fromLatin1(target) << writer.arguments << writer.mark
-                << QString::fromLatin1(refusal);
+            QTest::addRow("%s to %s", writer, target)
+                << QString::fromLatin1(target) << arguments << mark << QString::fromLatin1(refusal);
     }
 }
 
 void tst_pvxadminFiles::outputGoesOnlyWhereItBelongs() {
     QFETCH(QString, target);
     QFETCH(QStringList, arguments);
-    QFETCH(QString, mark);
+    QFETCH(QByteArray, mark);
     QFETCH(QString, refusal);
     custom::createDatabase(m_dir->path());
     const QString out = target == u"standard output" ? u"-"_s : path(u"out"_s);
+    const QByteArray native = QFile::encodeName(out);
     if (target == u"existing file") {
         QFile file(out);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("an older report");
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("an older report") > 0);
     } else if (target.startsWith(u"pipe")) {
-        QVERIFY(::mkfifo(QFile::encodeName(out).constData(), 0600) == 0);
+        QVERIFY(::mkfifo(native.constData(), 0600) == 0);
     } else if (target.endsWith(u"device")) {
-        // The kernel's null and full devices, made under our own name where that is allowed.
+        // The kernel's null and full devices under our own name, where that is allowed.
         const dev_t device = target.startsWith(u"null") ? makedev(1, 3) : makedev(1, 7);
-        if (::mknod(QFile::encodeName(out).constData(), S_IFCHR | 0666, device) != 0)
+        if (::mknod(native.constData(), S_IFCHR | 0666, device) != 0)
             QSKIP("device nodes cannot be made here");
     } else if (target == u"folder") {
         QVERIFY(QDir().mkdir(out));
-    } else if (target == u"socket") {
-        QVERIFY(makeSocket(out));
     }
-    const Identity before = identity(out);
-
+    const QList<qint64> before = identity(out);
     QProcess reader;
     if (target == u"pipe with a reader") {
         reader.start(u"cat"_s, {out});
         QVERIFY(reader.waitForStarted());
     }
-    arguments.replaceInStrings(u"%OUT%"_s, out);
-    const Result run = pvxadmin(withPaths(arguments), 20000);
+    const Result run = pvxadmin(arguments.replaceInStrings(u"%DIR%"_s, m_dir->path()) << out);
 
-    // Nothing is left beside the target.
+    // Nothing is left beside the target, and what is no file is the very same afterwards.
+    const bool file = target.endsWith(u"file");
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::System | QDir::Hidden).size(),
-             (target == u"folder" || target == u"standard output") ? 1 : 2);
-    QByteArray written;
-    if (target == u"pipe with a reader") {
-        QVERIFY(reader.waitForFinished(20000));
-        written = reader.readAllStandardOutput();
-    } else if (target == u"standard output") {
-        written = run.out;
-    } else if (QFileInfo(out).isFile()) {
-        written = custom::readAll(out);
-    }
-    if (refusal.isEmpty()) {
-        QCOMPARE(run.exitCode, 0);
-        QVERIFY2(run.err.isEmpty() || run.err.startsWith(u"Wrote the standard output"_s),
-                 qPrintable(run.err));
-        if (!target.endsWith(u"device"))
-            QVERIFY(reportText(written, path(u"read.pdf"_s)).contains(mark));
-    } else {
+             (target == u"folder" || out == u"-") ? 1 : 2);
+    if (!file && out != u"-")
+        QCOMPARE(identity(out), before);
+    if (!refusal.isEmpty()) {
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.err.startsWith(u"pvxadmin: "_s) && run.err.contains(refusal),
                  qPrintable(run.err));
         QVERIFY(run.out.isEmpty());
+        return;
     }
-    // Whatever is not a file is the very same thing afterwards: never renamed over.
-    if (target != u"new file" && target != u"existing file" && target != u"standard output")
-        QCOMPARE(identity(out), before);
-    if (target == u"folder")
-        QVERIFY(QDir(out).isEmpty());
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.err.isEmpty() || run.err.startsWith(u"Wrote the standard output"_s),
+             qPrintable(run.err));
+    QByteArray written = run.out;
+    if (file)
+        written = custom::readAll(out);
+    if (target == u"pipe with a reader") {
+        QVERIFY(reader.waitForFinished(20000));
+        written = reader.readAllStandardOutput();
+    }
+    QVERIFY(target.endsWith(u"device") || written.contains(mark));
 }
 
-void tst_pvxadminFiles::aCrashsJournalIsPlayedBackOrNamed_data() {
-    QTest::addColumn<QString>("locked");
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<int>("exitCode");
-    const QList<std::pair<const char*, QStringList>> commands = {
-        {"check", {u"check"_s, u"%DIR%/db"_s}},
-        {"due", {u"due"_s, u"%DIR%/db"_s, u"--days=0"_s}},
-        {"report",
-         {u"report"_s, u"all-orders"_s, u"%DIR%/db"_s, u"--from=2000-01-01"_s,
-          u"--pdf=%DIR%/out.pdf"_s}},
-        {"custom", {u"custom"_s, u"%DIR%/db"_s, u"--field=Notes"_s, u"--tsv=%DIR%/out.txt"_s}},
-    };
-    for (const auto& [name, arguments] : commands) {
-        // The demo has something overdue, for which due's status is 1.
-        const int done = QLatin1String(name) == u"due" ? 1 : 0;
-        const int refused = QLatin1String(name) == u"due" ? 2 : 1;
-        QTest::addRow("%s, writable", name) << QString() << arguments << done;
-        QTest::addRow("%s, read-only folder", name) << u"folder"_s << arguments << refused;
-        QTest::addRow("%s, read-only file", name) << u"file"_s << arguments << refused;
-    }
-}
-
-void tst_pvxadminFiles::aCrashsJournalIsPlayedBackOrNamed() {
-    QFETCH(QString, locked);
-    QFETCH(QStringList, arguments);
-    QFETCH(int, exitCode);
-    // A program stops in the middle of changing every record: some pages are already
-    // written, the journal holds what they were. The files are copied at that moment.
-    QVERIFY(QDir().mkdir(path(u"source"_s)) && QDir().mkdir(path(u"db"_s)));
-    QCOMPARE(pvxadmin({u"demo"_s, path(u"source"_s), u"--records=2000"_s}).exitCode, 0);
-    const QString source = path(u"source/pvx.mdb"_s);
-    const QString db = path(u"db/pvx.mdb"_s);
-    const QByteArray original = custom::readAll(source);
-    sqlite3* writer = nullptr;
-    QCOMPARE(sqlite3_open(QFile::encodeName(source).constData(), &writer), SQLITE_OK);
-    QCOMPARE(sqlite3_exec(writer,
-                          "PRAGMA cache_size=2; BEGIN; UPDATE pvx SET notes = 'half-written'",
-                          nullptr, nullptr, nullptr),
-             SQLITE_OK);
-    QVERIFY(QFile::copy(source, db) && QFile::copy(source + u"-journal"_s, db + u"-journal"_s));
-    sqlite3_exec(writer, "ROLLBACK", nullptr, nullptr, nullptr);
-    sqlite3_close(writer);
-    QVERIFY(custom::readAll(db) != original);
-
-    if (locked == u"folder")
-        QVERIFY(QFile::setPermissions(path(u"db"_s), QFile::ReadOwner | QFile::ExeOwner));
-    else if (locked == u"file")
-        QVERIFY(QFile::setPermissions(db, QFile::ReadOwner));
-    const QByteArray crashed = custom::readAll(db);
-    const Result run = pvxadmin(withPaths(arguments));
-    QCOMPARE(run.exitCode, exitCode);
-    if (locked.isEmpty()) {
-        // The write was rolled back as SQLite does for a writer, and the command went on.
-        QVERIFY2(run.err.isEmpty() || run.err.startsWith(u"Wrote"_s), qPrintable(run.err));
-        QVERIFY(!QFile::exists(db + u"-journal"_s));
-        QCOMPARE(custom::readAll(db).left(original.size()), original);
-        QVERIFY(runSql(db, u"SELECT 1"_s));
-    } else {
-        QVERIFY2(run.err.contains(u"unfinished write of a program that stopped"_s) &&
-                     run.err.contains(u"The %1 may not be written"_s.arg(locked)) &&
-                     run.err.contains(u"Starting Purvex once in that folder finishes it."_s),
-                 qPrintable(run.err));
-        QCOMPARE(custom::readAll(db), crashed);
-        QVERIFY(QFile::exists(db + u"-journal"_s));
-    }
-}
-
-void tst_pvxadminFiles::aFileThatCannotBeReadWholeIsRefusedAtOnce_data() {
+void tst_pvxadminFiles::aDatabaseIsReadOnlyWhenWhole_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("said");
-    const QList<std::pair<const char*, QStringList>> commands = {
+    const std::pair<const char*, QStringList> commands[] = {
         {"check", {u"check"_s, u"%DIR%/db"_s}},
         {"due", {u"due"_s, u"%DIR%/db"_s}},
         {"report", {u"report"_s, u"outstanding"_s, u"%DIR%/db"_s, u"--pdf=%DIR%/out.pdf"_s}},
-        {"custom", {u"custom"_s, u"%DIR%/db"_s, u"--field=Notes"_s, u"--html=%DIR%/out.htm"_s}},
-    };
+        {"custom", {u"custom"_s, u"%DIR%/db"_s, u"--field=Notes"_s, u"--html=%DIR%/out.htm"_s}}};
+    const QString unfinished = u"holds an unfinished write of a program that stopped (its "
+                               u"journal '%1/db/pvx.mdb-journal' lies beside it).  The %2 may "
+                               u"not be written, so the write cannot be finished here.  Starting "
+                               u"Purvex once in that folder finishes it."_s;
     for (const auto& [name, arguments] : commands) {
         const bool check = QLatin1String(name) == u"check";
+        QTest::addRow("%s: a crash's journal", name) << u"crash"_s << arguments << QString();
+        QTest::addRow("%s: a crash's journal, read-only folder", name)
+            << u"crash, folder"_s << arguments << unfinished.arg(u"%DIR%"_s, u"folder"_s);
+        QTest::addRow("%s: a crash's journal, read-only file", name)
+            << u"crash, file"_s << arguments << unfinished.arg(u"%DIR%"_s, u"file"_s);
         QTest::addRow("%s: a named pipe", name)
             << u"pipe"_s << arguments << u"is not a regular file but a named pipe"_s;
         QTest::addRow("%s: cut short by a byte", name)
             << u"cut short"_s << arguments
             << (check ? u"The file is cut short: it holds"_s
-                      : u"is damaged.  The file is cut short"_s);
+                      : u"is damaged.  The file is cut short: it holds"_s);
         if (!check)
             QTest::addRow("%s: a newer layout", name)
                 << u"newer"_s << arguments << u"was made by a newer version of Purvex"_s;
@@ -353,55 +221,65 @@ void tst_pvxadminFiles::aFileThatCannotBeReadWholeIsRefusedAtOnce_data() {
     }
 }
 
-void tst_pvxadminFiles::aFileThatCannotBeReadWholeIsRefusedAtOnce() {
+void tst_pvxadminFiles::aDatabaseIsReadOnlyWhenWhole() {
     QFETCH(QString, kind);
     QFETCH(QStringList, arguments);
     QFETCH(QString, said);
-    QVERIFY(QDir().mkdir(path(u"db"_s)));
+    arguments.replaceInStrings(u"%DIR%"_s, m_dir->path());
+    said.replace(u"%DIR%"_s, m_dir->path());
     const QString db = path(u"db/pvx.mdb"_s);
+    QVERIFY(QDir().mkdir(path(u"db"_s)));
     if (kind == u"pipe") {
         QVERIFY(::mkfifo(QFile::encodeName(db).constData(), 0600) == 0);
+    } else if (kind.startsWith(u"crash")) {
+        QCOMPARE(pvxadmin({u"demo"_s, m_dir->path(), u"--records=2000"_s}).exitCode, 0);
+        QVERIFY(copyMidWrite(path(u"pvx.mdb"_s), db));
     } else {
         QCOMPARE(pvxadmin({u"demo"_s, path(u"db"_s)}).exitCode, 0);
-        if (kind == u"cut short")
-            QVERIFY(QFile::resize(db, QFileInfo(db).size() - 1));
-        else if (kind == u"newer")
-            QVERIFY(runSql(db, u"PRAGMA user_version = 99"_s));
-        else if (kind == u"closed folder") {
-            if (::geteuid() == 0 && QStandardPaths::findExecutable(u"setpriv"_s).isEmpty())
-                QSKIP("the administrator enters every folder, and no other user is at hand");
-            const auto open = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
-                              QFile::ReadOther | QFile::ExeOther;
-            QVERIFY(QFile::setPermissions(m_dir->path(), open));
-            QVERIFY(QFile::setPermissions(path(u"db"_s), QFile::ReadOwner | QFile::WriteOwner));
-        }
+        sqlite3* handle = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(db).constData(), &handle), SQLITE_OK);
+        QVERIFY(kind != u"newer" || execute(handle, "PRAGMA user_version = 99"));
+        sqlite3_close(handle);
     }
-    const bool pipe = kind == u"pipe";
-    const QByteArray before = pipe ? QByteArray() : custom::readAll(db);
+    if (kind == u"cut short")
+        QVERIFY(QFile::resize(db, QFileInfo(db).size() - 1));
+    if (kind == u"crash, folder")
+        QVERIFY(QFile::setPermissions(path(u"db"_s), QFile::ReadOwner | QFile::ExeOwner));
+    if (kind == u"crash, file")
+        QVERIFY(QFile::setPermissions(db, QFile::ReadOwner));
+    if (kind == u"closed folder") {
+        if (::geteuid() == 0 && QStandardPaths::findExecutable(u"setpriv"_s).isEmpty())
+            QSKIP("the administrator enters every folder, and no other user is at hand");
+        QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                         QFile::ExeOwner | QFile::ExeOther));
+        QVERIFY(QFile::setPermissions(path(u"db"_s), QFile::ReadOwner | QFile::WriteOwner));
+    }
+    const QByteArray before = kind == u"pipe" ? QByteArray() : custom::readAll(db);
 
-    // A pipe would keep a reader waiting for ever: an answer within seconds is the test.
-    const Result run = pvxadmin(withPaths(arguments), 20000, kind == u"closed folder");
+    // A pipe would keep its reader waiting for ever: an answer within seconds is the test.
+    const Result run = pvxadmin(arguments, kind == u"closed folder");
+    if (said.isEmpty()) {
+        // The write was rolled back as SQLite does for any writer, and the command went on.
+        QVERIFY2(run.exitCode == 0 || (run.exitCode == 1 && arguments.first() == u"due"),
+                 qPrintable(run.err));
+        QVERIFY(!QFile::exists(db + u"-journal"_s));
+        QCOMPARE(custom::readAll(db), custom::readAll(path(u"pvx.mdb"_s)));
+        return;
+    }
     QVERIFY(run.exitCode > 0);
-    const QString shown = run.err + QString::fromUtf8(run.out);
-    QVERIFY2(shown.contains(said), qPrintable(shown));
-    if (kind == u"cut short" && arguments.first() != u"check")
-        QVERIFY(run.err.contains(u"\"pvxadmin check\" lists what is affected; restore your "
-                                 u"latest backup"_s));
+    QVERIFY2((run.err + QString::fromUtf8(run.out)).contains(said), qPrintable(run.err));
     QVERIFY(!QFile::exists(path(u"out.pdf"_s)) && !QFile::exists(path(u"out.htm"_s)));
-    if (!pipe && kind != u"closed folder")
+    if (kind != u"pipe" && kind != u"closed folder")
         QCOMPARE(custom::readAll(db), before);
-    QCOMPARE(identity(db).type, mode_t(pipe ? S_IFIFO : S_IFREG));
+    QCOMPARE(identity(db).value(0), qint64(kind == u"pipe" ? S_IFIFO : S_IFREG));
 }
 
 void tst_pvxadminFiles::controlCharactersAreLeftOut_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("file");
-    QTest::newRow("text file") << QStringList{u"custom"_s, u"%DIR%"_s, u"--field=Description"_s,
-                                              u"--tsv=%DIR%/out.txt"_s}
-                               << u"out.txt"_s;
-    QTest::newRow("html file") << QStringList{u"custom"_s, u"%DIR%"_s, u"--field=Description"_s,
-                                              u"--html=%DIR%/out.htm"_s}
-                               << u"out.htm"_s;
+    const QStringList custom{u"custom"_s, u"%DIR%"_s, u"--field=Description"_s};
+    QTest::newRow("text file") << custom + QStringList{u"--tsv=%DIR%/out.txt"_s} << u"out.txt"_s;
+    QTest::newRow("html file") << custom + QStringList{u"--html=%DIR%/out.htm"_s} << u"out.htm"_s;
     QTest::newRow("due list") << QStringList{u"due"_s, u"%DIR%"_s, u"--format=tsv"_s} << QString();
 }
 
@@ -414,19 +292,13 @@ void tst_pvxadminFiles::controlCharactersAreLeftOut() {
                                                   {u"Type"_s, 0},
                                                   {u"status"_s, 0},
                                                   {u"dateexpect"_s, QDate::currentDate()}}});
-    const Result run = pvxadmin(withPaths(arguments));
+    const Result run = pvxadmin(arguments.replaceInStrings(u"%DIR%"_s, m_dir->path()));
     QVERIFY2(run.exitCode == 0 || run.exitCode == 1, qPrintable(run.err));
     const QByteArray bytes = file.isEmpty() ? run.out : custom::readAll(path(file));
     QVERIFY(bytes.contains("ab[1mcde"));
     for (char c : bytes)
-        QVERIFY2(uchar(c) >= 0x20 || c == '\t' || c == '\r' || c == '\n',
-                 qPrintable(u"control character %1"_s.arg(int(uchar(c)))));
+        QVERIFY2(uchar(c) >= 0x20 || c == '\t' || c == '\r' || c == '\n', qPrintable(stored));
     QVERIFY(!bytes.contains("\xc2\x85") && !bytes.contains("\xef\xbf\xbf"));
-    if (file.endsWith(u".htm")) {
-        const auto page = custom::parseHtml(path(file));
-        QVERIFY(page);
-        QCOMPARE(page->rows.value(2).value(0).text, u"ab[1mcde"_s);
-    }
 }
 
 void tst_pvxadminFiles::totalsAreExactBeyondSixtyFourBits_data() {
@@ -454,18 +326,19 @@ void tst_pvxadminFiles::totalsAreExactBeyondSixtyFourBits() {
                      {u"amount"_s, QVariant::fromValue(Currency::fromDouble(amount))}});
     OrderFixture::createDatabase(m_dir->path(), rows);
 
-    const Result report =
-        pvxadmin({u"report"_s, u"outstanding"_s, m_dir->path(), u"--pdf"_s, path(u"o.pdf"_s)});
-    QCOMPARE(report.exitCode, 0);
+    QCOMPARE(
+        pvxadmin({u"report"_s, u"outstanding"_s, m_dir->path(), u"--pdf="_s + path(u"o.pdf"_s)})
+            .exitCode,
+        0);
     // A long figure wraps in its column; read without blanks, it is whole.
     QString text = pdf::pages(path(u"o.pdf"_s)).join(QString());
     text.remove(QRegularExpression(u"\\s"_s));
     QVERIFY2(text.contains(u"OrderTotal"_s + total + u"Rebate/SaleTotal$0.00"_s), qPrintable(text));
 
-    const Result custom = pvxadmin({u"custom"_s, m_dir->path(), u"--field=Description"_s,
-                                    u"--field=Amount"_s, u"--total=Amount"_s, u"--tsv=-"_s});
-    QCOMPARE(custom.exitCode, 0);
-    QVERIFY2(custom.out.endsWith((u"\t"_s + total + u"\r\n"_s).toUtf8()), custom.out.constData());
+    const Result run = pvxadmin({u"custom"_s, m_dir->path(), u"--field=Description"_s,
+                                 u"--field=Amount"_s, u"--total=Amount"_s, u"--tsv=-"_s});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.out.endsWith((u"\t"_s + total + u"\r\n"_s).toUtf8()), run.out.constData());
 }
 
 QTEST_GUILESS_MAIN(tst_pvxadminFiles)
