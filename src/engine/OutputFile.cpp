@@ -107,11 +107,11 @@ bool OutputFile::failWrite(int systemError) {
     return fail(ErrorNumber::DeviceIOError, reason);
 }
 
-bool OutputFile::open(int extraOpenMode) {
+bool OutputFile::open(QIODevice::OpenMode extraOpenMode) {
     cancel();
     m_error.clear();
     m_errorNumber = 0;
-    const auto mode = QIODevice::WriteOnly | QIODevice::OpenMode(extraOpenMode);
+    const QIODevice::OpenMode mode = QIODevice::WriteOnly | extraOpenMode;
     if (isStandardOutput()) {
         m_stream = std::make_unique<QFile>();
         if (!m_stream->open(stdout, mode, QFileDevice::DontCloseHandle)) {

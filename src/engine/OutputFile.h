@@ -31,7 +31,7 @@ public:
     // Opens the target for writing, with the extra open flags given (Unbuffered, so that a
     // refused write fails in write() itself). False, with the reason, when it cannot be
     // written; nothing has been touched then.
-    bool open(int extraOpenMode = 0);
+    bool open(QIODevice::OpenMode extraOpenMode = {});
     // Where the output goes, once open.
     QIODevice& device();
     // Finishes the output: everything has reached the target, a file written beside its

@@ -9,7 +9,6 @@
 #include "Database.h"
 #include "DueItems.h"
 #include "EngineError.h"
-#include "FolderAccess.h"
 #include "Schema.h"
 
 #include <QCommandLineParser>
@@ -349,16 +348,8 @@ Options parse(const QStringList& arguments) {
 
 QString existingDirectory(const QString& dir) {
     const QFileInfo info(dir);
-    if (!info.exists()) {
-        const QString folder = blockingFolder(dir);
-        if (!folder.isEmpty())
-            throw Failure{
-                QStringLiteral("the folder %1 exists but may not be entered "
-                               "(permission denied), so %2 cannot be reached")
-                    .arg(QDir::toNativeSeparators(folder), QDir::toNativeSeparators(dir))};
-        throw Failure{
-            QStringLiteral("directory %1 does not exist").arg(QDir::toNativeSeparators(dir))};
-    }
+    if (!info.exists())
+        throw Failure{ReportCommand::whyMissing(dir)};
     if (!info.isDir())
         throw Failure{QStringLiteral("%1 is not a directory").arg(QDir::toNativeSeparators(dir))};
     return info.absoluteFilePath();

@@ -257,9 +257,9 @@ int run(const Arguments& a, QTextStream& out, QTextStream& err) {
         return 1;
 
     QString written;
-    OutputFile file(target, OutputFile::Names::DashIsStandardOutput);
     if (a.pdf) {
         QString error;
+        OutputFile file(target, OutputFile::Names::DashIsStandardOutput);
         if (!writePdf(*document, file, &error))
             throw std::runtime_error(
                 u"could not write %1: %2"_s.arg(ReportCommand::shownTarget(target), error)
@@ -269,7 +269,7 @@ int run(const Arguments& a, QTextStream& out, QTextStream& err) {
         written = plural(result.rows, "row", "rows");
     }
     // What went to the standard output is the report alone.
-    (file.isStandardOutput() ? err : out)
+    (target == u"-"_s ? err : out)
         << u"Wrote %1 (%2).\n"_s.arg(ReportCommand::shownTarget(target), written);
     return 0;
 }

@@ -33,31 +33,23 @@ const QStringList& reportNames() {
     return names;
 }
 
-namespace {
-
-// "does not exist", or why it cannot be seen where a folder on the way may not be entered.
-[[noreturn]] void notThere(const QString& path) {
+QString whyMissing(const QString& path) {
     const QString folder = blockingFolder(path);
     if (!folder.isEmpty())
-        throw std::runtime_error(
-            u"the folder %1 exists but may not be entered (permission "
-            u"denied), so %2 cannot be reached"_s
-                .arg(QDir::toNativeSeparators(folder), QDir::toNativeSeparators(path))
-                .toStdString());
-    throw std::runtime_error(
-        u"%1 does not exist"_s.arg(QDir::toNativeSeparators(path)).toStdString());
+        return u"the folder %1 exists but may not be entered (permission denied), so %2 cannot "
+               u"be reached"_s.arg(QDir::toNativeSeparators(folder),
+                                   QDir::toNativeSeparators(path));
+    return u"%1 does not exist"_s.arg(QDir::toNativeSeparators(path));
 }
-
-} // namespace
 
 QString databasePath(const QString& dirOrFile) {
     const QFileInfo info(dirOrFile);
     if (!info.exists())
-        notThere(dirOrFile);
+        throw std::runtime_error(whyMissing(dirOrFile).toStdString());
     const QString path = info.isDir() ? QDir(info.absoluteFilePath()).filePath(databaseName)
                                       : info.absoluteFilePath();
     if (!QFileInfo::exists(path))
-        notThere(path);
+        throw std::runtime_error(whyMissing(path).toStdString());
     return path;
 }
 

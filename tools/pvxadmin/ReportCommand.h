@@ -35,6 +35,9 @@ struct Result {
     QString message;
 };
 
+// Why a path is not there: it does not exist, or a folder on its way may not be entered.
+QString whyMissing(const QString& path);
+
 // The pvx.mdb in a folder, or the file itself. Throws std::runtime_error when it is not
 // there, or cannot be reached because a folder on the way may not be entered.
 QString databasePath(const QString& dirOrFile);
