@@ -13,7 +13,7 @@
 // of 1000 typed as "1.000" in Germany is exactly 1000.
 //
 // The value is a 128-bit whole number of units of 10^-scale. A sum that leaves that range
-// throws EngineError 6 (Overflow), as Currency does.
+// throws EngineError 6 (Overflow).
 class Decimal {
 public:
     // More decimals than any stored number shows; a value with more is rounded there.
