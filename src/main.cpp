@@ -6,7 +6,16 @@
 #include "QtServices.h"
 #include "frmMain.h"
 
+#if !defined(Q_OS_WIN)
+#include <csignal>
+#endif
+
 int main(int argc, char** argv) {
+#if !defined(Q_OS_WIN)
+    // A report written into a pipe whose reader has gone then fails with its message; the
+    // signal the system sends for it would end the program there, unsaved edits and all.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     PvxApplication app(argc, argv);
     QtServices services;
     AppState state;

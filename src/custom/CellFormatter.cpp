@@ -10,8 +10,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int OverflowError = 6;
-
 std::optional<Currency> currencyOf(const QVariant& value) {
     if (value.metaType() == QMetaType::fromType<Currency>())
         return value.value<Currency>();
@@ -25,42 +23,31 @@ std::optional<Currency> currencyOf(const QVariant& value) {
 
 ColumnTotal::ColumnTotal(bool currency) {
     if (currency)
-        m_sum = Currency();
+        m_sum = CurrencySum();
     else
         m_sum = Decimal();
 }
 
 void ColumnTotal::add(const Currency& amount) {
-    if (auto* sum = std::get_if<Currency>(&m_sum)) {
-        // An overflow is refused as Currency refuses it everywhere else.
-        std::int64_t result = 0;
-        if (__builtin_add_overflow(sum->raw(), amount.raw(), &result))
-            throw EngineError(OverflowError, u"Overflow"_s);
-        *sum = Currency::fromRaw(result);
-    } else {
-        std::get<Decimal>(m_sum) +=
-            Decimal::fromPlainText(amount.toDecimalText()).value_or(Decimal());
-    }
+    if (auto* sum = std::get_if<CurrencySum>(&m_sum))
+        *sum += amount;
+    else
+        add(Decimal::fromPlainText(amount.toDecimalText()).value_or(Decimal()));
 }
 
 void ColumnTotal::add(const Decimal& number) {
     if (auto* sum = std::get_if<Decimal>(&m_sum)) {
-        *sum += number;
+        try {
+            *sum += number;
+        } catch (const EngineError&) {
+            // Beyond 38 digits: nothing more can be added exactly.
+            m_exact = false;
+        }
     } else if (const auto amount = Currency::fromDecimalText(number.toPlainText())) {
         add(*amount);
+    } else {
+        m_exact = false;
     }
-}
-
-Currency ColumnTotal::currency() const {
-    if (const auto* sum = std::get_if<Currency>(&m_sum))
-        return *sum;
-    return Currency::fromDecimalText(std::get<Decimal>(m_sum).toPlainText()).value_or(Currency());
-}
-
-Decimal ColumnTotal::number() const {
-    if (const auto* sum = std::get_if<Decimal>(&m_sum))
-        return *sum;
-    return Decimal::fromPlainText(std::get<Currency>(m_sum).toDecimalText()).value_or(Decimal());
 }
 
 CellFormatter::CellFormatter(const QLocale& locale)
@@ -79,7 +66,8 @@ bool CellFormatter::isTrue(const QVariant& value) {
         if (!match.hasMatch())
             return false;
         const auto number = Decimal::fromPlainText(match.captured(0));
-        return number && !number->isZero();
+        // A number too large to hold is no zero either.
+        return !number || !number->isZero();
     }
     const auto number = Decimal::fromStored(value);
     return number && !number->isZero();
@@ -143,6 +131,8 @@ QString CellFormatter::date(const QDate& day) const {
 }
 
 QString CellFormatter::totalCell(const ColumnTotal& total) const {
+    if (!total.isExact())
+        return {};
     if (total.isCurrency())
         return formatCurrency(total.currency(), m_locale);
     return total.number().toString(m_locale);

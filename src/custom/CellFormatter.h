@@ -4,6 +4,7 @@
 #include "ReportCatalogue.h"
 
 #include "Currency.h"
+#include "CurrencySum.h"
 
 #include <QHash>
 #include <QLocale>
@@ -12,20 +13,25 @@
 
 #include <variant>
 
-// The total of one number column: money summed as Currency, other numbers as exact
-// decimals. A Null, or a value that is no number, adds nothing.
+// The total of one number column: money summed exactly in a CurrencySum, which no report
+// can overflow, other numbers as exact decimals. A Null, or a value that is no number, adds
+// nothing. A decimal sum that leaves the decimals' range cannot be shown exactly; the total
+// says so instead of showing a wrong figure.
 class ColumnTotal {
 public:
     explicit ColumnTotal(bool currency = false);
 
-    bool isCurrency() const { return std::holds_alternative<Currency>(m_sum); }
+    bool isCurrency() const { return std::holds_alternative<CurrencySum>(m_sum); }
     void add(const Currency& amount);
     void add(const Decimal& number);
-    Currency currency() const;
-    Decimal number() const;
+    // False once the sum left the range in which it can be shown exactly.
+    bool isExact() const { return m_exact; }
+    const CurrencySum& currency() const { return std::get<CurrencySum>(m_sum); }
+    const Decimal& number() const { return std::get<Decimal>(m_sum); }
 
 private:
-    std::variant<Currency, Decimal> m_sum;
+    std::variant<CurrencySum, Decimal> m_sum;
+    bool m_exact = true;
 };
 
 // The text of a report cell, by the kind of field, in the user's locale:
@@ -41,6 +47,7 @@ public:
     // The cell of a value; when total is given, a number is added to it as well.
     QString cell(const CatalogueField& field, bool isCurrency, const QVariant& value,
                  ColumnTotal* total = nullptr) const;
+    // The total in the column's format; empty when it cannot be shown exactly.
     QString totalCell(const ColumnTotal& total) const;
 
     // Whether a yes/no value prints "Yes": the same rule as the query's "True" criterion,

@@ -9,12 +9,12 @@
 #include "Database.h"
 #include "ErrorTrap.h"
 #include "LocaleDates.h"
+#include "OutputFile.h"
 #include "PageDocument.h"
 #include "Recordset.h"
 #include "Services.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <memory>
 #include <optional>
@@ -85,6 +85,16 @@ public:
                 return true;
         }
         return false;
+    }
+
+    // The fields whose total grew beyond what can be shown exactly.
+    QStringList inexactTotals() const {
+        QStringList fields;
+        for (const Column& column : m_columns) {
+            if (column.total && !column.total->isExact())
+                fields << column.field->desc;
+        }
+        return fields;
     }
 
     QList<std::optional<QString>> totals() const {
@@ -181,23 +191,25 @@ bool writeFile(const CustomReportJob& job, RowSource& rows, const QString& fileN
     for (qsizetype i = 0; i < layout.headings.size(); ++i)
         columns.append({layout.headings.at(i), layout.format.columns().at(i).rightAligned});
 
-    // Written beside the file and renamed over it once complete; until then, and on any
-    // failure, the file the user had stays as it was.
-    QSaveFile file(fileName);
+    // A file is written beside its target and renamed over it once complete; until then,
+    // and on any failure, the file the user had stays as it was. A pipe or a device is
+    // written to directly and never replaced.
+    OutputFile file(fileName, job.dashIsStandardOutput ? OutputFile::Names::DashIsStandardOutput
+                                                       : OutputFile::Names::Plain);
     if (!run([&] {
-            // Unbuffered: the writer hands over large pieces itself, and QSaveFile notices
-            // a refused write only when it happens in write(), not in a flush at commit,
-            // where a full disk would otherwise pass for success with half a file.
-            if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-                ReportFileWriter::throwDeviceError(file, true);
+            // Unbuffered: the writer hands over large pieces itself, and a refused write is
+            // noticed where it happens, not in a flush at the end, where a full disk would
+            // otherwise pass for success with half a file.
+            if (!file.open(QIODevice::Unbuffered))
+                throw EngineError(file.errorNumber(), file.errorString());
         }))
         return false;
     std::unique_ptr<ReportFileWriter> writer;
     if (definition.reportTo == ReportTarget::WebTable)
-        writer = std::make_unique<HtmlReportWriter>(file, columns, definition.title,
+        writer = std::make_unique<HtmlReportWriter>(file.device(), columns, definition.title,
                                                     int(definition.fields.size()));
     else
-        writer = std::make_unique<TextReportWriter>(file, columns);
+        writer = std::make_unique<TextReportWriter>(file.device(), columns);
 
     bool written = run([&] { writer->begin(); });
     while (written) {
@@ -216,11 +228,11 @@ bool writeFile(const CustomReportJob& job, RowSource& rows, const QString& fileN
                   if (rows.hasTotals())
                       writer->totals(rows.totals());
                   writer->end();
-                  if (file.error() != QFileDevice::NoError || !file.commit())
-                      ReportFileWriter::throwDeviceError(file, false);
+                  if (!file.commit())
+                      throw EngineError(file.errorNumber(), file.errorString());
               });
     if (!written)
-        file.cancelWriting();
+        file.cancel();
     return written;
 }
 
@@ -409,6 +421,12 @@ CustomReportResult GenerateCustomReport(const CustomReportJob& job) {
     const bool done = toPages ? printPages(job, rows, &result.rows)
                               : writeFile(job, rows, result.fileName, &result.rows);
     run([&] { rs->close(); });
+    if (done) {
+        for (const QString& field : rows.inexactTotals())
+            services.message(u"The total of %1 is too large to be shown exactly, so its cell "
+                             u"is left empty."_s.arg(field),
+                             {}, MsgButtons::Ok);
+    }
     result.outcome = done ? CustomReportOutcome::Done : CustomReportOutcome::Failed;
     return result;
 }

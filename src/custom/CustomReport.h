@@ -26,6 +26,8 @@ struct CustomReportJob {
     // The file for "Text File" and "Web Table (html)"; empty to ask with the file dialog.
     QString fileName;
     QWidget* dialogParent = nullptr;
+    // On pvxadmin's command line "-" names the standard output.
+    bool dashIsStandardOutput = false;
 };
 
 enum class CustomReportOutcome {

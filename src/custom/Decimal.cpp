@@ -12,7 +12,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-__extension__ using Units = __int128;
+using Units = Int128;
 
 constexpr int OverflowError = 6;
 // 10^38 is the largest power of ten below the 128-bit limit.
@@ -33,11 +33,11 @@ Units limit() {
     throw EngineError(OverflowError, u"Overflow"_s);
 }
 
-// value * 10^exponent, refused when the result would leave the range.
-Units scaledUp(Units value, int exponent) {
+// value * 10^exponent, or nothing when the result would leave the range.
+std::optional<Units> scaledUp(Units value, int exponent) {
     for (int i = 0; i < exponent; ++i) {
         if (value > limit() / 10 || value < -limit() / 10)
-            overflow();
+            return std::nullopt;
         value *= 10;
     }
     return value;
@@ -135,7 +135,7 @@ std::optional<Decimal> Decimal::fromPlainText(QStringView text) {
                 Units value = 0;
                 for (QChar c : digits) {
                     if (value > limit() / 10)
-                        overflow();
+                        return std::nullopt;
                     value = value * 10 + (c.unicode() - u'0');
                 }
                 digits = digitsOf(value + 1);
@@ -143,15 +143,20 @@ std::optional<Decimal> Decimal::fromPlainText(QStringView text) {
         }
         scale = MaxScale;
     }
+    // Beyond the range a number is no number this type can hold: nothing, not an error, so
+    // that a width or a bound of 1e308 is refused as any other unusable text is.
     if (digits.size() > MaxDigits)
-        overflow();
+        return std::nullopt;
     Units value = 0;
     for (QChar c : digits)
         value = value * 10 + (c.unicode() - u'0');
     if (scale < 0) {
         if (-scale > MaxDigits && value != 0)
-            overflow();
-        value = scaledUp(value, int(-scale));
+            return std::nullopt;
+        const auto scaled = scaledUp(value, int(-scale));
+        if (!scaled)
+            return std::nullopt;
+        value = *scaled;
         scale = 0;
     }
     Decimal d;
@@ -305,9 +310,11 @@ double Decimal::toDouble() const {
 
 Decimal& Decimal::operator+=(const Decimal& other) {
     const int scale = std::max(m_scale, other.m_scale);
-    const Units left = scaledUp(m_units, scale - m_scale);
-    const Units right = scaledUp(other.m_units, scale - other.m_scale);
-    const Units sum = left + right;
+    const auto left = scaledUp(m_units, scale - m_scale);
+    const auto right = scaledUp(other.m_units, scale - other.m_scale);
+    if (!left || !right)
+        overflow();
+    const Units sum = *left + *right;
     if (sum >= limit() || sum <= -limit())
         overflow();
     m_units = sum;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "WideInteger.h"
+
 #include <QLocale>
 #include <QString>
 #include <QVariant>
@@ -11,7 +13,7 @@
 // of 1000 typed as "1.000" in Germany is exactly 1000.
 //
 // The value is a 128-bit whole number of units of 10^-scale. A sum that leaves that range
-// throws EngineError 6 (Overflow), as Currency does.
+// throws EngineError 6 (Overflow).
 class Decimal {
 public:
     // More decimals than any stored number shows; a value with more is rounded there.
@@ -23,7 +25,8 @@ public:
     // another tool counts as 0.1. Nullopt for infinities and NaN.
     static std::optional<Decimal> fromDouble(double value);
     // Plain C-locale text: an optional sign, digits with an optional "." fraction, and an
-    // optional exponent ("-12.5", "3", "1e-3").
+    // optional exponent ("-12.5", "3", "1e-3"). Nullopt, like text that is no number, for a
+    // number beyond the range (1e308).
     static std::optional<Decimal> fromPlainText(QStringView text);
     // A number as the user typed it in the locale: its decimal mark, its digit grouping
     // (a blank stands for a grouping blank), its minus sign, its digits; failing that an
@@ -50,7 +53,7 @@ public:
     friend bool operator==(const Decimal& a, const Decimal& b);
 
 private:
-    __extension__ using Units = __int128;
+    using Units = Int128;
 
     void normalise();
 

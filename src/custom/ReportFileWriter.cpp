@@ -4,9 +4,6 @@
 
 #include "EngineError.h"
 
-#include <QDir>
-#include <QFileDevice>
-#include <QFileInfo>
 #include <QIODevice>
 
 #include <cerrno>
@@ -22,6 +19,23 @@ bool isLineBreak(QChar c) {
     return c == u'\r' || c == u'\n' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
 }
 
+// What neither file can carry and another tool may have stored: control characters (a NUL,
+// an escape), the two codes that are no characters, and half a surrogate pair. They are
+// left out; tabs and line breaks are dealt with by each file on its own.
+bool isUnwritable(const QString& text, qsizetype i) {
+    const QChar c = text.at(i);
+    const char16_t code = c.unicode();
+    if (c == u'\t' || isLineBreak(c))
+        return false;
+    if (code < 0x20 || (code >= 0x7f && code <= 0x9f) || code == 0xfffe || code == 0xffff)
+        return true;
+    if (c.isHighSurrogate())
+        return i + 1 >= text.size() || !text.at(i + 1).isLowSurrogate();
+    if (c.isLowSurrogate())
+        return i == 0 || !text.at(i - 1).isHighSurrogate();
+    return false;
+}
+
 } // namespace
 
 ReportFileWriter::ReportFileWriter(QIODevice& device, QList<ReportColumn> columns)
@@ -29,15 +43,7 @@ ReportFileWriter::ReportFileWriter(QIODevice& device, QList<ReportColumn> column
 
 ReportFileWriter::~ReportFileWriter() = default;
 
-void ReportFileWriter::throwDeviceError(const QIODevice& device, bool opening, int systemError) {
-    const auto* file = qobject_cast<const QFileDevice*>(&device);
-    if (opening && file) {
-        const QString folder = QFileInfo(file->fileName()).absolutePath();
-        if (!QFileInfo(folder).isDir())
-            throw EngineError(ErrorNumber::PathNotFound,
-                              u"Path not found: %1"_s.arg(QDir::toNativeSeparators(folder)));
-        throw EngineError(ErrorNumber::PermissionDenied, device.errorString());
-    }
+void ReportFileWriter::throwDeviceError(const QIODevice& device, int systemError) {
     // The device's own text is often no more than "Unknown error"; the system's reason,
     // taken as the write failed, says what happened.
     const QString reason = systemError != 0 ? QString::fromLocal8Bit(std::strerror(systemError))
@@ -61,7 +67,7 @@ void ReportFileWriter::flush() {
     const qint64 written = m_device.write(m_buffer);
     const int systemError = errno;
     if (written != m_buffer.size())
-        throwDeviceError(m_device, false, systemError);
+        throwDeviceError(m_device, systemError);
     m_buffer.clear();
 }
 
@@ -72,6 +78,8 @@ QString TextReportWriter::cellText(const QString& value) {
         const QChar c = value.at(i);
         if (c == u'\r' && i + 1 < value.size() && value.at(i + 1) == u'\n')
             continue; // the LF that follows makes the one blank
+        if (isUnwritable(value, i))
+            continue;
         text += (c == u'\t' || isLineBreak(c)) ? u' ' : c;
     }
     return text;
@@ -125,6 +133,8 @@ QString HtmlReportWriter::escaped(const QString& text) {
             html += u"&#39;"_s;
             break;
         default:
+            if (isUnwritable(text, i))
+                break;
             if (isLineBreak(c)) {
                 // A memo's lines stay lines in the browser, and each row one line in the file.
                 if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "EngineError.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -21,7 +23,7 @@ struct ReportColumn {
 class ReportFileWriter {
 public:
     // The error number of a write the device refused for a reason other than a full disk.
-    static constexpr int DeviceIOError = 57;
+    static constexpr int DeviceIOError = ErrorNumber::DeviceIOError;
 
     ReportFileWriter(QIODevice& device, QList<ReportColumn> columns);
     virtual ~ReportFileWriter();
@@ -37,11 +39,10 @@ public:
     // What comes after the last row; everything has reached the device when it returns.
     virtual void end() = 0;
 
-    // The EngineError a failed device stands for: a full disk, a folder that is missing
-    // or may not be written, or any other failure of the device, with the system's text
-    // (systemError is errno as the failure left it, 0 when not known).
-    [[noreturn]] static void throwDeviceError(const QIODevice& device, bool opening,
-                                              int systemError = 0);
+    // The EngineError a write the device refused stands for: a full disk, or any other
+    // failure of the device, with the system's text (systemError is errno as the failure
+    // left it, 0 when not known). Opening the file is OutputFile's, which says its own.
+    [[noreturn]] static void throwDeviceError(const QIODevice& device, int systemError = 0);
 
 protected:
     const QList<ReportColumn>& columns() const { return m_columns; }
@@ -56,7 +57,8 @@ private:
 
 // The text file: no headings, one line per row with the cells separated by one tab, a
 // line of totals after the rows when a column has one. A tab or line break inside a value
-// becomes one blank, so every line has exactly one cell per column.
+// becomes one blank, so every line has exactly one cell per column; a control character
+// (a NUL stored by another tool) is left out.
 class TextReportWriter : public ReportFileWriter {
 public:
     using ReportFileWriter::ReportFileWriter;
@@ -82,7 +84,8 @@ public:
     void totals(const QList<std::optional<QString>>& cells) override;
     void end() override;
 
-    // & < > " and ' as entities; a line break inside a value as <br>.
+    // & < > " and ' as entities; a line break inside a value as <br>; a character HTML
+    // cannot carry (a NUL or another control character) left out.
     static QString escaped(const QString& text);
 
 private:

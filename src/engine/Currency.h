@@ -7,7 +7,8 @@
 #include <optional>
 
 // A money amount in ten-thousandths of the currency unit, so that sums are exact:
-// 0.10 + 0.20 is 0.30, never 0.30000000000000004.
+// 0.10 + 0.20 is 0.30, never 0.30000000000000004. A total of many amounts, which may leave
+// the range of one, is a CurrencySum.
 class Currency {
 public:
     static constexpr std::int64_t Scale = 10000;

@@ -3,6 +3,7 @@
 #include "Connection.h"
 #include "Dynaset.h"
 #include "ErrorMapping.h"
+#include "FolderAccess.h"
 #include "Snapshot.h"
 #include "SqliteStatement.h"
 #include "ValueConversion.h"
@@ -59,10 +60,96 @@ bool isWritable(const QString& path) {
     return info.exists() && (info.permissions() & anyWrite) && info.isWritable();
 }
 
+// A journal left beside the file by a program that stopped in the middle of a write, which
+// a connection that may not write cannot play back.
+struct UnfinishedWrite {};
+
 void execOnOpen(sqlite3* db, const char* sql, const QString& path) {
     const int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK)
-        throwSqliteError(db, rc, SqlContext::Open, path);
+    if (rc == SQLITE_OK)
+        return;
+    if (sqlite3_extended_errcode(db) == SQLITE_READONLY_ROLLBACK)
+        throw UnfinishedWrite{};
+    throwSqliteError(db, rc, SqlContext::Open, path);
+}
+
+QVariant pragmaValue(sqlite3* db, const char* sql, const QString& path) {
+    sqlite3_stmt* statement = nullptr;
+    int rc = sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
+    QVariant value;
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_step(statement);
+        if (rc == SQLITE_ROW)
+            value = sqlite3_column_type(statement, 0) == SQLITE_INTEGER
+                        ? QVariant(qint64(sqlite3_column_int64(statement, 0)))
+                        : QVariant(QString::fromUtf8(
+                              reinterpret_cast<const char*>(sqlite3_column_text(statement, 0))));
+    }
+    sqlite3_finalize(statement);
+    if (rc != SQLITE_OK && rc != SQLITE_ROW && rc != SQLITE_DONE)
+        throwSqliteError(db, rc, SqlContext::Read, path);
+    return value;
+}
+
+// What is wrong with a file whose end is missing (copied or cut short), or nothing. Its own
+// header says how many pages it holds; SQLite reads the missing bytes of a last page that
+// is cut short as zeros and says nothing, so the length is compared here. A file in
+// write-ahead-log mode keeps its newest pages in the log, and its length says nothing.
+QString cutShort(sqlite3* db, const QString& path) {
+    if (pragmaValue(db, "PRAGMA main.journal_mode", path).toString() == QLatin1String("wal"))
+        return {};
+    const qint64 pages = pragmaValue(db, "PRAGMA main.page_count", path).toLongLong();
+    const qint64 pageSize = pragmaValue(db, "PRAGMA main.page_size", path).toLongLong();
+    const qint64 length = QFileInfo(path).size();
+    // An empty file is an empty database to SQLite, which counts its first page as there.
+    if (length == 0 || pages * pageSize <= length)
+        return {};
+    return QStringLiteral("The file is cut short: it holds %1 bytes where its %2 pages need %3.")
+        .arg(length)
+        .arg(pages)
+        .arg(pages * pageSize);
+}
+
+QString cutShortMessage(const QString& file, const QString& problem) {
+    return QStringLiteral("The database file '%1' is damaged.  %2  \"pvxadmin check\" lists "
+                          "what is affected; restore your latest backup (the copy made with "
+                          "Backup, or pvxdb.bak from the last compaction).")
+        .arg(file, problem);
+}
+
+// The message for a journal that cannot be played back because `what` (the file or its
+// folder) may not be written.
+QString unfinishedWriteMessage(const QString& path, const QString& what) {
+    return QStringLiteral("The database file '%1' holds an unfinished write of a program that "
+                          "stopped (its journal '%2' lies beside it).  The %3 may not be "
+                          "written, so the write cannot be finished here.  Starting Purvex "
+                          "once in that folder finishes it.")
+        .arg(QDir::toNativeSeparators(path),
+             QDir::toNativeSeparators(path + QStringLiteral("-journal")), what);
+}
+
+// Refuses, before anything is read from it, what cannot be a database: nothing there, a
+// folder, a named pipe (reading one waits for a writer that never comes), a device.
+void requireRegularFile(const QFileInfo& info) {
+    using namespace ErrorNumber;
+    const QString file = QDir::toNativeSeparators(info.absoluteFilePath());
+    if (!info.exists()) {
+        const QString folder = blockingFolder(info.absoluteFilePath());
+        if (!folder.isEmpty())
+            throw EngineError(PermissionDenied,
+                              QStringLiteral("The folder '%1' exists but may not be entered, so "
+                                             "the database '%2' cannot be reached.")
+                                  .arg(QDir::toNativeSeparators(folder), file));
+        throwEngineError(DatabaseFileNotFound, file);
+    }
+    if (info.isDir())
+        throw EngineError(CannotOpenFile,
+                          QStringLiteral("'%1' is a folder, not a database file.").arg(file));
+    if (!info.isFile())
+        throw EngineError(CannotOpenFile,
+                          QStringLiteral("'%1' is not a regular file but a named pipe, a device "
+                                         "or a socket; a database is always a regular file.")
+                              .arg(file));
 }
 
 Connection& openConnection(const std::shared_ptr<Connection>& connection) {
@@ -93,11 +180,7 @@ std::unique_ptr<Database> Database::open(const QString& path, bool exclusive) {
     using namespace ErrorNumber;
     const QFileInfo info(path);
     const QString file = QDir::toNativeSeparators(info.absoluteFilePath());
-    if (!info.exists())
-        throwEngineError(DatabaseFileNotFound, file);
-    if (info.isDir())
-        throw EngineError(CannotOpenFile,
-                          QStringLiteral("'%1' is a folder, not a database file.").arg(file));
+    requireRegularFile(info);
     if (!isWritable(info.absoluteFilePath()))
         throw EngineError(CannotOpenFile,
                           QStringLiteral("The database file '%1' is read-only.  Make it "
@@ -111,18 +194,35 @@ std::unique_ptr<Database> Database::open(const QString& path, bool exclusive) {
                                          "read-only.  The database needs to create its journal "
                                          "file there.")
                               .arg(QDir::toNativeSeparators(folder), file));
-    return openWithFlags(info.absoluteFilePath(), SQLITE_OPEN_READWRITE, exclusive);
+    try {
+        return openWithFlags(info.absoluteFilePath(), SQLITE_OPEN_READWRITE, exclusive,
+                             Damaged::Refuse);
+    } catch (const UnfinishedWrite&) {
+        // The system refuses writes the permissions would allow (a read-only mount).
+        throw EngineError(CannotOpenFile,
+                          unfinishedWriteMessage(info.absoluteFilePath(), QStringLiteral("file")));
+    }
 }
 
-std::unique_ptr<Database> Database::openReadOnly(const QString& path) {
+std::unique_ptr<Database> Database::openReadOnly(const QString& path, Damaged damaged) {
     const QFileInfo info(path);
-    const QString file = QDir::toNativeSeparators(info.absoluteFilePath());
-    if (!info.exists())
-        throwEngineError(ErrorNumber::DatabaseFileNotFound, file);
-    if (info.isDir())
+    requireRegularFile(info);
+    const QString absolute = info.absoluteFilePath();
+    try {
+        return openWithFlags(absolute, SQLITE_OPEN_READONLY, false, damaged);
+    } catch (const UnfinishedWrite&) {
+    }
+    // A program stopped in the middle of a write and left its journal. The data is whole once
+    // the journal is played back, which SQLite does by itself for the first connection that
+    // may write; reading has to wait for that.
+    const QString folder = info.absolutePath();
+    const bool fileWritable = isWritable(absolute);
+    if (!fileWritable || !isWritable(folder))
         throw EngineError(ErrorNumber::CannotOpenFile,
-                          QStringLiteral("'%1' is a folder, not a database file.").arg(file));
-    return openWithFlags(info.absoluteFilePath(), SQLITE_OPEN_READONLY, false);
+                          unfinishedWriteMessage(absolute, fileWritable ? QStringLiteral("folder")
+                                                                        : QStringLiteral("file")));
+    openWithFlags(absolute, SQLITE_OPEN_READWRITE, false, Damaged::Open)->close();
+    return openWithFlags(absolute, SQLITE_OPEN_READONLY, false, damaged);
 }
 
 std::unique_ptr<Database> Database::create(const QString& path) {
@@ -166,7 +266,8 @@ constexpr int OpenWaitMs = 1000;
 
 } // namespace
 
-std::unique_ptr<Database> Database::openWithFlags(const QString& path, int flags, bool exclusive) {
+std::unique_ptr<Database> Database::openWithFlags(const QString& path, int flags, bool exclusive,
+                                                  Damaged damaged) {
     registerValueTypes();
     const bool wal = isWalFile(path);
     sqlite3* handle = nullptr;
@@ -213,6 +314,12 @@ std::unique_ptr<Database> Database::openWithFlags(const QString& path, int flags
     // Reading the schema tells a foreign file from a database before anything is written;
     // nothing is, and the empty transaction ends without touching the file.
     execOnOpen(handle, "SELECT count(*) FROM sqlite_master", path);
+    if (damaged == Damaged::Refuse) {
+        const QString problem = ::cutShort(handle, path);
+        if (!problem.isEmpty())
+            throw EngineError(ErrorNumber::DatabaseCorrupt,
+                              cutShortMessage(QDir::toNativeSeparators(path), problem));
+    }
     execOnOpen(handle, "ROLLBACK", path);
     // From here another process holding the file answers at once instead of after a wait.
     sqlite3_busy_timeout(handle, 0);
@@ -221,6 +328,11 @@ std::unique_ptr<Database> Database::openWithFlags(const QString& path, int flags
     database->m_path = path;
     database->m_conn = std::move(connection);
     return database;
+}
+
+QString Database::cutShort() const {
+    Connection& connection = openConnection(m_conn);
+    return ::cutShort(connection.db, m_path);
 }
 
 QString Database::engineVersion() {

@@ -32,12 +32,22 @@ public:
 
     // Opens an existing file read-write; never creates one. Opening writes nothing: a file
     // that turns out to be no database, or one without the tables the program needs, is
-    // left exactly as it was. A file in write-ahead-log mode stays in that mode; any other
-    // keeps SQLite's default rollback journal, deleted when the transaction ends.
+    // left exactly as it was. Only a regular file is opened: a named pipe or a device is
+    // refused at once, as is a file found cut short (Damaged::Refuse). A file in write-ahead-log
+    // mode stays in that mode; any other keeps SQLite's default rollback journal, deleted when the
+    // transaction ends.
     static std::unique_ptr<Database> open(const QString& path, bool exclusive = true);
+    // What to do with a file found damaged at open (cut short): refuse it with a message
+    // that says what to do, or open it so that its problems can be listed.
+    enum class Damaged { Refuse, Open };
+
     // Opens an existing file for reading only, shared with other readers: it works on a
-    // read-only file or in a read-only folder (a backup copy), and never writes.
-    static std::unique_ptr<Database> openReadOnly(const QString& path);
+    // read-only file or in a read-only folder (a backup copy). It writes nothing, with one
+    // exception: the journal of a program that stopped in the middle of a write is played
+    // back first, as SQLite does for any writer, where the file and its folder may be
+    // written; where they may not, that is the message.
+    static std::unique_ptr<Database> openReadOnly(const QString& path,
+                                                  Damaged damaged = Damaged::Refuse);
     // Creates a new, empty file; refuses to replace an existing one.
     static std::unique_ptr<Database> create(const QString& path);
 
@@ -53,6 +63,8 @@ public:
     // into a database the window knows nothing about.
     std::unique_ptr<Database> share() const;
     QString path() const { return m_path; }
+    // What the file's length says is missing (the file cut short), or nothing.
+    QString cutShort() const;
 
     // An updatable result over one table in the given order: the keys are read once,
     // rows are fetched by key, and rows added later stay at the end until reopened.
@@ -85,7 +97,8 @@ public:
 
 private:
     Database() = default;
-    static std::unique_ptr<Database> openWithFlags(const QString& path, int flags, bool exclusive);
+    static std::unique_ptr<Database> openWithFlags(const QString& path, int flags, bool exclusive,
+                                                   Damaged damaged);
 
     QString m_path;
     std::shared_ptr<Connection> m_conn;

@@ -14,6 +14,10 @@ inline constexpr int DatabaseFileNotFound = 3024;
 inline constexpr int PermissionDenied = 70;
 inline constexpr int DiskFull = 61;
 inline constexpr int PathNotFound = 76;
+// A device refused a write for a reason other than a full disk.
+inline constexpr int DeviceIOError = 57;
+// A name that is no file to write to: a folder, a disk device, a socket.
+inline constexpr int PathFileAccess = 75;
 inline constexpr int DatabaseInUse = 3045;
 inline constexpr int CannotOpenFile = 3051; // read-only file or folder
 inline constexpr int TableNotFound = 3078;

@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include <cmath>
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -148,27 +150,55 @@ int currencyDigits(const QLocale& locale) {
     return std::min(best, 4);
 }
 
-QString formatCurrency(Currency amount, const QLocale& locale) {
+namespace {
+
+// The whole part of an amount with the locale's grouping. Qt groups integers of up to 64
+// bits; a larger total takes its grouping from a number of as many digits that Qt formats
+// (a power of ten as a double, whose digits may differ but whose count does not), and puts
+// its own digits in place of those.
+QString groupedWhole(UInt128 whole, const QLocale& locale) {
+    if (whole <= std::numeric_limits<qulonglong>::max())
+        return locale.toString(qulonglong(whole));
+    QString digits;
+    for (UInt128 rest = whole; rest != 0; rest /= 10)
+        digits.prepend(QChar(u'0' + int(rest % 10)));
+    const QString pattern = locale.toString(std::pow(10.0, double(digits.size() - 1)), 'f', 0);
+    const auto shapes = localeDigits(locale);
+    QString grouped;
+    qsizetype next = 0;
+    for (QStringView rest(pattern); !rest.isEmpty();) {
+        int length = 0;
+        if (digitAt(rest, shapes, &length) >= 0 && next < digits.size()) {
+            grouped += shapes[digits.at(next++).unicode() - u'0'];
+        } else {
+            length = 1;
+            grouped += rest.front();
+        }
+        rest = rest.mid(length);
+    }
+    return grouped;
+}
+
+QString formatRaw(Int128 raw, const QLocale& locale) {
     const int digits = currencyDigits(locale);
-    const std::int64_t unit = pow10(4 - digits);
+    const Int128 unit = pow10(4 - digits);
 
     // Quotient and remainder instead of adding half a unit, so the largest amounts
     // cannot overflow while being rounded.
-    std::int64_t units = amount.raw() / unit;
-    const std::int64_t rest = amount.raw() % unit;
+    Int128 units = raw / unit;
+    const Int128 rest = raw % unit;
     if (rest != 0 && (rest > 0 ? rest : -rest) * 2 >= unit)
         units += rest > 0 ? 1 : -1;
 
     const bool negative = units < 0;
-    const std::uint64_t magnitude =
-        negative ? std::uint64_t(-(units + 1)) + 1 : std::uint64_t(units);
-    const std::uint64_t scale = std::uint64_t(pow10(digits));
+    const UInt128 magnitude = negative ? UInt128(-(units + 1)) + 1 : UInt128(units);
+    const UInt128 scale = UInt128(pow10(digits));
 
-    QString number = locale.toString(qulonglong(magnitude / scale));
+    QString number = groupedWhole(magnitude / scale, locale);
     if (digits > 0) {
-        std::uint64_t fraction = magnitude % scale;
+        std::uint64_t fraction = std::uint64_t(magnitude % scale);
         QString fractionText;
-        for (std::uint64_t place = scale / 10; place > 0; place /= 10) {
+        for (std::uint64_t place = std::uint64_t(scale) / 10; place > 0; place /= 10) {
             fractionText += locale.toString(qlonglong(fraction / place));
             fraction %= place;
         }
@@ -187,7 +217,19 @@ QString formatCurrency(Currency amount, const QLocale& locale) {
     return QString(pattern).replace(at, one.size(), number);
 }
 
-std::optional<Currency> parseCurrency(const QString& text, const QLocale& locale) {
+} // namespace
+
+QString formatCurrency(Currency amount, const QLocale& locale) {
+    return formatRaw(amount.raw(), locale);
+}
+
+QString formatCurrency(const CurrencySum& total, const QLocale& locale) {
+    return formatRaw(total.raw(), locale);
+}
+
+std::optional<Currency> parseCurrency(const QString& text, const QLocale& locale, bool* tooLarge) {
+    if (tooLarge)
+        *tooLarge = false;
     QString s = withoutIgnorables(text);
     if (s.isEmpty())
         return std::nullopt;
@@ -235,6 +277,7 @@ std::optional<Currency> parseCurrency(const QString& text, const QLocale& locale
     std::uint64_t fraction = 0;
     int fractionDigits = 0;
     bool roundUp = false;
+    bool beyondRange = false;
     bool sawDigit = false;
     bool inFraction = false;
     QList<int> groupLengths{0};
@@ -246,9 +289,11 @@ std::optional<Currency> parseCurrency(const QString& text, const QLocale& locale
         if (digit >= 0) {
             sawDigit = true;
             if (!inFraction) {
+                // Read on, so that a number too large is told from text that is no number.
                 if (whole > (limit - std::uint64_t(digit)) / 10)
-                    return std::nullopt;
-                whole = whole * 10 + std::uint64_t(digit);
+                    beyondRange = true;
+                else
+                    whole = whole * 10 + std::uint64_t(digit);
                 ++groupLengths.last();
             } else if (fractionDigits < 4) {
                 fraction = fraction * 10 + std::uint64_t(digit);
@@ -288,8 +333,12 @@ std::optional<Currency> parseCurrency(const QString& text, const QLocale& locale
         fraction *= 10;
         ++fractionDigits;
     }
-    if (whole > (limit - fraction - (roundUp ? 1 : 0)) / std::uint64_t(Currency::Scale))
+    if (beyondRange ||
+        whole > (limit - fraction - (roundUp ? 1 : 0)) / std::uint64_t(Currency::Scale)) {
+        if (tooLarge)
+            *tooLarge = true;
         return std::nullopt;
+    }
     const std::uint64_t raw = whole * std::uint64_t(Currency::Scale) + fraction + (roundUp ? 1 : 0);
     const std::int64_t value = std::int64_t(raw);
     return Currency::fromRaw(negative ? -value : value);

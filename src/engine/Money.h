@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Currency.h"
+#include "CurrencySum.h"
 
 #include <QLocale>
 #include <QString>
@@ -14,6 +15,8 @@ int currencyDigits(const QLocale& locale);
 // The amount in the locale's currency format, rounded half away from zero to the
 // currency's decimal places in exact arithmetic ("$1,234.50", "1.234,50 €", "￥1,235").
 QString formatCurrency(Currency amount, const QLocale& locale);
+// A total in the same format, exact however large.
+QString formatCurrency(const CurrencySum& total, const QLocale& locale);
 
 // An amount as read from the file, the way the user sees it: a Currency in the locale's
 // currency format; a number another tool stored beyond that range as its plain number text
@@ -22,5 +25,7 @@ QString storedAmountText(const QVariant& stored, const QLocale& locale);
 
 // Reads an amount typed in the locale: currency sign before or after, grouping, the
 // decimal mark, a minus sign, a Unicode minus or parentheses for negatives, blanks
-// (non-breaking ones too) around or inside. Nullopt when the text is not a number.
-std::optional<Currency> parseCurrency(const QString& text, const QLocale& locale);
+// (non-breaking ones too) around or inside. Nullopt when the text is not a number, or is a
+// number beyond the amounts a Currency holds (then *tooLarge is set, when given).
+std::optional<Currency> parseCurrency(const QString& text, const QLocale& locale,
+                                      bool* tooLarge = nullptr);

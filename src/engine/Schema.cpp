@@ -4,6 +4,7 @@
 #include "Database.h"
 #include "DomainCodes.h"
 #include "EngineError.h"
+#include "ErrorMapping.h"
 #include "Recordset.h"
 
 #include <QDir>
@@ -304,6 +305,9 @@ void create(Database& db) {
 QStringList check(Database& db) {
     QStringList problems;
     try {
+        const QString cut = db.cutShort();
+        if (!cut.isEmpty())
+            problems << cut;
         auto integrity = db.openSnapshot(QStringLiteral("PRAGMA integrity_check"));
         for (; !integrity->eof(); integrity->moveNext()) {
             const QString line = integrity->value(integrity->fieldNames().value(0)).toString();
@@ -348,6 +352,18 @@ QStringList check(Database& db) {
         problems << error.description();
     }
     return problems;
+}
+
+void requireOrdersTable(Database& db) {
+    const Table& orders = tables().front();
+    const QString name = QString::fromLatin1(orders.name);
+    const QSet<QString> columns = columnsOf(db, name);
+    if (columns.isEmpty())
+        throwEngineError(ErrorNumber::TableNotFound, name);
+    for (const Column& column : orders.columns) {
+        if (!columns.contains(QString::fromLatin1(column.name).toLower()))
+            throwEngineError(ErrorNumber::FieldNotFound, QString::fromLatin1(column.name));
+    }
 }
 
 void requireKnownVersion(Database& db) {

@@ -23,6 +23,11 @@ QStringList check(Database& db);
 // EngineError NewerDatabase: it is neither read nor written.
 void requireKnownVersion(Database& db);
 
+// Refuses a file whose orders table pvx is missing, or lacks a column the program reads,
+// with the engine's error for it (TableNotFound, FieldNotFound). It only reads, so that a
+// file refused is left exactly as it was.
+void requireOrdersTable(Database& db);
+
 // Adds the indexes a file made by an earlier release lacks (the one the due and overdue
 // counts read, for one), in one transaction; writes nothing when none is missing. Returns
 // how many it added.

@@ -27,14 +27,15 @@ bool AmountBox::checkEntry() {
     if (typed.trimmed().isEmpty() || !isModified())
         return true;
     const QLocale locale = m_services.locale();
-    const auto amount = parseCurrency(typed, locale);
+    bool tooLarge = false;
+    const auto amount = parseCurrency(typed, locale, &tooLarge);
     if (amount && amount->isStorable()) {
         setText(formatCurrency(*amount, locale));
         return true;
     }
     if (m_leaveCheck)
         m_leaveCheck->setChecking(true);
-    if (amount) {
+    if (amount || tooLarge) {
         m_services.message(u"That amount has more digits than can be kept exactly.  Enter an "
                            u"amount of at most %1 digits, or leave the field blank."_s.arg(
                                Currency::StorableDigits),

@@ -409,6 +409,8 @@ void frmMain::Form_Load() {
     });
     trap([&] { m_state.gDatabase = Database::open(m_state.gDbPath, true); });
     trap([&] { Schema::requireKnownVersion(database()); });
+    // Everything is checked before anything is written: a refused file stays as it was.
+    trap([&] { Schema::requireOrdersTable(database()); });
     if (!trap.ended())
         addMissingIndexes();
     trap([&] { m_state.gOrders = database().openDynaset(u"pvx"_s, u"dateorder DESC"_s); });

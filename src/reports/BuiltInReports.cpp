@@ -6,6 +6,7 @@
 
 #include "AppState.h"
 #include "Currency.h"
+#include "CurrencySum.h"
 #include "Database.h"
 #include "DueItems.h"
 #include "ErrorTrap.h"
@@ -35,8 +36,8 @@ std::optional<int> code(const QVariant& value) {
 
 struct Totals {
     // Received and due in the list reports; orders and rebates with sales in the others.
-    Currency first;
-    Currency second;
+    CurrencySum first;
+    CurrencySum second;
 };
 
 // Turns stored values into cell texts the user's way, with the locale's patterns worked
@@ -65,6 +66,7 @@ public:
     }
 
     QString money(Currency amount) const { return formatCurrency(amount, m_locale); }
+    QString money(const CurrencySum& total) const { return formatCurrency(total, m_locale); }
 
     // The amount cell. A Null amount gives an empty cell and no amount to add; a value
     // that is no number (written by another tool) is shown as stored and added nowhere.

@@ -40,15 +40,21 @@ Counts count(Database& db, const QDate& today, int days) {
             db.scalar(u"SELECT count(*) FROM pvx WHERE "_s + soon.sql, soon.params).toLongLong()};
 }
 
-QList<Item> list(Database& db, const Condition& condition) {
+void forEach(Database& db, const Condition& condition,
+             const std::function<void(const Item&)>& visit) {
     auto rs = db.openSnapshot(u"SELECT Type, descr, vendor, dateexpect, amount FROM pvx WHERE "_s +
                                   condition.sql + u" ORDER BY dateexpect, zelid"_s,
                               condition.params);
-    QList<Item> items;
     for (; !rs->eof(); rs->moveNext())
-        items.append({rs->value(u"Type"_s), rs->value(u"descr"_s).toString(),
-                      rs->value(u"vendor"_s).toString(), rs->value(u"dateexpect"_s),
-                      rs->value(u"amount"_s)});
+        visit({rs->value(u"Type"_s), rs->value(u"descr"_s).toString(),
+               rs->value(u"vendor"_s).toString(), rs->value(u"dateexpect"_s),
+               rs->value(u"amount"_s)});
+    rs->close();
+}
+
+QList<Item> list(Database& db, const Condition& condition) {
+    QList<Item> items;
+    forEach(db, condition, [&items](const Item& item) { items.append(item); });
     return items;
 }
 

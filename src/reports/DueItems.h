@@ -6,6 +6,8 @@
 #include <QVariant>
 #include <QVariantList>
 
+#include <functional>
+
 class Database;
 
 // What needs chasing: the items not received or only partly received whose expected date
@@ -40,7 +42,11 @@ struct Item {
     QVariant expected;
     QVariant amount;
 };
-// Oldest expected date first.
+// Each item, oldest expected date first, handed over one at a time as it is read: a list of
+// millions is never held.
+void forEach(Database& db, const Condition& condition,
+             const std::function<void(const Item&)>& visit);
+// The same, all at once.
 QList<Item> list(Database& db, const Condition& condition);
 
 } // namespace DueItems

@@ -2,6 +2,8 @@
 
 #include "PageDocument.h"
 
+#include "OutputFile.h"
+
 #include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QGlyphRun>
@@ -10,7 +12,6 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QRawFont>
-#include <QSaveFile>
 #include <QTextLayout>
 
 #include <algorithm>
@@ -206,15 +207,19 @@ bool printDocument(const PageDocument& document, QPrinter& printer, QString* err
 }
 
 bool writePdf(const PageDocument& document, const QString& fileName, QString* error) {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
+    OutputFile file(fileName);
+    return writePdf(document, file, error);
+}
+
+bool writePdf(const PageDocument& document, OutputFile& file, QString* error) {
+    if (!file.open()) {
         if (error)
             *error = file.errorString();
         return false;
     }
     bool painted = false;
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&file.device());
         writer.setCreator(QCoreApplication::applicationName());
         writer.setTitle(u"Purvex report"_s);
         writer.setPageLayout(layoutOf(document));
@@ -223,7 +228,7 @@ bool writePdf(const PageDocument& document, const QString& fileName, QString* er
         painted = paintAll(document, writer, paperPixels, error);
     }
     if (!painted) {
-        file.cancelWriting();
+        file.cancel();
         return false;
     }
     if (!file.commit()) {

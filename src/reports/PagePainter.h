@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class OutputFile;
 class PageDocument;
 class QPagedPaintDevice;
 class QPainter;
@@ -16,8 +17,9 @@ void paintPage(QPainter& painter, const PageDocument& document, int number);
 // when the printer does not take the job.
 bool printDocument(const PageDocument& document, QPrinter& printer, QString* error = nullptr);
 
-// Writes every page of the document to a PDF file. The pages go to a temporary file
-// beside it that replaces the file only when complete, so a failure never leaves a
-// half-written file, nor harms one that was already there. False, with the reason in
-// *error, when the file could not be written.
+// Writes every page of the document to a PDF file, as OutputFile writes any output: a file
+// is replaced only once complete, so a failure never leaves a half-written file nor harms
+// one that was already there; a pipe or a device is written to directly, and never
+// replaced. False, with the reason in *error, when the pages did not all reach the file.
 bool writePdf(const PageDocument& document, const QString& fileName, QString* error = nullptr);
+bool writePdf(const PageDocument& document, OutputFile& file, QString* error = nullptr);

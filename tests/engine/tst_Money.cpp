@@ -24,6 +24,8 @@ private Q_SLOTS:
     void formatsInTheLocalesCurrencyForm();
     void agreesWithQtsOwnCurrencyFormat_data();
     void agreesWithQtsOwnCurrencyFormat();
+    void totalsBeyondOneAmountKeepTheLocalesForm_data();
+    void totalsBeyondOneAmountKeepTheLocalesForm();
     void formattedAmountsReadBack_data();
     void formattedAmountsReadBack();
     void readsWhatUsersType_data();
@@ -114,6 +116,48 @@ void tst_Money::agreesWithQtsOwnCurrencyFormat() {
     QFETCH(qint64, raw);
     const QLocale loc(locale);
     QCOMPARE(formatCurrency(Currency::fromRaw(raw), loc), loc.toCurrencyString(raw / 10000.0));
+}
+
+// A total beyond the range of one amount is exact and in the locale's form. Where its whole
+// units are still exact as a double, Qt's own formatting is the measure; beyond 64 bits of
+// whole units the grouping is taken from the locale (the lakh in India) and the digits are
+// the total's own.
+void tst_Money::totalsBeyondOneAmountKeepTheLocalesForm_data() {
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<qint64>("amount");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("expected");
+    const qint64 max = std::numeric_limits<qint64>::max();
+    QStringList all{QString::fromLatin1("hi_IN"), QString::fromLatin1("ar_EG")};
+    for (const char* locale : locales)
+        all << QString::fromLatin1(locale);
+    for (const QString& locale : std::as_const(all)) {
+        const QLocale loc(locale);
+        QTest::addRow("%s two halves", qPrintable(locale))
+            << locale << dollars(500000000000000) << 2 << loc.toCurrencyString(1e15);
+        QTest::addRow("%s nine below", qPrintable(locale))
+            << locale << -dollars(900000000000001) << 9
+            << loc.toCurrencyString(-8100000000000009.0);
+    }
+    QTest::newRow("us beyond 64 bits")
+        << "en_US" << max << 100000 << "$92,233,720,368,547,758,070.00";
+    QTest::newRow("us beyond 64 bits, negative")
+        << "en_US" << -max << 100000 << "($92,233,720,368,547,758,070.00)";
+    QTest::newRow("de beyond 64 bits")
+        << "de_DE" << max << 100000 << u"92.233.720.368.547.758.070,00\u00A0\u20AC"_qs;
+    QTest::newRow("in beyond 64 bits")
+        << "hi_IN" << max << 100000 << u"\u20B99,22,33,72,03,68,54,77,58,070.00"_qs;
+}
+
+void tst_Money::totalsBeyondOneAmountKeepTheLocalesForm() {
+    QFETCH(QString, locale);
+    QFETCH(qint64, amount);
+    QFETCH(int, count);
+    QFETCH(QString, expected);
+    CurrencySum total;
+    for (int i = 0; i < count; ++i)
+        total += Currency::fromRaw(amount);
+    QCOMPARE(formatCurrency(total, QLocale(locale)), expected);
 }
 
 void tst_Money::formattedAmountsReadBack_data() {

@@ -241,6 +241,9 @@ void tst_AmountBox::amountsThatCannotBeKeptExactlyAreRefused_data() {
     QTest::newRow("near the end of the range") << u"922337203685477.58"_s;
     QTest::newRow("sixteen digits") << u"123456789012.3456"_s;
     QTest::newRow("four decimals too many") << u"12345678901234.5678"_s;
+    // Numbers beyond what an amount holds at all were once called no number.
+    QTest::newRow("fifteen nines") << u"999999999999999"_s;
+    QTest::newRow("nineteen digits") << u"1,234,567,890,123,456,789"_s;
 }
 
 void tst_AmountBox::amountsThatCannotBeKeptExactlyAreRefused() {

@@ -123,6 +123,10 @@ void tst_pvxadminCustom::badArgumentsNameTheArgument_data() {
                                 << u"Amount=1,5"_s;
     QTest::newRow("bad width") << base + QStringList{tsv, u"--width"_s, u"Amount=wide"_s}
                                << u"Amount=wide"_s;
+    QTest::newRow("width beyond any number")
+        << base + QStringList{tsv, u"--width"_s, u"Amount=1e308"_s} << u"Amount=1e308"_s;
+    QTest::newRow("negative width")
+        << base + QStringList{tsv, u"--width"_s, u"Amount=-1"_s} << u"Amount=-1"_s;
     QTest::newRow("bad date") << base + QStringList{tsv, u"--from"_s, u"Date Ordered=1/2/2026"_s}
                               << u"Date Ordered=1/2/2026"_s;
     QTest::newRow("no such day") << base + QStringList{tsv, u"--to=Date Ordered=2026-02-30"_s}

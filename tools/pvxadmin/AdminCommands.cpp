@@ -81,6 +81,10 @@ const char* const usageText =
     "                           ignored; sorts on any field are honoured. When no\n"
     "                           record matches, or every field is hidden, it says so\n"
     "                           and writes nothing (exit status 1).\n"
+    "                           FILE may be - for the standard output; a named pipe\n"
+    "                           or a device is written to as it is (never replaced),\n"
+    "                           and a folder is refused. A report counts as written\n"
+    "                           only once all of it reached FILE.\n"
     "  due DIR [--days N] [--format text|tsv]\n"
     "                           list what is overdue in DIR/pvx.mdb (or DIR itself when\n"
     "                           it is a file): not received or partly received, expected\n"
@@ -347,8 +351,7 @@ Options parse(const QStringList& arguments) {
 QString existingDirectory(const QString& dir) {
     const QFileInfo info(dir);
     if (!info.exists())
-        throw Failure{
-            QStringLiteral("directory %1 does not exist").arg(QDir::toNativeSeparators(dir))};
+        throw Failure{ReportCommand::whyMissing(dir)};
     if (!info.isDir())
         throw Failure{QStringLiteral("%1 is not a directory").arg(QDir::toNativeSeparators(dir))};
     return info.absoluteFilePath();
@@ -406,8 +409,10 @@ int report(const Options& options, QTextStream& out, QTextStream& err) {
         err << "pvxadmin: " << result.message << '\n';
         return ExitFailure;
     }
-    out << QStringLiteral("Wrote %1 (%2 %3).\n")
-               .arg(QDir::toNativeSeparators(QFileInfo(options.pdf).absoluteFilePath()))
+    // What went to the standard output is the report alone.
+    (options.pdf == QLatin1String("-") ? err : out)
+        << QStringLiteral("Wrote %1 (%2 %3).\n")
+               .arg(ReportCommand::shownTarget(options.pdf))
                .arg(result.pages)
                .arg(result.pages == 1 ? QStringLiteral("page") : QStringLiteral("pages"));
     return ExitOk;
@@ -436,8 +441,9 @@ int due(const Options& options, QTextStream& out, QTextStream& err) {
 
 int check(const QString& dirOrFile, bool strict, QTextStream& out) {
     const QString path = ReportCommand::databasePath(dirOrFile);
-    // Checking only reads: it locks no one out and works on a read-only copy.
-    auto db = Database::openReadOnly(path);
+    // Checking only reads: it locks no one out and works on a read-only copy. A file found
+    // damaged at open is opened all the same, to list what is wrong with it.
+    auto db = Database::openReadOnly(path, Database::Damaged::Open);
     QStringList problems = Schema::check(*db);
     // A sound catalogue's rows must also make reports on this file's tables.
     if (problems.isEmpty()) {

@@ -7,6 +7,7 @@
 #include "CustomReport.h"
 #include "Database.h"
 #include "Decimal.h"
+#include "OutputFile.h"
 #include "PageDocument.h"
 #include "PagePainter.h"
 #include "ReportCatalogue.h"
@@ -80,9 +81,13 @@ public:
             settings(field(u"--total"_s, name, name, FieldKind::Number)).Total = true;
         for (const QString& argument : a.width) {
             const auto [f, value] = assignment(u"--width"_s, argument);
+            // A number the decimals cannot hold (1e308) is as unusable as text or a width below
+            // zero: the command line is wrong, and says so.
             const auto units = Decimal::fromLocaleText(value, m_locale);
-            if (!units)
-                throw BadArgument(u"--width \"%1\": \"%2\" is not a number"_s.arg(argument, value));
+            if (!units || units->toDouble() < 0)
+                throw BadArgument(
+                    u"--width \"%1\": \"%2\" is not a width (a number, 0 or more)"_s.arg(argument,
+                                                                                         value));
             FieldSettings& s = settings(*f);
             s.ColWidth = units->toDouble();
             // As in the designer: a width of 0 hides the field.
@@ -225,7 +230,7 @@ int run(const Arguments& a, QTextStream& out, QTextStream& err) {
     const QLocale locale = services.locale();
     // Not exclusive: a report only reads, and must not lock anyone out meanwhile.
     AppState state;
-    state.gDatabase = Database::openReadOnly(ReportCommand::databasePath(a.database));
+    state.gDatabase = ReportCommand::openForReading(a.database);
     Database& db = *state.gDatabase;
     ReportCatalogue catalogue;
     try {
@@ -244,8 +249,9 @@ int run(const Arguments& a, QTextStream& out, QTextStream& err) {
         pages = std::make_unique<DocumentPageSink>(*document);
     }
     const QString target = a.pdf.value_or(a.tsv.value_or(a.html.value_or(QString())));
-    const CustomReportResult result = GenerateCustomReport(
-        {definition, db, state, services, pages.get(), a.pdf ? QString() : target});
+    CustomReportJob job{definition, db, state, services, pages.get(), a.pdf ? QString() : target};
+    job.dashIsStandardOutput = true;
+    const CustomReportResult result = GenerateCustomReport(job);
     db.close();
     if (result.outcome != CustomReportOutcome::Done)
         return 1;
@@ -253,16 +259,18 @@ int run(const Arguments& a, QTextStream& out, QTextStream& err) {
     QString written;
     if (a.pdf) {
         QString error;
-        if (!writePdf(*document, target, &error))
+        OutputFile file(target, OutputFile::Names::DashIsStandardOutput);
+        if (!writePdf(*document, file, &error))
             throw std::runtime_error(
-                u"could not write %1: %2"_s.arg(QDir::toNativeSeparators(target), error)
+                u"could not write %1: %2"_s.arg(ReportCommand::shownTarget(target), error)
                     .toStdString());
         written = plural(document->pageCount(), "page", "pages");
     } else {
         written = plural(result.rows, "row", "rows");
     }
-    out << u"Wrote %1 (%2).\n"_s.arg(QDir::toNativeSeparators(QFileInfo(target).absoluteFilePath()),
-                                     written);
+    // What went to the standard output is the report alone.
+    (target == u"-"_s ? err : out)
+        << u"Wrote %1 (%2).\n"_s.arg(ReportCommand::shownTarget(target), written);
     return 0;
 }
 

@@ -7,6 +7,7 @@
 #include "LocaleDates.h"
 #include "Money.h"
 #include "ReportCommand.h"
+#include "ReportFileWriter.h"
 
 #include <QLocale>
 #include <QTextStream>
@@ -30,14 +31,10 @@ QString typeName(const QVariant& type) {
     return type.toString();
 }
 
-// One line per item whatever the text holds: tabs and line breaks become blanks.
+// One line per item whatever the text holds: tabs and line breaks become blanks, and
+// control characters another tool stored are left out, as in a report's text file.
 QString oneLine(const QString& text) {
-    QString line = text;
-    for (QChar& c : line) {
-        if (c == u'\t' || c == u'\n' || c == u'\r')
-            c = u' ';
-    }
-    return line;
+    return TextReportWriter::cellText(text);
 }
 
 QStringList fields(const DueItems::Item& item) {
@@ -59,18 +56,23 @@ QStringList fields(const DueItems::Item& item) {
     return {typeName(item.type), oneLine(item.description), oneLine(item.vendor), expected, amount};
 }
 
-void writeText(QTextStream& out, const QString& heading, const QList<DueItems::Item>& items) {
-    out << heading << u": "_s << (items.isEmpty() ? u"none"_s : QString::number(items.size()))
-        << '\n';
-    QList<QStringList> rows;
-    for (const DueItems::Item& item : items)
-        rows << fields(item);
-    // Columns as wide as their widest entry, the amount right-aligned.
+// Columns as wide as their widest entry, the amount right-aligned. A first pass over the
+// items measures them, the second writes them, so that no list is ever held whole.
+qint64 writeText(QTextStream& out, const QString& heading, Database& db,
+                 const DueItems::Condition& condition) {
+    qint64 count = 0;
     QList<qsizetype> widths(5, 0);
-    for (const QStringList& row : std::as_const(rows))
+    DueItems::forEach(db, condition, [&](const DueItems::Item& item) {
+        ++count;
+        const QStringList row = fields(item);
         for (int i = 0; i < row.size(); ++i)
             widths[i] = std::max(widths[i], row[i].size());
-    for (const QStringList& row : std::as_const(rows)) {
+    });
+    out << heading << u": "_s << (count == 0 ? u"none"_s : QString::number(count)) << '\n';
+    if (count == 0)
+        return 0;
+    DueItems::forEach(db, condition, [&](const DueItems::Item& item) {
+        const QStringList row = fields(item);
         QString line = u"  "_s;
         for (int i = 0; i < 4; ++i)
             line += row[i].leftJustified(widths[i]) + u"  "_s;
@@ -79,30 +81,37 @@ void writeText(QTextStream& out, const QString& heading, const QList<DueItems::I
         while (line.endsWith(u' '))
             line.chop(1);
         out << line << '\n';
-    }
+    });
+    return count;
 }
 
 } // namespace
 
 bool run(const Request& request, QTextStream& out) {
-    auto db = Database::openReadOnly(ReportCommand::databasePath(request.database));
-    const QList<DueItems::Item> overdue = DueItems::list(*db, DueItems::overdue(request.today));
-    const QList<DueItems::Item> due =
-        DueItems::list(*db, DueItems::dueWithin(request.today, request.days));
-    db->close();
-
+    auto db = ReportCommand::openForReading(request.database);
+    const DueItems::Condition overdue = DueItems::overdue(request.today);
+    const DueItems::Condition due = DueItems::dueWithin(request.today, request.days);
+    // Every pass over the lists reads the file as it was when the first began.
+    db->execute(u"BEGIN"_s);
+    bool anyOverdue = false;
     if (request.format == Format::Tsv) {
         out << "state\ttype\tdescription\tvendor\texpected\tamount\n";
-        for (const auto& [state, items] : {std::pair{u"overdue"_s, &overdue}, {u"due"_s, &due}})
-            for (const DueItems::Item& item : *items)
+        for (const auto& [state, condition] :
+             {std::pair{u"overdue"_s, &overdue}, std::pair{u"due"_s, &due}}) {
+            DueItems::forEach(*db, *condition, [&](const DueItems::Item& item) {
+                anyOverdue = anyOverdue || condition == &overdue;
                 out << state << '\t' << fields(item).join(u'\t') << '\n';
+            });
+        }
     } else {
-        writeText(out, u"Overdue"_s, overdue);
+        anyOverdue = writeText(out, u"Overdue"_s, *db, overdue) > 0;
         writeText(out,
                   request.days == 1 ? u"Due tomorrow"_s : u"Due within %1 days"_s.arg(request.days),
-                  due);
+                  *db, due);
     }
-    return !overdue.isEmpty();
+    db->execute(u"COMMIT"_s);
+    db->close();
+    return anyOverdue;
 }
 
 } // namespace DueCommand

@@ -2,9 +2,12 @@
 
 #include "BuiltInReports.h"
 #include "Database.h"
+#include "FolderAccess.h"
+#include "OutputFile.h"
 #include "PageDocument.h"
 #include "PagePainter.h"
 #include "QtServices.h"
+#include "Schema.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -30,17 +33,36 @@ const QStringList& reportNames() {
     return names;
 }
 
+QString whyMissing(const QString& path) {
+    const QString folder = blockingFolder(path);
+    if (!folder.isEmpty())
+        return u"the folder %1 exists but may not be entered (permission denied), so %2 cannot "
+               u"be reached"_s.arg(QDir::toNativeSeparators(folder),
+                                   QDir::toNativeSeparators(path));
+    return u"%1 does not exist"_s.arg(QDir::toNativeSeparators(path));
+}
+
 QString databasePath(const QString& dirOrFile) {
     const QFileInfo info(dirOrFile);
     if (!info.exists())
-        throw std::runtime_error(
-            u"%1 does not exist"_s.arg(QDir::toNativeSeparators(dirOrFile)).toStdString());
+        throw std::runtime_error(whyMissing(dirOrFile).toStdString());
     const QString path = info.isDir() ? QDir(info.absoluteFilePath()).filePath(databaseName)
                                       : info.absoluteFilePath();
     if (!QFileInfo::exists(path))
-        throw std::runtime_error(
-            u"%1 does not exist"_s.arg(QDir::toNativeSeparators(path)).toStdString());
+        throw std::runtime_error(whyMissing(path).toStdString());
     return path;
+}
+
+std::unique_ptr<Database> openForReading(const QString& dirOrFile) {
+    auto db = Database::openReadOnly(databasePath(dirOrFile));
+    Schema::requireKnownVersion(*db);
+    return db;
+}
+
+QString shownTarget(const QString& fileName) {
+    if (fileName == u"-"_s)
+        return u"the standard output"_s;
+    return QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath());
 }
 
 bool takesDateRange(const QString& name) {
@@ -61,7 +83,7 @@ Result write(const Request& request) {
     report.locale = locale;
 
     // Not exclusive: a report only reads, and must not lock anyone out meanwhile.
-    auto db = Database::openReadOnly(databasePath(request.database));
+    auto db = openForReading(request.database);
     PageDocument document;
     document.setPageSize(PageDocument::defaultPageSize(locale));
     DocumentSink sink(document);
@@ -74,10 +96,10 @@ Result write(const Request& request) {
         return result;
     }
     QString error;
-    if (!writePdf(document, request.pdf, &error))
+    OutputFile file(request.pdf, OutputFile::Names::DashIsStandardOutput);
+    if (!writePdf(document, file, &error))
         throw std::runtime_error(
-            u"could not write %1: %2"_s.arg(QDir::toNativeSeparators(request.pdf), error)
-                .toStdString());
+            u"could not write %1: %2"_s.arg(shownTarget(request.pdf), error).toStdString());
     result.pages = document.pageCount();
     return result;
 }

@@ -4,6 +4,9 @@
 #include <QString>
 #include <QStringList>
 
+class Database;
+
+#include <memory>
 #include <optional>
 
 // pvxadmin report: one of the built-in reports written to a PDF file, the same pages the
@@ -32,8 +35,20 @@ struct Result {
     QString message;
 };
 
-// The pvx.mdb in a folder, or the file itself. Throws std::runtime_error when it is not there.
+// Why a path is not there: it does not exist, or a folder on its way may not be entered.
+QString whyMissing(const QString& path);
+
+// The pvx.mdb in a folder, or the file itself. Throws std::runtime_error when it is not
+// there, or cannot be reached because a folder on the way may not be entered.
 QString databasePath(const QString& dirOrFile);
+
+// That database opened for reading only, refused (EngineError NewerDatabase) when a newer
+// program made it: a command that reads it must not misread a layout it does not know.
+std::unique_ptr<Database> openForReading(const QString& dirOrFile);
+
+// How an output file is named in pvxadmin's messages: its full path, or the standard output
+// for "-".
+QString shownTarget(const QString& fileName);
 
 // Writes the report, replacing pdf only once it is complete. Throws EngineError when the
 // database cannot be read and std::runtime_error when the file cannot be written.
