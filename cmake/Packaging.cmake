@@ -10,6 +10,16 @@ set(PURVEX_APP_ID org.example.purvex)
 set(PURVEX_RELEASE_DATE 2026-12-08)
 
 install(TARGETS purvex pvxadmin purvex-launch RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# A stripped install (the .deb's) also drops the compiler's version notes, as Debian's own
+# packages do; strip alone keeps them.
+install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+        foreach(program purvex pvxadmin purvex-launch)
+            execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+                \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/\${program}\"
+                COMMAND_ERROR_IS_FATAL ANY)
+        endforeach()
+    endif()")
 include(${CMAKE_CURRENT_LIST_DIR}/ManPages.cmake)
 install(FILES packaging/${PURVEX_APP_ID}.desktop
     DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
