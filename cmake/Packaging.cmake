@@ -1,4 +1,4 @@
-# Install rules and the Debian package: the two programs, the desktop launcher, their manual
+# Install rules and the Debian package: the two programs and the desktop launcher, their manual
 # pages, the desktop entry, the icon, the AppStream metainfo, the copyright file and the
 # changelog. Tests and benchmarks are never installed.
 include(GNUInstallDirs)
@@ -54,8 +54,9 @@ The package includes pvxadmin, the command-line companion that makes new and
 demo databases, checks a file, lists what is due and prints reports without a
 window, for scripts and scheduled jobs.")
 
-# The copyright file and the changelog, where Debian looks for them; the changelog is
-# compressed as Debian compresses it (no name or time stamp, so each build is the same).
+# The copyright file and the changelog, where Debian looks for them; the changelog, signed
+# with the package's contact, is compressed as Debian compresses it (no name or time stamp,
+# so each build is the same).
 set(PURVEX_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/purvex)
 configure_file(packaging/changelog.in ${PROJECT_BINARY_DIR}/packaging/changelog @ONLY)
 add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/packaging/changelog.gz

@@ -62,11 +62,8 @@ struct Options {
     DueCommand::Format format = DueCommand::Format::Text;
 };
 
-// Where to read more: the command's own help once the command is known.
-QString hint(const QString& command = {}) {
-    if (command.isEmpty())
-        return QStringLiteral(" (see pvxadmin --help)");
-    return QStringLiteral(" (see pvxadmin %1 --help)").arg(command);
+QString hint() {
+    return QStringLiteral(" (see pvxadmin --help)");
 }
 
 std::int64_t parseRecordCount(const QString& text) {
@@ -203,13 +200,13 @@ Options parse(const QStringList& arguments) {
         if (!allowed.contains(name))
             throw UsageError{QStringLiteral("--%1 does not belong to the %2 command")
                                  .arg(name, options.command) +
-                             hint(options.command)};
+                             hint()};
     }
 
     const bool report = options.command == QLatin1String("report");
     if (report) {
         if (positional.isEmpty())
-            throw UsageError{QStringLiteral("report needs a report name") + hint(options.command)};
+            throw UsageError{QStringLiteral("report needs a report name") + hint()};
         options.reportName = positional.takeFirst();
         if (!ReportCommand::reportNames().contains(options.reportName))
             throw UsageError{QStringLiteral("unknown report \"%1\"; the reports are %2")
@@ -217,12 +214,11 @@ Options parse(const QStringList& arguments) {
                                       ReportCommand::reportNames().join(QStringLiteral(", ")))};
     }
     if (positional.isEmpty())
-        throw UsageError{QStringLiteral("%1 needs a directory").arg(options.command) +
-                         hint(options.command)};
+        throw UsageError{QStringLiteral("%1 needs a directory").arg(options.command) + hint()};
     options.dir = positional.takeFirst();
     if (!positional.isEmpty())
         throw UsageError{QStringLiteral("unexpected argument \"%1\"").arg(positional.first()) +
-                         hint(options.command)};
+                         hint()};
     if (parser.isSet(set.records))
         options.records = parseRecordCount(parser.value(set.records));
     options.strict = parser.isSet(set.strict);
@@ -236,12 +232,12 @@ Options parse(const QStringList& arguments) {
             options.format = DueCommand::Format::Tsv;
         else
             throw UsageError{QStringLiteral("--format is text or tsv, not \"%1\"").arg(format) +
-                             hint(options.command)};
+                             hint()};
     }
     if (report) {
         const QString pdf = parser.value(set.pdf);
         if (pdf.isEmpty())
-            throw UsageError{QStringLiteral("report needs --pdf FILE") + hint(options.command)};
+            throw UsageError{QStringLiteral("report needs --pdf FILE") + hint()};
         options.pdf = pdf;
         const bool range = parser.isSet(set.from) || parser.isSet(set.to);
         if (range && !ReportCommand::takesDateRange(options.reportName))
