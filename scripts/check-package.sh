@@ -138,7 +138,7 @@ if grep -q 'hardening-' "$tmp/lintian.log"; then
     sed 's/^/    /' "$tmp/lintian.log" >&2
     fail "lintian finds a program built without hardening"
 fi
-ok "lintian: no errors, no warnings; information and pedantic tags:"
+ok "lintian: no errors, no warnings; information and pedantic tags: $(grep -c . "$tmp/lintian.log" || true)"
 sed 's/^/    /' "$tmp/lintian.log"
 
 # --- the launcher, run from the unpacked .deb ---------------------------------------------
