@@ -153,9 +153,10 @@ cat >"$tmp/bin/purvex" <<'EOF'
 pwd -P >>"$PURVEX_STUB_LOG"
 EOF
 chmod +x "$tmp/bin/purvex"
-launch() { # [folder]; the launcher's stderr goes to $tmp/launch.err
-    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u PURVEX_DATA_DIR HOME="$tmp/home" \
-        PURVEX_STUB_LOG="$tmp/stub.log" "$launcher" "$@" >/dev/null 2>"$tmp/launch.err"
+launch() { # [folder]; PURVEX_DATA_DIR from $data_dir; the launcher's stderr in $tmp/launch.err
+    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM HOME="$tmp/home" \
+        PURVEX_DATA_DIR="${data_dir:-}" PURVEX_STUB_LOG="$tmp/stub.log" "$launcher" "$@" \
+        >/dev/null 2>"$tmp/launch.err"
 }
 stub_runs() { if [ -f "$tmp/stub.log" ]; then wc -l <"$tmp/stub.log"; else echo 0; fi; }
 
@@ -181,18 +182,22 @@ elsewhere=$tmp/elsewhere/deeper
 launch "$elsewhere" || fail "the launcher did not start in a new folder: $(cat "$tmp/launch.err")"
 [ -f "$elsewhere/pvx.mdb" ] && [ "$(tail -n 1 "$tmp/stub.log")" = "$(cd "$elsewhere" && pwd -P)" ] ||
     fail "the launcher did not make and open $elsewhere"
-ok "the launcher makes a folder and an empty database (~/Purvex or the folder given), starts purvex there, and leaves it be"
+data_dir=$tmp/data launch || fail "the launcher did not start in PURVEX_DATA_DIR: $(cat "$tmp/launch.err")"
+[ -f "$tmp/data/pvx.mdb" ] && [ "$(tail -n 1 "$tmp/stub.log")" = "$(cd "$tmp/data" && pwd -P)" ] ||
+    fail "the launcher did not make and open PURVEX_DATA_DIR"
+ok "the launcher makes a folder and an empty database (~/Purvex, PURVEX_DATA_DIR or the folder given), starts purvex there, and leaves it be"
 
-# A folder that cannot be made, and a pvx.mdb that pvxadmin refuses to replace (a link to
-# nowhere): the user is told, the launcher fails, purvex is not started.
+# A folder that cannot be made, a pvx.mdb that pvxadmin refuses to replace (a link to
+# nowhere) and a file that is not a pvx.mdb: the user is told, the launcher fails, purvex
+# is not started.
 touch "$tmp/a-file"
 mkdir "$tmp/dangling" && ln -s "$tmp/nowhere" "$tmp/dangling/pvx.mdb"
-for data in "$tmp/a-file/Purvex" "$tmp/dangling"; do
+for data in "$tmp/a-file/Purvex" "$tmp/dangling" "$tmp/a-file"; do
     if launch "$data"; then
         fail "the launcher succeeded with $data"
     fi
     grep -q '^purvex-launch: ' "$tmp/launch.err" || fail "the launcher failed silently with $data"
-    [ "$(stub_runs)" = 3 ] || fail "the launcher started purvex after failing with $data"
+    [ "$(stub_runs)" = 4 ] || fail "the launcher started purvex after failing with $data"
 done
 [ -L "$tmp/dangling/pvx.mdb" ] && [ ! -e "$tmp/nowhere" ] ||
     fail "the launcher replaced a link named pvx.mdb"
@@ -207,7 +212,7 @@ window=$(env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM HOME="$tmp/home" xvfb-run -a 
     fail "the launcher's failure was not shown in a window: it $window: $(cat "$tmp/window.err")"
 grep -q '^purvex-launch: Purvex could not make the folder' "$tmp/window.err" ||
     fail "with a display, the launcher's failure is not on the standard error as well"
-[ "$(stub_runs)" = 3 ] || fail "the launcher started purvex after failing under a display"
+[ "$(stub_runs)" = 4 ] || fail "the launcher started purvex after failing under a display"
 ok "the launcher says why, in a window too when there is a display, and stops when the folder or the database cannot be made"
 
 # --- the product without the tests --------------------------------------------------------

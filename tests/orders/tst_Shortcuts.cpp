@@ -3,13 +3,8 @@
 // neither while a record is being edited, when the menu item and the button are away.
 #include "support/MainFormFixture.h"
 
-#include <QAction>
-#include <QComboBox>
 #include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
 #include <QPushButton>
-#include <QShortcut>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -22,7 +17,6 @@ private Q_SLOTS:
     void cleanup() { cleanupFixture(); }
     void keysDoWhatTheirItemOrButtonDoes_data();
     void keysDoWhatTheirItemOrButtonDoes();
-    void noKeyIsTakenTwice();
 };
 
 void tst_Shortcuts::keysDoWhatTheirItemOrButtonDoes_data() {
@@ -77,38 +71,6 @@ void tst_Shortcuts::keysDoWhatTheirItemOrButtonDoes() {
         QVERIFY(form()->cmdUpdate->isVisible());
         QCOMPARE(form()->txtDescr->text(), edited);
     }
-}
-
-// Every key the window answers to does one thing: no shortcut is given twice, and none is
-// Alt with a letter that a menu or a button underlines.
-void tst_Shortcuts::noKeyIsTakenTwice() {
-    load({});
-    QMultiHash<QKeySequence, QString> keys;
-    const auto mnemonic = [&keys](const QString& caption, const QString& owner) {
-        const qsizetype at = caption.indexOf(u'&');
-        if (at >= 0 && at + 1 < caption.size())
-            keys.insert(QKeySequence(u"Alt+"_s + caption.at(at + 1).toUpper()), owner);
-    };
-    for (QAction* title : form()->menuBar()->actions()) {
-        mnemonic(title->text(), title->text());
-        for (QAction* item : title->menu()->actions()) {
-            if (!item->shortcut().isEmpty())
-                keys.insert(item->shortcut(), item->objectName());
-        }
-    }
-    for (QPushButton* button : form()->findChildren<QPushButton*>()) {
-        // Update and Cancel take the places of Find and Delete, never shown with them.
-        if (button != form()->cmdUpdate && button != form()->cmdCancel)
-            mnemonic(button->text(), button->objectName());
-    }
-    for (QShortcut* shortcut : form()->findChildren<QShortcut*>())
-        keys.insert(shortcut->key(), shortcut->objectName());
-
-    QCOMPARE(form()->mnuExit->shortcut(), QKeySequence(u"Ctrl+Q"_s));
-    QCOMPARE(keys.values(QKeySequence(u"Ctrl+F"_s)).size(), 1);
-    for (const QKeySequence& key : keys.uniqueKeys())
-        QVERIFY2(keys.count(key) == 1,
-                 qPrintable(key.toString() + u": "_s + keys.values(key).join(u", "_s)));
 }
 
 QTEST_MAIN(tst_Shortcuts)
