@@ -1,13 +1,11 @@
 #include "Launcher.h"
 
-#include "Services.h"
 #include "Version.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTextStream>
 
 using namespace Qt::StringLiterals;
 
@@ -97,13 +95,6 @@ bool windowsCanBeShown() {
         return !platform.startsWith(u"offscreen"_s) && !platform.startsWith(u"minimal"_s);
     return !qEnvironmentVariableIsEmpty("DISPLAY") ||
            !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-}
-
-void reportFailure(const QString& message, QTextStream& err, Services* windows) {
-    err << "purvex-launch: " << message << '\n';
-    err.flush();
-    if (windows)
-        windows->message(message, {}, MsgButtons::Ok);
 }
 
 QString usage() {

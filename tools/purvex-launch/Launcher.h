@@ -4,9 +4,6 @@
 
 #include <optional>
 
-class QTextStream;
-class Services;
-
 // purvex-launch: starts Purvex from the desktop menu. Purvex opens pvx.mdb in the folder it
 // is started in, so the launcher chooses that folder (the one it is given, or ~/Purvex),
 // makes it and an empty database in it the first time, and then starts purvex there. It
@@ -40,10 +37,6 @@ Start prepare(const std::optional<QString>& argument, const Places& places);
 // Whether a window can be shown: a display is there to show it on. A failure is then shown
 // in one, since nobody reads the standard error of a program started from a menu.
 bool windowsCanBeShown();
-
-// Says why Purvex cannot be started: one line on err, and the same in a message box when
-// windows is given.
-void reportFailure(const QString& message, QTextStream& err, Services* windows);
 
 QString usage();
 // "Purvex 1.01": the version of the build.

@@ -25,19 +25,16 @@ QString programDir(const char* argv0) {
     return QFileInfo(QFile::decodeName(argv0)).absolutePath();
 }
 
-// Tells why Purvex cannot start, in a window too when one can be shown; the window needs
-// the application object, which is made only then, so that a launch that goes well never
-// opens the display itself.
+// Tells why Purvex cannot start: on the standard error first, where it stays even when no
+// window can be opened, then in a window when a display is there. The window needs the
+// application object, made only then, so a launch that goes well never opens the display.
 int fail(int& argc, char** argv, const QString& message) {
-    QTextStream err(stderr);
-    if (!Launcher::windowsCanBeShown()) {
-        Launcher::reportFailure(message, err, nullptr);
-        return 1;
+    QTextStream(stderr) << "purvex-launch: " << message << '\n';
+    if (Launcher::windowsCanBeShown()) {
+        QApplication app(argc, argv);
+        QApplication::setApplicationName(u"Purvex"_s);
+        QtServices().message(message, {}, MsgButtons::Ok);
     }
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(u"Purvex"_s);
-    QtServices windows;
-    Launcher::reportFailure(message, err, &windows);
     return 1;
 }
 
