@@ -1,5 +1,6 @@
-# Install rules and the Debian package: the two programs, the desktop launcher, the desktop
-# entry, the icon and the AppStream metainfo. Tests and benchmarks are never installed.
+# Install rules and the Debian package: the two programs and the desktop launcher, their manual
+# pages, the desktop entry, the icon, the AppStream metainfo, the copyright file and the
+# changelog. Tests and benchmarks are never installed.
 include(GNUInstallDirs)
 
 # The reverse-DNS id AppStream asks for, from the home page's host; the desktop entry and
@@ -8,8 +9,18 @@ set(PURVEX_APP_ID org.example.purvex)
 # The day this version was released; it goes with the version in project().
 set(PURVEX_RELEASE_DATE 2026-12-08)
 
-install(TARGETS purvex pvxadmin RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(PROGRAMS packaging/purvex-launch DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS purvex pvxadmin purvex-launch RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# A stripped install (the .deb's) also drops the compiler's version notes, as Debian's own
+# packages do; strip alone keeps them.
+install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+        foreach(program purvex pvxadmin purvex-launch)
+            execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+                \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/\${program}\"
+                COMMAND_ERROR_IS_FATAL ANY)
+        endforeach()
+    endif()")
+include(${CMAKE_CURRENT_LIST_DIR}/ManPages.cmake)
 install(FILES packaging/${PURVEX_APP_ID}.desktop
     DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 
@@ -49,12 +60,29 @@ set(PURVEX_PACKAGE_CONTACT "The Purvex developers" CACHE STRING
     "The .deb's maintainer, as \"Name <address>\"")
 set(CPACK_PACKAGE_CONTACT "${PURVEX_PACKAGE_CONTACT}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+# Lines of the .deb's description as apt shows them: at most 80 characters each.
 set(CPACK_PACKAGE_DESCRIPTION
-    "Purvex keeps what you buy by mail order, the mail-in rebates you claim and what you \
-sell at auction in one local database file, so that an order that never arrives, a rebate \
-that is never paid or a buyer who never pays is noticed. Started from the desktop it keeps \
-its data in ~/Purvex. The package includes pvxadmin, the command-line companion that makes \
-new and demo databases, checks a file and prints reports without a window.")
+    "Purvex keeps what you buy by mail order, the mail-in rebates you claim and
+what you sell at auction in one local database file, so that an order that
+never arrives, a rebate that is never paid or a buyer who never pays is
+noticed. Started from the desktop it keeps its data in ~/Purvex.
+
+The package includes pvxadmin, the command-line companion that makes new and
+demo databases, checks a file, lists what is due and prints reports without a
+window, for scripts and scheduled jobs.")
+
+# The copyright file and the changelog, where Debian looks for them; the changelog, signed
+# with the package's contact, is compressed as Debian compresses it (no name or time stamp,
+# so each build is the same).
+set(PURVEX_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/purvex)
+configure_file(packaging/changelog.in ${PROJECT_BINARY_DIR}/packaging/changelog @ONLY)
+add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/packaging/changelog.gz
+    COMMAND ${PURVEX_GZIP} -9nkf ${PROJECT_BINARY_DIR}/packaging/changelog
+    DEPENDS ${PROJECT_BINARY_DIR}/packaging/changelog
+    VERBATIM)
+add_custom_target(changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/packaging/changelog.gz)
+install(FILES packaging/copyright ${PROJECT_BINARY_DIR}/packaging/changelog.gz
+    DESTINATION ${PURVEX_DOC_DIR})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -64,9 +92,12 @@ if(PROJECT_HOMEPAGE_URL)
     set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${PROJECT_HOMEPAGE_URL}")
 endif()
 # dpkg-shlibdeps finds the Qt and SQLite libraries the programs link; what they load at run
-# time is named here: the report font and the platform plugins (including the offscreen one
-# that pvxadmin prints reports with).
+# time is named here: the report font, a sans-serif font for the windows (without one Qt
+# falls back to whatever fontconfig has, a monospaced font on a minimal install, and the
+# captions no longer fit their buttons), and the platform plugins (including the offscreen
+# one that pvxadmin prints reports with).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The help engine reads the help through the SQLite driver of Qt SQL, a plugin.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, qt6-qpa-plugins, libqt6sql6-sqlite")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "fonts-liberation, fonts-dejavu-core, qt6-qpa-plugins, libqt6sql6-sqlite")
 include(CPack)

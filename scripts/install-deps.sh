@@ -8,13 +8,17 @@ packages=(
     # the help: Qt Help, qhelpgenerator, and the SQLite driver the help engine reads with
     qt6-tools-dev qt6-tools-dev-tools qt6-documentation-tools libqt6sql6-sqlite
     libsqlite3-dev sqlite3
-    fonts-liberation
+    # the report font, and a sans-serif font for the windows
+    fonts-liberation fonts-dejavu-core
     poppler-utils libxml2-utils
     xvfb xauth
+    # the manual pages: made from --help by help2man, read back by man as lintian reads them
+    help2man man-db
     # CI: the formatting check, the desktop entry and metainfo validators, and the .deb
-    # (cpack runs dpkg-shlibdeps from dpkg-dev, and file to find the programs in it)
+    # (cpack runs dpkg-shlibdeps from dpkg-dev, and file to find the programs in it; lintian
+    # judges it as Debian judges a package)
     clang-format
-    desktop-file-utils appstream dpkg-dev file
+    desktop-file-utils appstream dpkg-dev file lintian
 )
 
 missing=()

@@ -247,6 +247,9 @@ void frmMain::createMenus() {
     mnuPack = menuItem(mnuFileMenu, u"mnuPack"_s, u"&Pack Database"_s);
     mnuFileMenu->addSeparator();
     mnuExit = menuItem(mnuFileMenu, u"mnuExit"_s, u"E&xit"_s);
+    // Written out rather than QKeySequence::Quit, which some desktops leave empty. Greyed
+    // out with the item while a record is being edited, as the item is.
+    mnuExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(mnuExit, &QAction::triggered, this, &QWidget::close);
 
     mnuSortMenu = bar->addMenu(u"&Sort"_s);

@@ -15,6 +15,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 
 #include <optional>
 
@@ -53,6 +54,14 @@ std::optional<QVariant> currentKey(Recordset& rs) {
 
 void frmMain::connectFindHandlers() {
     connect(cmdFind, &QPushButton::clicked, this, &frmMain::cmdFind_Click);
+    // Ctrl+F is the Find button pressed from anywhere in the window, so it does nothing
+    // while the button is away (a record is being edited) or greyed out.
+    auto* findKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this);
+    findKey->setObjectName(u"findKey"_s);
+    connect(findKey, &QShortcut::activated, this, [this] {
+        if (!cmdFind->isHidden())
+            cmdFind->click();
+    });
     connect(cmdSelVend, &QPushButton::clicked, this, &frmMain::cmdSelVend_Click);
 }
 

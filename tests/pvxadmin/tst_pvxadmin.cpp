@@ -74,6 +74,8 @@ private Q_SLOTS:
     void init();
     void createThenCheckPasses();
     void createRefusesToReplaceAFile();
+    void createAndDemoMakeTheFolder_data();
+    void createAndDemoMakeTheFolder();
     void demoRecordsLookReal();
     void demoIsTheSameEveryTime();
     void demoMakesSixtyRecordsUnlessTold();
@@ -163,6 +165,41 @@ void tst_pvxadmin::createRefusesToReplaceAFile() {
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), before);
     QCOMPARE(filesInDir(), QStringList({QStringLiteral("pvx.mdb")}));
+}
+
+void tst_pvxadmin::createAndDemoMakeTheFolder_data() {
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("folder"); // under the test's folder
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("create, three levels") << u"create"_s << u"a/b/c"_s << 0;
+    QTest::newRow("demo, one level") << u"demo"_s << u"new"_s << 0;
+    QTest::newRow("create under a file") << u"create"_s << u"file/sub"_s << 1;
+}
+
+void tst_pvxadmin::createAndDemoMakeTheFolder() {
+    QFETCH(QString, command);
+    QFETCH(QString, folder);
+    QFETCH(int, exitCode);
+    QFile file(QDir(m_dir->path()).filePath(u"file"_s));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    const QString dir = QDir(m_dir->path()).filePath(folder);
+
+    const Run run = pvxadmin({command, dir});
+    QCOMPARE(run.exitCode, exitCode);
+    const QString database = QDir(dir).filePath(u"pvx.mdb"_s);
+    if (exitCode == 0) {
+        QCOMPARE(run.err, QString());
+        QCOMPARE(pvxadmin({u"check"_s, dir}).exitCode, 0);
+        QCOMPARE(sql(database, u"SELECT count(*) FROM pvx"_s),
+                 command == u"demo" ? u"60"_s : u"0"_s);
+    } else {
+        QVERIFY2(run.err.startsWith(u"pvxadmin: "_s) && run.err.count(u'\n') == 1,
+                 qPrintable(run.err));
+        QVERIFY2(run.err.contains(QDir::toNativeSeparators(dir)), qPrintable(run.err));
+        QCOMPARE(filesInDir(), QStringList{u"file"_s});
+        QCOMPARE(file.size(), 0);
+    }
 }
 
 void tst_pvxadmin::demoRecordsLookReal() {
@@ -259,8 +296,6 @@ void tst_pvxadmin::badArgumentsAreRefused_data() {
     QTest::newRow("records too many")
         << QStringList({"demo", dir, "--records", "99999999999999999999"}) << 2;
     QTest::newRow("records for create") << QStringList({"create", dir, "--records", "5"}) << 2;
-    QTest::newRow("missing directory") << QStringList({"create", "%DIR%/nowhere"}) << 1;
-    QTest::newRow("demo in a missing directory") << QStringList({"demo", "%DIR%/nowhere"}) << 1;
     QTest::newRow("check in a missing directory") << QStringList({"check", "%DIR%/nowhere"}) << 1;
     QTest::newRow("check without a database") << QStringList({"check", dir}) << 1;
     const QString pdf = QStringLiteral("%DIR%/r.pdf");

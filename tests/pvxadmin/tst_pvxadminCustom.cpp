@@ -137,6 +137,19 @@ void tst_pvxadminCustom::badArgumentsNameTheArgument_data() {
         << base + QStringList{tsv, u"--starts"_s, u"Amount=1"_s} << u"Amount=1"_s;
     QTest::newRow("page numbers") << base + QStringList{tsv, u"--page-numbers"_s, u"top"_s}
                                   << u"top"_s;
+    // Every option but --sort names a field of the report; one that does not is refused,
+    // never dropped without a word.
+    QTest::newRow("criterion on a field not in the report")
+        << base + QStringList{tsv, u"--from"_s, u"date ordered=2026-01-01"_s}
+        << u"add --field \"Date Ordered\""_s;
+    QTest::newRow("text criterion on a field not in the report")
+        << base + QStringList{tsv, u"--starts=Description=a"_s} << u"--field \"Description\""_s;
+    QTest::newRow("yes/no criterion on a field not in the report")
+        << base + QStringList{tsv, u"--true"_s, u"Outstanding"_s} << u"--hide \"Outstanding\""_s;
+    QTest::newRow("hiding a field not in the report")
+        << base + QStringList{tsv, u"--hide=Vendor"_s} << u"\"Vendor\" is not in the report"_s;
+    QTest::newRow("width of a field not in the report")
+        << base + QStringList{tsv, u"--width"_s, u"Vendor=2"_s} << u"--width \"Vendor=2\""_s;
     QTest::newRow("option of another command")
         << base + QStringList{tsv, u"--records"_s, u"5"_s} << u"--records"_s;
 }

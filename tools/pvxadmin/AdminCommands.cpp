@@ -1,5 +1,6 @@
 #include "AdminCommands.h"
 
+#include "AdminHelp.h"
 #include "CustomCommand.h"
 #include "DemoData.h"
 #include "DueCommand.h"
@@ -16,11 +17,13 @@
 #include <QCommandLineParser>
 #include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <QTextStream>
 
+#include <filesystem>
 #include <limits>
 #include <optional>
 #include <stdexcept>
@@ -29,77 +32,6 @@ namespace AdminCommands {
 namespace {
 
 const QString databaseName = QStringLiteral("pvx.mdb");
-
-const char* const usageText =
-    "Usage: pvxadmin COMMAND DIR [options]\n"
-    "\n"
-    "Makes and checks the Purvex database file pvx.mdb in folder DIR, prints its\n"
-    "built-in reports to PDF files, and makes custom reports.\n"
-    "\n"
-    "Commands:\n"
-    "  create DIR               make a new, empty DIR/pvx.mdb with the tables and the\n"
-    "                           standard report catalogue\n"
-    "  demo DIR [--records N]   the same, filled with N sample orders, rebates and\n"
-    "                           sales (default 60)\n"
-    "  check DIR [--strict]     check DIR/pvx.mdb (or DIR itself when it is a file):\n"
-    "                           prints the problems found, or \"ok\"; values the\n"
-    "                           program never writes (text in a date, an amount out\n"
-    "                           of range) are listed as warnings, or as problems with\n"
-    "                           --strict. Only reads: works on a read-only copy.\n"
-    "  report NAME DIR --pdf FILE [--from DATE] [--to DATE]\n"
-    "                           write a built-in report of DIR/pvx.mdb (or DIR itself\n"
-    "                           when it is a file) to the PDF file FILE; NAME is one of\n"
-    "                           all-orders, all-rebates, all-sales, outstanding,\n"
-    "                           overdue. The first three cover the order dates from\n"
-    "                           --from to --to (yyyy-mm-dd, both included; 1 January\n"
-    "                           of this year to today unless given). When no record\n"
-    "                           matches, the report's message is shown instead and\n"
-    "                           no file is written (exit status 1).\n"
-    "  custom DIR --field NAME [--field NAME ...] (--pdf FILE | --tsv FILE | --html FILE)\n"
-    "                           a custom report of DIR/pvx.mdb (or DIR itself when it\n"
-    "                           is a file) as PDF pages, a tab-separated text file or\n"
-    "                           an HTML table, replacing FILE. NAME is a report field\n"
-    "                           as the designer lists it (\"Date Ordered\"), case\n"
-    "                           ignored; the fields are the columns in this order.\n"
-    "    --hide NAME            no column for the field; its criteria still apply\n"
-    "    --total NAME           a total under a number field\n"
-    "    --width NAME=UNITS     column width in inches (centimetres with --cm); 0 hides\n"
-    "    --starts NAME=TEXT     text fields beginning with TEXT, case ignored\n"
-    "    --less NAME=NUMBER     number fields below NUMBER (written as the locale\n"
-    "    --greater NAME=NUMBER  writes numbers: 1,000.5 in en_US, 1.000,5 in de_DE)\n"
-    "    --from NAME=DATE       date fields on or after DATE (yyyy-mm-dd)\n"
-    "    --to NAME=DATE         date fields on or before DATE\n"
-    "    --true NAME            yes/no fields that say Yes\n"
-    "    --false NAME           yes/no fields that say No\n"
-    "    --sort NAME            sort by the field; once more for the secondary sort\n"
-    "    --title TEXT           the report's title (default \"Purvex Report\")\n"
-    "    --cm                   widths in centimetres\n"
-    "    --landscape            landscape pages (--pdf)\n"
-    "    --page-numbers WHERE   bottom (default), header or none (--pdf)\n"
-    "    --no-date              no date in the page header (--pdf)\n"
-    "                           Criteria on a field not given with --field are\n"
-    "                           ignored; sorts on any field are honoured. When no\n"
-    "                           record matches, or every field is hidden, it says so\n"
-    "                           and writes nothing (exit status 1).\n"
-    "                           FILE may be - for the standard output; a named pipe\n"
-    "                           or a device is written to as it is (never replaced),\n"
-    "                           and a folder is refused. A report counts as written\n"
-    "                           only once all of it reached FILE.\n"
-    "  due DIR [--days N] [--format text|tsv]\n"
-    "                           list what is overdue in DIR/pvx.mdb (or DIR itself when\n"
-    "                           it is a file): not received or partly received, expected\n"
-    "                           today or earlier; then what falls due within N days\n"
-    "                           (default 7). One item a line: type, description, vendor,\n"
-    "                           expected date (yyyy-mm-dd) and amount, oldest first;\n"
-    "                           --format tsv writes tab-separated lines under a heading\n"
-    "                           line. Only reads. Exit status 0 when nothing is\n"
-    "                           overdue, 1 when something is, 2 on any error.\n"
-    "\n"
-    "Options:\n"
-    "  -h, --help               show this text\n"
-    "\n"
-    "An existing pvx.mdb is never replaced. Exit status: 0 success, 1 failure,\n"
-    "2 wrong arguments (due: 0 nothing overdue, 1 something overdue, 2 any error).\n";
 
 // A usage error: the command line itself is wrong.
 struct UsageError {
@@ -115,7 +47,9 @@ struct Options {
     QString command;
     QString dir;
     std::int64_t records = DefaultDemoRecords;
+    // --help, alone or after a command (whose help it then asks for), and --version
     bool help = false;
+    bool version = false;
     // check only: values the forms never write count as faults, not warnings
     bool strict = false;
     // report only
@@ -173,6 +107,7 @@ QDate parseIsoDate(const QString& option, const QString& text) {
 // such rather than called unknown.
 struct OptionSet {
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}};
+    QCommandLineOption version{QStringLiteral("version")};
     QCommandLineOption records{QStringLiteral("records"), {}, QStringLiteral("N")};
     QCommandLineOption pdf{QStringLiteral("pdf"), {}, QStringLiteral("FILE")};
     QCommandLineOption tsv{QStringLiteral("tsv"), {}, QStringLiteral("FILE")};
@@ -199,9 +134,9 @@ struct OptionSet {
     QCommandLineOption format{QStringLiteral("format"), {}, QStringLiteral("FORMAT")};
 
     QList<QCommandLineOption> all() const {
-        return {help,  records,   pdf,         tsv,    html,    from,     to,        field, hide,
-                total, width,     starts,      less,   greater, wantTrue, wantFalse, sort,  title,
-                cm,    landscape, pageNumbers, noDate, strict,  days,     format};
+        return {help,  version, records,   pdf,         tsv,    html,    from,     to,        field,
+                hide,  total,   width,     starts,      less,   greater, wantTrue, wantFalse, sort,
+                title, cm,      landscape, pageNumbers, noDate, strict,  days,     format};
     }
 
     // The options each command takes (besides --help).
@@ -243,17 +178,21 @@ Options parse(const QStringList& arguments) {
     const OptionSet set;
     QCommandLineParser parser;
     parseInto(parser, set, arguments);
-    if (parser.isSet(set.help)) {
-        options.help = true;
-        return options;
-    }
-
     QStringList positional = parser.positionalArguments();
+    // Asking for help or the version needs nothing else to be right: "pvxadmin create
+    // --help" is asked before the folder is known.
+    options.help = parser.isSet(set.help);
+    options.version = !options.help && parser.isSet(set.version);
+    if ((options.help || options.version) && positional.isEmpty())
+        return options;
+
     if (positional.isEmpty())
         throw UsageError{QStringLiteral("no command given") + hint()};
     options.command = positional.takeFirst();
     if (!commandNames().contains(options.command))
         throw UsageError{QStringLiteral("unknown command \"%1\"").arg(options.command) + hint()};
+    if (options.help || options.version)
+        return options;
 
     // An option of another command is refused, so that nothing given is silently ignored.
     QStringList allowed;
@@ -348,6 +287,21 @@ Options parse(const QStringList& arguments) {
     return options;
 }
 
+// create and demo make the folder they are given, and the folders above it, as mkdir -p
+// does; a failure names the reason.
+void makeFolder(const QString& dir) {
+    const QFileInfo info(dir);
+    if (info.exists() || info.isSymLink())
+        return;
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(QFile::encodeName(dir).toStdString()),
+                                        error);
+    if (error)
+        throw Failure{
+            QStringLiteral("cannot make the folder %1: %2")
+                .arg(QDir::toNativeSeparators(dir), QString::fromLocal8Bit(error.message()))};
+}
+
 QString existingDirectory(const QString& dir) {
     const QFileInfo info(dir);
     if (!info.exists())
@@ -360,6 +314,7 @@ QString existingDirectory(const QString& dir) {
 // Builds a new pvx.mdb in dir, with demoRecords sample records, and checks it before it
 // takes its name.
 QString makeDatabase(const QString& dir, std::int64_t demoRecords) {
+    makeFolder(dir);
     const QString folder = existingDirectory(dir);
     std::optional<NewDatabaseFile> file;
     try {
@@ -480,6 +435,8 @@ bool needsPages(const QStringList& arguments) {
     } catch (const UsageError&) {
         return false;
     }
+    if (parser.isSet(set.help) || parser.isSet(set.version))
+        return false;
     const QString command = parser.positionalArguments().value(0);
     return command == QLatin1String("report") ||
            (command == QLatin1String("custom") && parser.isSet(set.pdf));
@@ -489,7 +446,12 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     try {
         const Options options = parse(arguments);
         if (options.help) {
-            out << usageText;
+            out << (options.command.isEmpty() ? AdminHelp::full()
+                                              : AdminHelp::ofCommand(options.command));
+            return ExitOk;
+        }
+        if (options.version) {
+            out << AdminHelp::version();
             return ExitOk;
         }
         if (options.command == QLatin1String("check"))

@@ -76,9 +76,9 @@ public:
             m_definition.fields << id;
         }
         for (const QString& name : a.hide)
-            settings(field(u"--hide"_s, name, name)).Hide = true;
+            settings(reportField(u"--hide"_s, name, name)).Hide = true;
         for (const QString& name : a.total)
-            settings(field(u"--total"_s, name, name, FieldKind::Number)).Total = true;
+            settings(reportField(u"--total"_s, name, name, FieldKind::Number)).Total = true;
         for (const QString& argument : a.width) {
             const auto [f, value] = assignment(u"--width"_s, argument);
             // A number the decimals cannot hold (1e308) is as unusable as text or a width below
@@ -103,12 +103,12 @@ public:
         date(u"--from"_s, a.from, &FieldSettings::StartDate);
         date(u"--to"_s, a.to, &FieldSettings::EndDate);
         for (const QString& name : a.wantTrue) {
-            FieldSettings& s = settings(field(u"--true"_s, name, name, FieldKind::YesNo));
+            FieldSettings& s = settings(reportField(u"--true"_s, name, name, FieldKind::YesNo));
             s.WantTrue = true;
             s.WantFalse = false;
         }
         for (const QString& name : a.wantFalse) {
-            FieldSettings& s = settings(field(u"--false"_s, name, name, FieldKind::YesNo));
+            FieldSettings& s = settings(reportField(u"--false"_s, name, name, FieldKind::YesNo));
             if (s.WantTrue)
                 throw BadArgument(
                     u"--false \"%1\": the field is asked to be true as well"_s.arg(name));
@@ -147,6 +147,20 @@ private:
         return *found;
     }
 
+    // A field that an option sets up for the report must be in it: the query applies the
+    // criteria of the report's fields alone, so one on any other field would be dropped
+    // without a word and the report would show what was meant to be left out.
+    const CatalogueField& reportField(const QString& option, const QString& argument,
+                                      const QString& name,
+                                      std::optional<FieldKind> kind = std::nullopt) const {
+        const CatalogueField& found = field(option, argument, name, kind);
+        if (!m_definition.fields.contains(found.specId))
+            throw BadArgument(u"%1 \"%2\": \"%3\" is not in the report; add --field \"%3\", "
+                              u"with --hide \"%3\" if its column is not wanted"_s.arg(
+                                  option, argument, found.desc));
+        return found;
+    }
+
     FieldSettings& settings(const CatalogueField& f) { return m_definition.settingsOf(f.specId); }
 
     // NAME=VALUE, where NAME may itself hold a "=": the first split whose name is a field.
@@ -155,10 +169,11 @@ private:
                std::optional<FieldKind> kind = std::nullopt) const {
         for (qsizetype at = argument.indexOf(u'='); at > 0; at = argument.indexOf(u'=', at + 1)) {
             if (m_definition.catalogue.findByDesc(argument.left(at)))
-                return {&field(option, argument, argument.left(at), kind), argument.mid(at + 1)};
+                return {&reportField(option, argument, argument.left(at), kind),
+                        argument.mid(at + 1)};
         }
         const Assignment parts = splitAssignment(option, argument);
-        return {&field(option, argument, parts.name, kind), parts.value};
+        return {&reportField(option, argument, parts.name, kind), parts.value};
     }
 
     void bound(const QString& option, const QStringList& arguments,

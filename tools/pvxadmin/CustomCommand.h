@@ -48,8 +48,9 @@ struct BadArgument : std::runtime_error {
 // choice, the form of NAME=VALUE arguments and of dates). Throws BadArgument.
 void checkForm(const Arguments& arguments);
 
-// Makes the report. Throws BadArgument for a name the catalogue lacks or a value that is
-// no number or date, std::runtime_error when the database or file cannot be used; a
+// Makes the report. Throws BadArgument for a name the catalogue lacks, an option on a field
+// that is not in the report (only --sort may name any field) or a value that is no number
+// or date, std::runtime_error when the database or file cannot be used; a
 // report without rows or without a visible field has its message on err and returns 1.
 int run(const Arguments& arguments, QTextStream& out, QTextStream& err);
 
