@@ -55,8 +55,35 @@ endforeach()
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME purvex)
 set(CPACK_PACKAGE_VENDOR "The Purvex developers")
-# Whoever builds the package names themselves, with an address, as Debian asks.
-set(PURVEX_PACKAGE_CONTACT "The Purvex developers" CACHE STRING
+# Whoever builds the package names themselves, with an address, as Debian asks: given at
+# configure time, or taken as Debian's own tools take it (DEBFULLNAME and DEBEMAIL), else the
+# builder's git identity, else the builder's login on this host; never an address made up for
+# the occasion.
+find_package(Git QUIET)
+set(purvex_builder_name "$ENV{DEBFULLNAME}")
+set(purvex_builder_address "$ENV{DEBEMAIL}")
+if(GIT_FOUND)
+    if(purvex_builder_name STREQUAL "")
+        execute_process(COMMAND ${GIT_EXECUTABLE} config user.name
+            WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
+            OUTPUT_VARIABLE purvex_builder_name OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+    endif()
+    if(purvex_builder_address STREQUAL "")
+        execute_process(COMMAND ${GIT_EXECUTABLE} config user.email
+            WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
+            OUTPUT_VARIABLE purvex_builder_address OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+    endif()
+endif()
+if(purvex_builder_address STREQUAL "")
+    execute_process(COMMAND id -un OUTPUT_VARIABLE purvex_login OUTPUT_STRIP_TRAILING_WHITESPACE
+        ERROR_QUIET)
+    cmake_host_system_information(RESULT purvex_host QUERY FQDN)
+    set(purvex_builder_address "${purvex_login}@${purvex_host}")
+endif()
+if(purvex_builder_name STREQUAL "")
+    set(purvex_builder_name "Purvex packager")
+endif()
+set(PURVEX_PACKAGE_CONTACT "${purvex_builder_name} <${purvex_builder_address}>" CACHE STRING
     "The .deb's maintainer, as \"Name <address>\"")
 set(CPACK_PACKAGE_CONTACT "${PURVEX_PACKAGE_CONTACT}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
