@@ -8,7 +8,7 @@ constexpr int FailureStatus = 1;
 
 // The locked-record protocol: the writer retries at once, silently, 99 times; the 100th
 // failure asks, and Yes starts the count again.
-void handleLockedRecord(AppState& state, Services& services) {
+void handleLockedRecord(AppState& state, CoreServices& services) {
     state.gLockRetry = true;
     ++state.gLockTries;
     if (state.gLockTries < 100)
@@ -24,7 +24,7 @@ void handleLockedRecord(AppState& state, Services& services) {
     endProgram(state, services, FailureStatus);
 }
 
-void showAndEnd(AppState& state, Services& services, const QString& text,
+void showAndEnd(AppState& state, CoreServices& services, const QString& text,
                 const QString& title = {}) {
     services.message(text, title, MsgButtons::Ok);
     endProgram(state, services, FailureStatus);
@@ -32,7 +32,7 @@ void showAndEnd(AppState& state, Services& services, const QString& text,
 
 } // namespace
 
-void endProgram(AppState& state, Services& services, int status) {
+void endProgram(AppState& state, CoreServices& services, int status) {
     state.programEnded = true;
     state.exitStatus = status;
     // Closing writes nothing: it rolls back whatever was under way and takes the journal
@@ -45,7 +45,7 @@ void endProgram(AppState& state, Services& services, int status) {
     services.endProgram(status);
 }
 
-void ReportError(const EngineError& error, AppState& state, Services& services) {
+void ReportError(const EngineError& error, AppState& state, CoreServices& services) {
     switch (error.number()) {
     case ErrorNumber::ObjectNotSet:
         showAndEnd(state, services,

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "AppState.h"
+#include "CoreServices.h"
 #include "EngineError.h"
-#include "Services.h"
 
 #include <exception>
 #include <functional>
@@ -10,17 +10,17 @@
 
 // The shared error handler. Shows the message the error number calls for and either
 // returns (a locked record, a cancelled file dialog) or ends the program.
-void ReportError(const EngineError& error, AppState& state, Services& services);
+void ReportError(const EngineError& error, AppState& state, CoreServices& services);
 
 // Ends the program through the services and marks the state so that nothing more runs.
-void endProgram(AppState& state, Services& services, int status);
+void endProgram(AppState& state, CoreServices& services, int status);
 
 // The error trap of a procedure: each statement run through it that fails goes to
 // ReportError, and the procedure resumes with the next statement. Once the program has
 // ended, no further statement runs.
 class ErrorTrap {
 public:
-    ErrorTrap(AppState& state, Services& services) : m_state(state), m_services(services) {}
+    ErrorTrap(AppState& state, CoreServices& services) : m_state(state), m_services(services) {}
 
     template <class Statement> void operator()(Statement&& statement) {
         if (m_state.programEnded)
@@ -40,7 +40,7 @@ public:
 
 private:
     AppState& m_state;
-    Services& m_services;
+    CoreServices& m_services;
 };
 
 // The locked-record protocol with the procedure's trap as the error handler: the write is

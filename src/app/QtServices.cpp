@@ -2,6 +2,7 @@
 
 #include "MessageBox.h"
 #include "ProgressWindow.h"
+#include "UserLocale.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -189,11 +190,4 @@ void QtServices::endProgram(int status) {
     std::fflush(stdout);
     std::fflush(stderr);
     std::exit(status);
-}
-
-QLocale userLocale() {
-    const QLocale system = QLocale::system();
-    if (system.language() == QLocale::C)
-        return QLocale(QLocale::English, QLocale::UnitedStates);
-    return system;
 }

@@ -47,7 +47,3 @@ private:
     QMetaObject::Connection m_focusWatch;
     std::function<void(const HelpRequest&)> m_helpViewer;
 };
-
-// The user's locale from LANG/LC_ALL; en_US conventions where the environment names none,
-// because Qt's bare C locale has no currency symbol.
-QLocale userLocale();

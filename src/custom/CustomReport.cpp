@@ -6,13 +6,13 @@
 #include "ReportQuery.h"
 
 #include "AppState.h"
+#include "CoreServices.h"
 #include "Database.h"
 #include "ErrorTrap.h"
 #include "LocaleDates.h"
 #include "OutputFile.h"
 #include "PageDocument.h"
 #include "Recordset.h"
-#include "Services.h"
 
 #include <QFileInfo>
 
@@ -27,13 +27,13 @@ namespace {
 // The hourglass goes back whatever happens on the way, a trapped error included.
 class Busy {
 public:
-    explicit Busy(Services& services) : m_services(services) { m_services.setBusy(true); }
+    explicit Busy(CoreServices& services) : m_services(services) { m_services.setBusy(true); }
     ~Busy() { m_services.setBusy(false); }
     Busy(const Busy&) = delete;
     Busy& operator=(const Busy&) = delete;
 
 private:
-    Services& m_services;
+    CoreServices& m_services;
 };
 
 // A column of the report: a visible field, where its value is read, and its total.
@@ -121,7 +121,8 @@ private:
 // in the main window with it.
 class Trapped {
 public:
-    Trapped(AppState& state, Services& services) : m_trap(state, services), m_services(services) {}
+    Trapped(AppState& state, CoreServices& services)
+        : m_trap(state, services), m_services(services) {}
 
     template <class Statement> bool operator()(Statement&& statement) {
         bool done = false;
@@ -141,7 +142,7 @@ public:
 
 private:
     ErrorTrap m_trap;
-    Services& m_services;
+    CoreServices& m_services;
 };
 
 bool printPages(const CustomReportJob& job, RowSource& rows, int* count) {
@@ -237,14 +238,8 @@ bool writeFile(const CustomReportJob& job, RowSource& rows, const QString& fileN
 }
 
 QString askForFile(const CustomReportJob& job) {
-    const bool html = job.definition.reportTo == ReportTarget::WebTable;
     job.state.gCancel = false;
-    const QString fileName = job.services.saveFileName(
-        job.dialogParent, html ? u"Web Table (html)"_s : u"Text File"_s,
-        html ? u"pvx.htm"_s : u"pvx.txt"_s,
-        html ? u"Html Files (*.htm);;All Files (*)"_s : u"Text Files (*.txt);;All Files (*)"_s,
-        // ConfirmOverwrite asks in the program's own words once a name is chosen.
-        OverwriteQuestion::ByCaller);
+    const QString fileName = job.chooseFile ? job.chooseFile(job.definition.reportTo) : QString();
     if (fileName.isEmpty())
         job.state.gCancel = true;
     return fileName;
@@ -339,7 +334,7 @@ bool reportErrorEndsProgram(int errorNumber) {
     return errorNumber == ErrorNumber::InvalidObject || errorNumber == ErrorNumber::ObjectNotSet;
 }
 
-bool ConfirmOverwrite(AppState& state, Services& services, const QString& fileName) {
+bool ConfirmOverwrite(AppState& state, CoreServices& services, const QString& fileName) {
     state.gCancel = false;
     if (QFileInfo::exists(fileName) &&
         services.message(u"That file already exists.  Do you wish to replace it?"_s,
@@ -350,7 +345,7 @@ bool ConfirmOverwrite(AppState& state, Services& services, const QString& fileNa
 
 CustomReportResult GenerateCustomReport(const CustomReportJob& job) {
     const ReportDefinition& definition = job.definition;
-    Services& services = job.services;
+    CoreServices& services = job.services;
     CustomReportResult result;
     if (definition.fields.isEmpty()) {
         services.message(CustomReportText::noFields(), {}, MsgButtons::Ok);

@@ -7,12 +7,13 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 struct AppState;
 class Database;
 class ReportPageSink;
-class Services;
+class CoreServices;
 class QLocale;
-class QWidget;
 
 // What "Generate Report" needs: the report, the open database, the shared state and
 // services (messages, the file dialog, the error trap), and where the report goes.
@@ -20,12 +21,14 @@ struct CustomReportJob {
     const ReportDefinition& definition;
     Database& db;
     AppState& state;
-    Services& services;
+    CoreServices& services;
     // The page printer for "Screen/Printer".
     ReportPageSink* pages = nullptr;
-    // The file for "Text File" and "Web Table (html)"; empty to ask with the file dialog.
+    // The file for "Text File" and "Web Table (html)"; empty to ask for it with chooseFile.
     QString fileName;
-    QWidget* dialogParent = nullptr;
+    // Asks the user where the report goes (the designer's file dialog); empty when the user
+    // cancelled. Without it a report with no fileName is written nowhere.
+    std::function<QString(ReportTarget)> chooseFile = nullptr;
     // On pvxadmin's command line "-" names the standard output.
     bool dashIsStandardOutput = false;
 };
@@ -68,7 +71,7 @@ bool reportErrorEndsProgram(int errorNumber);
 
 // Asks whether an existing file may be replaced. Sets gCancel when it may not, and
 // returns whether the report may be written.
-bool ConfirmOverwrite(AppState& state, Services& services, const QString& fileName);
+bool ConfirmOverwrite(AppState& state, CoreServices& services, const QString& fileName);
 
 namespace CustomReportText {
 QString noFields();

@@ -188,6 +188,8 @@ private:
     // Shows again the field and the text a refused box held.
     bool bringBack(const PendingCheck& check);
     QString numberText(double value) const;
+    // The file dialog of "Text File" and "Web Table (html)"; empty when it was cancelled.
+    QString chooseReportFile(ReportTarget target);
 
     AppState& m_state;
     Services& m_services;

@@ -473,5 +473,17 @@ void frmRptSpec::cmdGenerate_Click() {
         return;
     WindowPageSink pages(m_outputWindow, PageDocument::defaultPageSize(m_services.locale()));
     // The designer stays open with everything set, for the next report.
-    GenerateCustomReport({report, *m_state.gDatabase, m_state, m_services, &pages, {}, this});
+    GenerateCustomReport(
+        {report, *m_state.gDatabase, m_state, m_services, &pages, {}, [this](ReportTarget target) {
+             return chooseReportFile(target);
+         }});
+}
+
+QString frmRptSpec::chooseReportFile(ReportTarget target) {
+    const bool html = target == ReportTarget::WebTable;
+    return m_services.saveFileName(
+        this, html ? u"Web Table (html)"_s : u"Text File"_s, html ? u"pvx.htm"_s : u"pvx.txt"_s,
+        html ? u"Html Files (*.htm);;All Files (*)"_s : u"Text Files (*.txt);;All Files (*)"_s,
+        // ConfirmOverwrite asks in the program's own words once a name is chosen.
+        OverwriteQuestion::ByCaller);
 }

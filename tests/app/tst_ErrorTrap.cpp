@@ -1,7 +1,7 @@
 #include "ErrorTrap.h"
 #include "LockedWrite.h"
 #include "Recordset.h"
-#include "support/FakeServices.h"
+#include "support/FakeCoreServices.h"
 #include "support/OrderFixture.h"
 
 #include <QTemporaryDir>
@@ -53,7 +53,7 @@ void tst_ErrorTrap::dispatch() {
     QFETCH(QString, title);
 
     AppState state;
-    FakeServices services;
+    FakeCoreServices services;
     ReportError(EngineError(number, description), state, services);
 
     QCOMPARE(services.messages.size(), 1);
@@ -67,7 +67,7 @@ void tst_ErrorTrap::dispatch() {
 
 void tst_ErrorTrap::trapResumesWithTheNextStatement() {
     AppState state;
-    FakeServices services;
+    FakeCoreServices services;
     ErrorTrap trap(state, services);
     QStringList ran;
     trap([&] {
@@ -83,7 +83,7 @@ void tst_ErrorTrap::trapResumesWithTheNextStatement() {
 
 void tst_ErrorTrap::nothingRunsOnceTheProgramHasEnded() {
     AppState state;
-    FakeServices services;
+    FakeCoreServices services;
     ErrorTrap trap(state, services);
     bool ranAfter = false;
     trap([] { throw EngineError(3049, "The database is damaged."); });
@@ -96,7 +96,7 @@ void tst_ErrorTrap::nothingRunsOnceTheProgramHasEnded() {
 void tst_ErrorTrap::cancelledFileDialogSetsCancel() {
     AppState state;
     state.gCancel = false;
-    FakeServices services;
+    FakeCoreServices services;
     ReportError(EngineError(ErrorNumber::DialogCancelled, "cancelled"), state, services);
     QVERIFY(state.gCancel);
     QVERIFY(services.messages.isEmpty());
@@ -126,7 +126,7 @@ void tst_ErrorTrap::lockedWrite() {
     QTemporaryDir dir;
     const QString path = OrderFixture::createDatabase(dir.path(), {{{"descr", "Old"}}});
     AppState state;
-    FakeServices services;
+    FakeCoreServices services;
     for (MsgAnswer answer : answers)
         services.answers.push_back(answer);
     state.gDatabase = Database::open(path, true);
@@ -158,12 +158,12 @@ void tst_ErrorTrap::lockedWrite() {
 
 void tst_ErrorTrap::questionComesAgainAfter99MoreFailures() {
     AppState state;
-    FakeServices services;
+    FakeCoreServices services;
     services.answers = {MsgAnswer::Yes, MsgAnswer::Yes, MsgAnswer::No};
     ErrorTrap trap(state, services);
     int attempts = 0;
     QList<int> askedAt;
-    services.onMessage = [&](const FakeServices::Message&) { askedAt << attempts; };
+    services.onMessage = [&](const FakeCoreServices::Message&) { askedAt << attempts; };
     writeWithRetry(state, trap, [&] {
         ++attempts;
         throw EngineError(ErrorNumber::RecordLockedOnSave, "locked");

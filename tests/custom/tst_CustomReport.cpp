@@ -2,12 +2,9 @@
 #include "PagePainter.h"
 #include "ReportPageSink.h"
 #include "Version.h"
-#include "frmOutput.h"
 
 #include "support/CustomFixture.h"
 #include "support/PdfText.h"
-
-#include <QScrollBar>
 
 #include <sys/resource.h>
 
@@ -49,8 +46,6 @@ private Q_SLOTS:
     void htmlIsEscapedAndComplete();
     void pagesThroughPdf_data();
     void pagesThroughPdf();
-    void theOutputWindowStartsEachDocumentAfresh();
-    void theFirstPageShowsWhileTheRestFollow();
     void nothingWrittenUnlessComplete_data();
     void nothingWrittenUnlessComplete();
 };
@@ -299,69 +294,6 @@ void tst_CustomReport::pagesThroughPdf() {
     const qsizetype totals = lines.size() - (footer.isEmpty() ? 1 : 2);
     QCOMPARE(lines.value(totals), u"$2,010.29"_s);
     QCOMPARE(lines.last(), footer.isEmpty() ? u"$2,010.29"_s : footer);
-}
-
-void tst_CustomReport::theOutputWindowStartsEachDocumentAfresh() {
-    Run run;
-    run.definition.reportTo = ReportTarget::ScreenPrinter;
-    run.fields({u"Description"_s});
-    QPointer<frmOutput> window;
-    WindowPageSink sink(
-        [&]() -> frmOutput& {
-            if (!window)
-                window = new frmOutput(run.services);
-            return *window;
-        },
-        PageDocument::defaultPageSize(run.services.locale()));
-    QCOMPARE(run.generate({}, &sink).outcome, CustomReportOutcome::Done);
-    QVERIFY(window && window->isVisible());
-    QCOMPARE(window->document().footer(), u"|Page %d|"_s);
-    QCOMPARE(window->document().header(), u"12/7/2026|Purvex Report|"_s);
-
-    run.definition.pageNumbers = PageNumbers::InHeader;
-    frmOutput* first = window;
-    QCOMPARE(run.generate({}, &sink).outcome, CustomReportOutcome::Done);
-    QCOMPARE(window.data(), first);
-    QCOMPARE(window->document().footer(), QString());
-    QCOMPARE(window->document().header(), u"12/7/2026|Purvex Report|Page %d"_s);
-    delete window.data();
-}
-
-void tst_CustomReport::theFirstPageShowsWhileTheRestFollow() {
-    Run run;
-    QList<QVariantMap> more;
-    for (int i = 1; i <= 600; ++i)
-        more << QVariantMap{{u"descr"_s, u"Order %1"_s.arg(i)}, {u"Type"_s, i % 3}};
-    OrderFixture::insertRows(*run.state.gDatabase, more);
-    run.definition.reportTo = ReportTarget::ScreenPrinter;
-    run.fields({u"Record Number"_s, u"Description"_s, u"Type"_s});
-    run.definition.primarySort = specId(run.definition, u"Record Number"_s);
-
-    PageDocument whole;
-    whole.setPageSize(PageDocument::localePageSize(run.services.locale()));
-    DocumentPageSink document(whole);
-    QCOMPARE(run.generate({}, &document).outcome, CustomReportOutcome::Done);
-
-    QPointer<frmOutput> window = new frmOutput(run.services);
-    WindowPageSink sink([&]() -> frmOutput& { return *window; },
-                        PageDocument::defaultPageSize(run.services.locale()));
-    QCOMPARE(run.generate({}, &sink).outcome, CustomReportOutcome::Done);
-    // On show with its first page whole; the page bar reaches only the pages laid out.
-    QVERIFY(window->isVisible());
-    QVERIFY(window->layoutPending());
-    QVERIFY(window->scrlPage->maximum() < whole.pageCount());
-    QTRY_VERIFY_WITH_TIMEOUT(!window->layoutPending(), 20000);
-    QCOMPARE(window->scrlPage->maximum(), whole.pageCount());
-
-    // The same pages as a document laid out at one go.
-    const PageDocument& shown = window->document();
-    QCOMPARE(shown.pageCount(), whole.pageCount());
-    for (int number = 1; number <= whole.pageCount(); ++number) {
-        QCOMPARE(shown.page(number).lines.size(), whole.page(number).lines.size());
-        QCOMPARE(shown.page(number).lines.last().cells.at(1).text,
-                 whole.page(number).lines.last().cells.at(1).text);
-    }
-    delete window.data();
 }
 
 void tst_CustomReport::nothingWrittenUnlessComplete_data() {

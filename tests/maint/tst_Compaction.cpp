@@ -5,7 +5,7 @@
 #include "MaintenanceFailure.h"
 
 #include "Database.h"
-#include "support/FakeServices.h"
+#include "support/FakeCoreServices.h"
 
 #include <QDir>
 #include <QFile>
@@ -117,12 +117,12 @@ void tst_Compaction::compactsAndKeepsOneGeneration() {
         leftover.write("half a database");
     }
 
-    FakeServices services;
+    FakeCoreServices services;
     for (int run = 0; run < 2; ++run) {
         const QByteArray before = MaintFiles::bytes(file(u"pvx.mdb"_s));
         Compaction compaction(m_dir->path());
         compaction.setLinkingAllowed(linking);
-        const auto progress = services.showProgress(u"Compact Database"_s, nullptr);
+        const auto progress = services.startProgress(u"Compact Database"_s);
         compaction.setProgress(progress.get());
         QCOMPARE(compaction.run().outcome, Outcome::Compacted);
 
@@ -133,7 +133,7 @@ void tst_Compaction::compactsAndKeepsOneGeneration() {
                  QStringList({u"pvx.mdb"_s, u"pvxdb.bak"_s}));
     }
     QVERIFY(QFileInfo(file(u"pvx.mdb"_s)).size() < m_database.size() * 3 / 4);
-    const FakeServices::ProgressShown& shown = services.progress.constLast();
+    const FakeCoreServices::ProgressShown& shown = services.progress.constLast();
     QCOMPARE(shown.stages.constFirst(), u"Compacting the database..."_s);
     QVERIFY(shown.advances > 0);
     QVERIFY(shown.cancelDisallowed);
@@ -174,10 +174,10 @@ void tst_Compaction::alwaysLeavesACompleteDatabase() {
     QFETCH(Fault, fault);
     QFETCH(Outcome, expected);
 
-    FakeServices services;
+    FakeCoreServices services;
     if (fault == Fault::UserCancels)
         services.cancelInStage = u"Compacting"_s;
-    const auto progress = services.showProgress(u"Compact Database"_s, nullptr);
+    const auto progress = services.startProgress(u"Compact Database"_s);
     Compaction compaction(m_dir->path());
     compaction.setProgress(progress.get());
     compaction.setHook([&](Step reached) {

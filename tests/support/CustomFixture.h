@@ -10,7 +10,7 @@
 #include "Database.h"
 #include "ReportCatalogue.h"
 #include "ReportDefinition.h"
-#include "support/FakeServices.h"
+#include "support/FakeCoreServices.h"
 #include "support/OrderFixture.h"
 
 #include <QDateTime>
@@ -104,7 +104,7 @@ inline QByteArray readAll(const QString& path) {
 struct Run {
     QTemporaryDir dir;
     AppState state;
-    FakeServices services;
+    FakeCoreServices services;
     ReportDefinition definition;
 
     Run() {

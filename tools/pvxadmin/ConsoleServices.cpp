@@ -1,10 +1,7 @@
 #include "ConsoleServices.h"
 
-#include "Progress.h"
-#include "QtServices.h"
+#include "UserLocale.h"
 
-#include <QDialog>
-#include <QPrinter>
 #include <QTextStream>
 
 MsgAnswer ConsoleServices::showMessage(const QString& text, const QString&, MsgButtons buttons) {
@@ -13,7 +10,6 @@ MsgAnswer ConsoleServices::showMessage(const QString& text, const QString&, MsgB
     // One line, however the message was broken for a box.
     m_err << "pvxadmin: " << QString(text).replace(u'\n', u' ') << '\n';
     m_err.flush();
-    m_spoke = true;
     return MsgAnswer::Ok;
 }
 
@@ -27,22 +23,4 @@ QDateTime ConsoleServices::now() {
 
 QLocale ConsoleServices::locale() {
     return userLocale();
-}
-
-int ConsoleServices::runModal(QDialog& dialog) {
-    dialog.reject();
-    return dialog.result();
-}
-
-std::unique_ptr<QPrinter> ConsoleServices::choosePrinter(QWidget*) {
-    return nullptr;
-}
-
-std::unique_ptr<Progress> ConsoleServices::showProgress(const QString&, QWidget*) {
-    return std::make_unique<QuietProgress>();
-}
-
-void ConsoleServices::endProgram(int status) {
-    m_ended = true;
-    m_status = status;
 }

@@ -6,8 +6,8 @@
 #include "OutputFile.h"
 #include "PageDocument.h"
 #include "PagePainter.h"
-#include "QtServices.h"
 #include "Schema.h"
+#include "UserLocale.h"
 
 #include <QDir>
 #include <QFileInfo>

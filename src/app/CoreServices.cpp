@@ -1,6 +1,6 @@
-#include "Services.h"
+#include "CoreServices.h"
 
-MsgAnswer Services::message(const QString& text, const QString& title, MsgButtons buttons) {
+MsgAnswer CoreServices::message(const QString& text, const QString& title, MsgButtons buttons) {
     const bool busy = isBusy();
     if (busy)
         showBusyPointer(false);
@@ -10,7 +10,7 @@ MsgAnswer Services::message(const QString& text, const QString& title, MsgButton
     return answer;
 }
 
-void Services::setBusy(bool busy) {
+void CoreServices::setBusy(bool busy) {
     if (busy) {
         if (m_busyDepth++ == 0)
             showBusyPointer(true);
