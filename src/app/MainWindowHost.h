@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArray>
 #include <QPointer>
 
 #include <functional>
@@ -28,13 +27,10 @@ public:
 
     // Does nothing when no main form is registered.
     void unloadMainForm();
-    // False when no main form is registered or the program ended while loading it. The window
-    // comes back where it was, at the same size, and wholly on its screen.
+    // False when no main form is registered or the program ended while loading it.
     bool loadMainForm();
 
 private:
     QPointer<QObject> m_window;
     MainForm m_form;
-    // Where the window was when it was unloaded, as QWidget::saveGeometry() keeps it.
-    QByteArray m_placement;
 };

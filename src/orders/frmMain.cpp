@@ -484,6 +484,7 @@ void frmMain::unloadForMaintenance() {
         date->cancelPendingCheck();
     if (auto* amount = qobject_cast<AmountBox*>(txtAmount))
         amount->cancelPendingCheck();
+    m_placement.remember(*this);
     Form_Unload();
     // Shown again, the window puts the focus where a fresh start does.
     if (QWidget* focused = focusWidget())
@@ -492,8 +493,11 @@ void frmMain::unloadForMaintenance() {
 }
 
 bool frmMain::reloadAfterMaintenance() {
+    // The window comes back where it was, at the same size, and wholly on its screen.
+    m_placement.putBack(*this);
     if (!loadAndShow())
         return false;
+    WindowPlacement::keepOnScreen(*this);
     // The focus goes where a fresh start puts it: the first control that takes it, in the
     // window the user is brought back to.
     if (!focusWidget())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MemoBox.h"
+#include "WindowPlacement.h"
 #include "frmAbout.h"
 
 #include <QHash>
@@ -258,4 +259,6 @@ private:
     QHash<const QWidget*, QString> m_shown;
     // The shown record's status is a code the program never writes (not Null, 0, 1 or 2).
     bool m_oddStatus = false;
+    // Where the window was when backup or compaction unloaded it; it comes back there.
+    WindowPlacement m_placement;
 };
