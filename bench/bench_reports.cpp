@@ -16,6 +16,8 @@
 #include "PageDocument.h"
 #include "PagePainter.h"
 #include "PagePreview.h"
+#include "PrintBuiltInReport.h"
+#include "ReportSink.h"
 #include "frmMain.h"
 #include "frmOutput.h"
 #include "frmRptDate.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BuiltInReports.h"
+#include "ReportSink.h"
 #include "TableFormat.h"
 
 #include <QPageLayout>

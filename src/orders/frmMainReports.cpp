@@ -15,24 +15,9 @@ void frmMain::connectReportHandlers() {
 }
 
 void frmMain::mnuRpt_Click(int index) {
-    switch (BuiltInReport(index)) {
-    case BuiltInReport::AllOrders:
-        m_reports->ReportAllOrders();
-        break;
-    case BuiltInReport::AllRebates:
-        m_reports->ReportAllRebates();
-        break;
-    case BuiltInReport::AllSales:
-        m_reports->ReportAllSales();
-        break;
-    case BuiltInReport::Outstanding:
-        m_reports->ReportOutstanding();
-        break;
-    case BuiltInReport::Overdue:
-        m_reports->ReportOverdue();
-        break;
-    }
-    // Any other index does nothing.
+    // The menu's items are the reports in their order; any other index does nothing.
+    if (index >= codeOf(BuiltInReport::AllOrders) && index <= codeOf(BuiltInReport::Overdue))
+        m_reports->runReport(BuiltInReport(index));
 }
 
 void frmMain::mnuRptCustom_Click() {

@@ -3,7 +3,6 @@
 #include "frmMain.h"
 
 #include "AppState.h"
-#include "BuiltInReports.h"
 #include "Database.h"
 #include "DomainCodes.h"
 #include "DueItems.h"

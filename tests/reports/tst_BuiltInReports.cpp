@@ -1,4 +1,6 @@
 #include "BuiltInReports.h"
+#include "PrintBuiltInReport.h"
+#include "ReportSink.h"
 
 #include "PageDocument.h"
 #include "PagePainter.h"
@@ -155,23 +157,7 @@ void tst_BuiltInReports::run(BuiltInReport report, const QDate& start, const QDa
         dates.dcEndDate->setText(LocaleDates::shortDate(end, locale));
         dates.cmdOK->click();
     };
-    switch (report) {
-    case BuiltInReport::AllOrders:
-        m_reports->ReportAllOrders();
-        break;
-    case BuiltInReport::AllRebates:
-        m_reports->ReportAllRebates();
-        break;
-    case BuiltInReport::AllSales:
-        m_reports->ReportAllSales();
-        break;
-    case BuiltInReport::Outstanding:
-        m_reports->ReportOutstanding();
-        break;
-    case BuiltInReport::Overdue:
-        m_reports->ReportOverdue();
-        break;
-    }
+    m_reports->runReport(report);
 }
 
 QList<QStringList> tst_BuiltInReports::bodyRows() const {

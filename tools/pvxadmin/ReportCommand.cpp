@@ -1,11 +1,12 @@
 #include "ReportCommand.h"
 
-#include "BuiltInReports.h"
 #include "Database.h"
 #include "FolderAccess.h"
 #include "OutputFile.h"
 #include "PageDocument.h"
 #include "PagePainter.h"
+#include "PrintBuiltInReport.h"
+#include "ReportSink.h"
 #include "Schema.h"
 #include "UserLocale.h"
 
