@@ -16,11 +16,12 @@
 #include "PageDocument.h"
 #include "PagePainter.h"
 #include "PagePreview.h"
+#include "Printing.h"
 #include "Recordset.h"
 #include "ReportCatalogue.h"
 #include "ReportDefinition.h"
-#include "ReportPageSink.h"
 #include "ReportQuery.h"
+#include "WindowPageSink.h"
 #include "frmOutput.h"
 #include "support/FakeServices.h"
 
@@ -119,7 +120,7 @@ int main(int argc, char** argv) {
                         window = new frmOutput(services);
                     return *window;
                 },
-                PageDocument::defaultPageSize(services.locale()));
+                defaultPageSize(services.locale()));
             QElapsedTimer timer;
             timer.start();
             GenerateCustomReport({definition, db, state, services, &sink, {}});

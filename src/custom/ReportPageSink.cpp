@@ -1,7 +1,6 @@
 #include "ReportPageSink.h"
 
 #include "PageDocument.h"
-#include "frmOutput.h"
 
 DocumentPageSink::DocumentPageSink(PageDocument& document)
     : m_document(document), m_headings(document) {}
@@ -37,49 +36,4 @@ int DocumentPageSink::pageCount() const {
 
 double DocumentPageSink::bodyWidth(QPageLayout::Orientation orientation) const {
     return PageDocument::bodyWidth(m_document.pageSize(), orientation);
-}
-
-WindowPageSink::WindowPageSink(std::function<frmOutput&()> window, const QPageSize& paper)
-    : m_window(std::move(window)), m_paper(paper) {}
-
-frmOutput& WindowPageSink::out() {
-    if (!m_out)
-        m_out = &m_window();
-    return *m_out;
-}
-
-void WindowPageSink::setRepeatHeader(const TableFormat& format, const QStringList& titles) {
-    out().setRepeatHeader(format, titles);
-}
-
-void WindowPageSink::startDoc(QPageLayout::Orientation orientation) {
-    out().startDoc(orientation);
-}
-
-void WindowPageSink::setHeader(const QString& text) {
-    out().setHeader(text);
-}
-
-void WindowPageSink::setFooter(const QString& text) {
-    out().setFooter(text);
-}
-
-void WindowPageSink::tableRow(const TableFormat& format, const QStringList& cells) {
-    out().tableRow(format, cells);
-}
-
-void WindowPageSink::endDoc() {
-    out().endDoc();
-}
-
-void WindowPageSink::show() {
-    out().showWindow();
-}
-
-int WindowPageSink::pageCount() const {
-    return m_out ? m_out->pageCount() : 0;
-}
-
-double WindowPageSink::bodyWidth(QPageLayout::Orientation orientation) const {
-    return PageDocument::bodyWidth(m_paper, orientation);
 }

@@ -5,7 +5,7 @@
 
 #include "CustomReport.h"
 #include "Decimal.h"
-#include "ReportPageSink.h"
+#include "WindowPageSink.h"
 
 #include "AppState.h"
 #include "Database.h"
@@ -14,6 +14,7 @@
 #include "ErrorTrap.h"
 #include "LocaleDates.h"
 #include "PageDocument.h"
+#include "Printing.h"
 #include "Recordset.h"
 #include "Services.h"
 
@@ -471,7 +472,7 @@ void frmRptSpec::cmdGenerate_Click() {
     });
     if (!ready)
         return;
-    WindowPageSink pages(m_outputWindow, PageDocument::defaultPageSize(m_services.locale()));
+    WindowPageSink pages(m_outputWindow, defaultPageSize(m_services.locale()));
     // The designer stays open with everything set, for the next report.
     GenerateCustomReport(
         {report, *m_state.gDatabase, m_state, m_services, &pages, {}, [this](ReportTarget target) {

@@ -3,7 +3,6 @@
 #include <QFontMetricsF>
 #include <QHash>
 #include <QLocale>
-#include <QPrinterInfo>
 #include <QTextLayout>
 
 #include <algorithm>
@@ -208,16 +207,6 @@ QFont PageDocument::bodyFont(bool bold) {
 QFont PageDocument::headerFont() {
     return reportFont(285, true);
 } // 14.25 pt
-
-QPageSize PageDocument::defaultPageSize(const QLocale& locale) {
-    const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
-    if (!printer.isNull()) {
-        const QPageSize size = printer.defaultPageSize();
-        if (size.isValid())
-            return size;
-    }
-    return localePageSize(locale);
-}
 
 QPageSize PageDocument::localePageSize(const QLocale& locale) {
     static const QList<QLocale::Territory> letter = {

@@ -89,9 +89,8 @@ public:
     static QFont bodyFont(bool bold = false);
     static QFont headerFont();
 
-    // The paper of the default printer, or failing that the paper usual where the user
-    // lives: Letter in the Americas that use it, A4 elsewhere.
-    static QPageSize defaultPageSize(const QLocale& locale);
+    // The paper usual where the user lives: Letter in the Americas that use it, A4
+    // elsewhere.
     static QPageSize localePageSize(const QLocale& locale);
 
     // Paper and orientation take effect when the next document starts.

@@ -10,7 +10,6 @@
 #include <QHash>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QPrinter>
 #include <QRawFont>
 #include <QTextLayout>
 
@@ -152,10 +151,15 @@ QPageLayout layoutOf(const PageDocument& document) {
     return QPageLayout(document.pageSize(), document.orientation(), QMarginsF(0, 0, 0, 0));
 }
 
-// Paints every page on a device whose painter starts at the paper's top-left corner.
-// paperPixels is the paper's size in device pixels.
-bool paintAll(const PageDocument& document, QPagedPaintDevice& device, const QSizeF& paperPixels,
-              QString* error) {
+} // namespace
+
+void paintPage(QPainter& painter, const PageDocument& document, int number) {
+    Faces faces;
+    paintPageWith(painter, document, number, faces);
+}
+
+bool paintDocument(const PageDocument& document, QPagedPaintDevice& device,
+                   const QSizeF& paperPixels, QString* error) {
     QPainter painter;
     if (!painter.begin(&device)) {
         if (error)
@@ -189,23 +193,6 @@ bool paintAll(const PageDocument& document, QPagedPaintDevice& device, const QSi
     return true;
 }
 
-} // namespace
-
-void paintPage(QPainter& painter, const PageDocument& document, int number) {
-    Faces faces;
-    paintPageWith(painter, document, number, faces);
-}
-
-bool printDocument(const PageDocument& document, QPrinter& printer, QString* error) {
-    // The document places everything from the paper's edge, margins included. The paper
-    // stays what the user chose for this printer; only the orientation is the report's.
-    printer.setFullPage(true);
-    printer.setPageOrientation(document.orientation());
-    printer.setDocName(u"Purvex report"_s);
-    const QSizeF paperPixels = printer.paperRect(QPrinter::DevicePixel).size();
-    return paintAll(document, printer, paperPixels, error);
-}
-
 bool writePdf(const PageDocument& document, const QString& fileName, QString* error) {
     OutputFile file(fileName);
     return writePdf(document, file, error);
@@ -225,7 +212,7 @@ bool writePdf(const PageDocument& document, OutputFile& file, QString* error) {
         writer.setPageLayout(layoutOf(document));
         const QSizeF paperPixels =
             writer.pageLayout().fullRectPixels(writer.resolution()).size().toSizeF();
-        painted = paintAll(document, writer, paperPixels, error);
+        painted = paintDocument(document, writer, paperPixels, error);
     }
     if (!painted) {
         file.cancel();

@@ -6,16 +6,18 @@ class OutputFile;
 class PageDocument;
 class QPagedPaintDevice;
 class QPainter;
-class QPrinter;
+class QSizeF;
 
 // Draws page `number` (from 1) of the document. The painter's coordinates are twips from
 // the top-left corner of the paper; the caller scales them to its device.
 void paintPage(QPainter& painter, const PageDocument& document, int number);
 
-// Prints every page of the document on the printer, on the document's paper where the
-// printer has it and shrunk to fit where it has not. False, with the reason in *error,
-// when the printer does not take the job.
-bool printDocument(const PageDocument& document, QPrinter& printer, QString* error = nullptr);
+// Paints every page on a device (a PDF writer, a printer) whose painter starts at the
+// paper's top-left corner; paperPixels is the device's paper in its pixels. Paper smaller
+// than the document's gets each page whole, shrunk to fit. False, with the reason in *error,
+// when the device does not take the pages.
+bool paintDocument(const PageDocument& document, QPagedPaintDevice& device,
+                   const QSizeF& paperPixels, QString* error = nullptr);
 
 // Writes every page of the document to a PDF file, as OutputFile writes any output: a file
 // is replaced only once complete, so a failure never leaves a half-written file nor harms

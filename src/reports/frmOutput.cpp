@@ -3,6 +3,7 @@
 #include "FocusScrollBar.h"
 #include "PagePainter.h"
 #include "PagePreview.h"
+#include "Printing.h"
 
 #include "ElasticLayout.h"
 #include "HelpContext.h"
@@ -60,7 +61,7 @@ frmOutput::frmOutput(Services& services, QWidget* parent)
     setHelpContext(this, HelpContextId);
 
     m_document = new PageDocument(this);
-    m_document->setPageSize(PageDocument::defaultPageSize(m_services.locale()));
+    m_document->setPageSize(defaultPageSize(m_services.locale()));
     connect(m_document, &PageDocument::newPage, this, &frmOutput::vsPrinter_NewPage);
     m_layoutTimer = new QTimer(this);
     m_layoutTimer->setSingleShot(true);
@@ -209,7 +210,7 @@ void frmOutput::startDoc(QPageLayout::Orientation orientation) {
     m_docRepeatHeader = m_repeatHeader;
     m_docHeaderFormat = m_headerFormat;
     m_docHeaderTitles = m_headerTitles;
-    m_document->setPageSize(PageDocument::defaultPageSize(m_services.locale()));
+    m_document->setPageSize(defaultPageSize(m_services.locale()));
     m_document->setOrientation(orientation);
     m_document->start();
     // The paper may have turned; the page bar keeps its place.

@@ -1,5 +1,6 @@
 #include "PageDocument.h"
-#include "ReportPageSink.h"
+#include "Printing.h"
+#include "WindowPageSink.h"
 #include "frmOutput.h"
 
 #include "support/CustomFixture.h"
@@ -30,7 +31,7 @@ void tst_CustomReportWindow::theOutputWindowStartsEachDocumentAfresh() {
                 window = new frmOutput(windowServices);
             return *window;
         },
-        PageDocument::defaultPageSize(run.services.locale()));
+        defaultPageSize(run.services.locale()));
     QCOMPARE(run.generate({}, &sink).outcome, CustomReportOutcome::Done);
     QVERIFY(window && window->isVisible());
     QCOMPARE(window->document().footer(), u"|Page %d|"_s);
@@ -63,7 +64,7 @@ void tst_CustomReportWindow::theFirstPageShowsWhileTheRestFollow() {
 
     QPointer<frmOutput> window = new frmOutput(windowServices);
     WindowPageSink sink([&]() -> frmOutput& { return *window; },
-                        PageDocument::defaultPageSize(run.services.locale()));
+                        defaultPageSize(run.services.locale()));
     QCOMPARE(run.generate({}, &sink).outcome, CustomReportOutcome::Done);
     // On show with its first page whole; the page bar reaches only the pages laid out.
     QVERIFY(window->isVisible());

@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QPrinter>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 #include <QtTest>
@@ -82,7 +81,6 @@ private Q_SLOTS:
     void paperAndOrientationReachThePdf();
     void aPdfReplacesAnOlderFileWhole();
     void aPdfThatCannotBeWrittenLeavesNothing();
-    void printingOnSmallerPaperStillShowsTheWholePage();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -346,28 +344,6 @@ void tst_PagePainter::aPdfThatCannotBeWrittenLeavesNothing() {
     QVERIFY(!QFile::exists(path));
     QVERIFY(
         QDir(m_dir->path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
-}
-
-void tst_PagePainter::printingOnSmallerPaperStillShowsTheWholePage() {
-    PageDocument document;
-    document.setPageSize(QPageSize(QPageSize::Letter));
-    document.setOrientation(QPageLayout::Landscape);
-    buildReport(document, 1);
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setPageSize(QPageSize(QPageSize::A5));
-    const QString path = m_dir->filePath(u"a5.pdf"_s);
-    printer.setOutputFileName(path);
-    QVERIFY(printDocument(document, printer));
-
-    const QStringList lines = pdf::textLines(pdf::pages(path).first());
-    QVERIFY(lines.first().contains(u"Page 1"_s));
-    QVERIFY(lines.last().contains(u"$12,345.00"_s));
-    // The report's orientation, on the paper the printer has.
-    const QStringList size = pdf::info(path, u"Page size"_s).split(u' ');
-    QVERIFY(size.size() >= 3);
-    QVERIFY(std::abs(size.at(0).toDouble() - 595) < 1); // A5 across
-    QVERIFY(std::abs(size.at(2).toDouble() - 420) < 1);
 }
 
 QTEST_MAIN(tst_PagePainter)

@@ -260,7 +260,7 @@ int run(const Arguments& a, QTextStream& out, QTextStream& err) {
     std::unique_ptr<DocumentPageSink> pages;
     if (a.pdf) {
         document = std::make_unique<PageDocument>();
-        document->setPageSize(PageDocument::defaultPageSize(locale));
+        document->setPageSize(PageDocument::localePageSize(locale));
         pages = std::make_unique<DocumentPageSink>(*document);
     }
     const QString target = a.pdf.value_or(a.tsv.value_or(a.html.value_or(QString())));

@@ -86,7 +86,7 @@ Result write(const Request& request) {
     // Not exclusive: a report only reads, and must not lock anyone out meanwhile.
     auto db = openForReading(request.database);
     PageDocument document;
-    document.setPageSize(PageDocument::defaultPageSize(locale));
+    document.setPageSize(PageDocument::localePageSize(locale));
     DocumentSink sink(document);
     const ReportOutcome outcome = printBuiltInReport(*db, report, sink);
     db->close();
