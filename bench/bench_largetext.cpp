@@ -5,10 +5,10 @@
 //   cmake --build build --target bench_largetext && build/bench/bench_largetext
 #include "BenchSupport.h"
 
-#include "AppState.h"
-#include "Database.h"
-#include "frmMain.h"
-#include "support/FakeServices.h"
+#include "core/AppState.h"
+#include "engine/Database.h"
+#include "gui/orders/frmMain.h"
+#include "gui/support/FakeServices.h"
 #include "support/OrderFixture.h"
 
 #include <QApplication>

@@ -12,8 +12,8 @@
 // is done on copies in a temporary folder beside them, never on the shared files.
 #include "BenchSupport.h"
 
-#include "Compaction.h"
-#include "SafeCopy.h"
+#include "maint/Compaction.h"
+#include "maint/SafeCopy.h"
 
 #include <QCoreApplication>
 #include <QDir>

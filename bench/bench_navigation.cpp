@@ -7,9 +7,9 @@
 // Databases are made once with pvxadmin demo under $TMPDIR/pvx-bench and reused.
 #include "BenchSupport.h"
 
-#include "AppState.h"
-#include "frmMain.h"
-#include "support/FakeServices.h"
+#include "core/AppState.h"
+#include "gui/orders/frmMain.h"
+#include "gui/support/FakeServices.h"
 
 #include <QApplication>
 #include <QDir>

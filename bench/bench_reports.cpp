@@ -9,19 +9,19 @@
 // Databases are made once with pvxadmin demo under $TMPDIR/pvx-bench and reused.
 #include "BenchSupport.h"
 
-#include "AppState.h"
-#include "BuiltInReports.h"
-#include "Database.h"
-#include "DateField.h"
-#include "PageDocument.h"
-#include "PagePainter.h"
-#include "PagePreview.h"
-#include "PrintBuiltInReport.h"
-#include "ReportSink.h"
-#include "frmMain.h"
-#include "frmOutput.h"
-#include "frmRptDate.h"
-#include "support/FakeServices.h"
+#include "core/AppState.h"
+#include "engine/Database.h"
+#include "gui/dates/DateField.h"
+#include "gui/orders/frmMain.h"
+#include "gui/reports/BuiltInReports.h"
+#include "gui/reports/PagePreview.h"
+#include "gui/reports/frmOutput.h"
+#include "gui/reports/frmRptDate.h"
+#include "gui/support/FakeServices.h"
+#include "reports/PageDocument.h"
+#include "reports/PagePainter.h"
+#include "reports/PrintBuiltInReport.h"
+#include "reports/ReportSink.h"
 
 #include <QAction>
 #include <QApplication>

@@ -26,4 +26,4 @@ install(FILES ${PURVEX_HELP_FILE} DESTINATION ${CMAKE_INSTALL_DATADIR}/purvex/he
 
 # The help's screenshots, taken from the running program by scripts/help-screenshots.sh.
 add_executable(help_screenshots EXCLUDE_FROM_ALL tools/screenshots/main.cpp)
-target_link_libraries(help_screenshots PRIVATE pvx_orders pvx_maint)
+target_link_libraries(help_screenshots PRIVATE pvx_gui_orders)

@@ -1,11 +1,11 @@
-#include "AppState.h"
-#include "ErrorTrap.h"
-#include "HelpKey.h"
-#include "HelpViewer.h"
-#include "PvxApplication.h"
-#include "QtServices.h"
-#include "Version.h"
-#include "frmMain.h"
+#include "core/AppState.h"
+#include "core/ErrorTrap.h"
+#include "core/Version.h"
+#include "gui/app/PvxApplication.h"
+#include "gui/app/QtServices.h"
+#include "gui/help/HelpKey.h"
+#include "gui/help/HelpViewer.h"
+#include "gui/orders/frmMain.h"
 
 #if !defined(Q_OS_WIN)
 #include <csignal>

@@ -1,12 +1,12 @@
-#include "CatalogueCheck.h"
+#include "custom/CatalogueCheck.h"
 
-#include "ReportCatalogue.h"
-#include "ReportDefinition.h"
-#include "ReportQuery.h"
+#include "custom/ReportCatalogue.h"
+#include "custom/ReportDefinition.h"
+#include "custom/ReportQuery.h"
 
-#include "Database.h"
-#include "EngineError.h"
-#include "Recordset.h"
+#include "engine/Database.h"
+#include "engine/EngineError.h"
+#include "engine/Recordset.h"
 
 #include <QLocale>
 #include <QSet>

@@ -1,8 +1,8 @@
-#include "CellFormatter.h"
+#include "custom/CellFormatter.h"
 
-#include "EngineError.h"
-#include "LocaleDates.h"
-#include "Money.h"
+#include "dates/LocaleDates.h"
+#include "engine/EngineError.h"
+#include "engine/Money.h"
 
 #include <QRegularExpression>
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "Decimal.h"
-#include "ReportCatalogue.h"
+#include "custom/Decimal.h"
+#include "custom/ReportCatalogue.h"
 
-#include "Currency.h"
-#include "CurrencySum.h"
+#include "engine/Currency.h"
+#include "engine/CurrencySum.h"
 
 #include <QHash>
 #include <QLocale>

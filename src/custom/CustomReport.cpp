@@ -1,18 +1,18 @@
-#include "CustomReport.h"
+#include "custom/CustomReport.h"
 
-#include "CellFormatter.h"
-#include "ReportFileWriter.h"
-#include "ReportPageSink.h"
-#include "ReportQuery.h"
+#include "custom/CellFormatter.h"
+#include "custom/ReportFileWriter.h"
+#include "custom/ReportPageSink.h"
+#include "custom/ReportQuery.h"
 
-#include "AppState.h"
-#include "CoreServices.h"
-#include "Database.h"
-#include "ErrorTrap.h"
-#include "LocaleDates.h"
-#include "OutputFile.h"
-#include "PageDocument.h"
-#include "Recordset.h"
+#include "core/AppState.h"
+#include "core/CoreServices.h"
+#include "core/ErrorTrap.h"
+#include "dates/LocaleDates.h"
+#include "engine/Database.h"
+#include "engine/OutputFile.h"
+#include "engine/Recordset.h"
+#include "reports/PageDocument.h"
 
 #include <QFileInfo>
 

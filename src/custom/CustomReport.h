@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ReportDefinition.h"
+#include "custom/ReportDefinition.h"
 
-#include "TableFormat.h"
+#include "reports/TableFormat.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,9 +1,9 @@
-#include "Decimal.h"
+#include "custom/Decimal.h"
 
-#include "Currency.h"
-#include "EngineError.h"
-#include "LocaleDates.h"
-#include "Money.h"
+#include "dates/LocaleDates.h"
+#include "engine/Currency.h"
+#include "engine/EngineError.h"
+#include "engine/Money.h"
 
 #include <cmath>
 #include <limits>

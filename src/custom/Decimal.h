@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WideInteger.h"
+#include "engine/WideInteger.h"
 
 #include <QLocale>
 #include <QString>

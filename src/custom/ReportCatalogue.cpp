@@ -1,7 +1,7 @@
-#include "ReportCatalogue.h"
+#include "custom/ReportCatalogue.h"
 
-#include "Database.h"
-#include "Recordset.h"
+#include "engine/Database.h"
+#include "engine/Recordset.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,4 +1,4 @@
-#include "ReportDefinition.h"
+#include "custom/ReportDefinition.h"
 
 ReportDefinition ReportDefinition::withDefaults(const ReportCatalogue& catalogue) {
     ReportDefinition definition;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ReportCatalogue.h"
+#include "custom/ReportCatalogue.h"
 
 #include <QDate>
 #include <QList>

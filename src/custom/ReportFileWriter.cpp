@@ -1,8 +1,8 @@
-#include "ReportFileWriter.h"
+#include "custom/ReportFileWriter.h"
 
-#include "Version.h"
+#include "core/Version.h"
 
-#include "EngineError.h"
+#include "engine/EngineError.h"
 
 #include <QIODevice>
 

@@ -1,6 +1,6 @@
-#include "ReportPageSink.h"
+#include "custom/ReportPageSink.h"
 
-#include "PageDocument.h"
+#include "reports/PageDocument.h"
 
 DocumentPageSink::DocumentPageSink(PageDocument& document)
     : m_document(document), m_headings(document) {}

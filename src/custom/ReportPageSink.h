@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ReportSink.h"
-#include "TableFormat.h"
+#include "reports/ReportSink.h"
+#include "reports/TableFormat.h"
 
 #include <QPageLayout>
 #include <QPageSize>

@@ -1,10 +1,10 @@
-#include "ReportQuery.h"
+#include "custom/ReportQuery.h"
 
-#include "Decimal.h"
+#include "custom/Decimal.h"
 
-#include "DateFormats.h"
-#include "SqlText.h"
-#include "StoredDates.h"
+#include "dates/DateFormats.h"
+#include "engine/SqlText.h"
+#include "engine/StoredDates.h"
 
 #include <QSet>
 

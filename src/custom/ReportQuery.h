@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ReportDefinition.h"
+#include "custom/ReportDefinition.h"
 
 #include <QList>
 #include <QLocale>

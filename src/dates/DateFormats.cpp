@@ -1,8 +1,8 @@
-#include "DateFormats.h"
+#include "dates/DateFormats.h"
 
-#include "AppState.h"
-#include "EngineError.h"
-#include "LocaleDates.h"
+#include "core/AppState.h"
+#include "dates/LocaleDates.h"
+#include "engine/EngineError.h"
 
 #include <QDate>
 #include <QRegularExpression>

@@ -1,4 +1,4 @@
-#include "LocaleDates.h"
+#include "dates/LocaleDates.h"
 
 #include <algorithm>
 

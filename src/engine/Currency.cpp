@@ -1,6 +1,6 @@
-#include "Currency.h"
+#include "engine/Currency.h"
 
-#include "EngineError.h"
+#include "engine/EngineError.h"
 
 #include <QLocale>
 

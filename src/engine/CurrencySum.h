@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Currency.h"
-#include "WideInteger.h"
+#include "engine/Currency.h"
+#include "engine/WideInteger.h"
 
 // The exact sum of any number of amounts: ten-thousandths in a 128-bit integer. Each amount
 // is below 2^63 ten-thousandths and a file holds fewer than 2^63 rows, so no sum a report

@@ -1,10 +1,10 @@
-#include "DBEngine.h"
+#include "engine/DBEngine.h"
 
-#include "Database.h"
-#include "EngineError.h"
-#include "ErrorMapping.h"
-#include "Recordset.h"
-#include "SqlText.h"
+#include "engine/Database.h"
+#include "engine/EngineError.h"
+#include "engine/Recordset.h"
+#include "engine/SqlText.h"
+#include "engine/internal/ErrorMapping.h"
 
 #include <QDir>
 #include <QFileInfo>

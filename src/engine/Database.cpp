@@ -1,12 +1,12 @@
-#include "Database.h"
+#include "engine/Database.h"
 
-#include "Connection.h"
-#include "Dynaset.h"
-#include "ErrorMapping.h"
-#include "FolderAccess.h"
-#include "Snapshot.h"
-#include "SqliteStatement.h"
-#include "ValueConversion.h"
+#include "engine/FolderAccess.h"
+#include "engine/internal/Connection.h"
+#include "engine/internal/Dynaset.h"
+#include "engine/internal/ErrorMapping.h"
+#include "engine/internal/Snapshot.h"
+#include "engine/internal/SqliteStatement.h"
+#include "engine/internal/ValueConversion.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "FileSync.h"
+#include "engine/FileSync.h"
 
 #include <QFile>
 #include <QFileDevice>

@@ -1,4 +1,4 @@
-#include "FolderAccess.h"
+#include "engine/FolderAccess.h"
 
 #include <QFileInfo>
 

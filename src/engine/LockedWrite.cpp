@@ -1,4 +1,4 @@
-#include "LockedWrite.h"
+#include "engine/LockedWrite.h"
 
 bool writeWithRetry(LockRetryState& state, const TrappedStatement& trapped,
                     const std::function<bool()>& stopped, const std::function<void()>& write) {

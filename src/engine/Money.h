@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Currency.h"
-#include "CurrencySum.h"
+#include "engine/Currency.h"
+#include "engine/CurrencySum.h"
 
 #include <QLocale>
 #include <QString>

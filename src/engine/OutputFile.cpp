@@ -1,6 +1,6 @@
-#include "OutputFile.h"
+#include "engine/OutputFile.h"
 
-#include "EngineError.h"
+#include "engine/EngineError.h"
 
 #include <QDir>
 #include <QFile>

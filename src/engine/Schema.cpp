@@ -1,11 +1,11 @@
-#include "Schema.h"
+#include "engine/Schema.h"
 
-#include "Currency.h"
-#include "Database.h"
-#include "DomainCodes.h"
-#include "EngineError.h"
-#include "ErrorMapping.h"
-#include "Recordset.h"
+#include "engine/Currency.h"
+#include "engine/Database.h"
+#include "engine/DomainCodes.h"
+#include "engine/EngineError.h"
+#include "engine/Recordset.h"
+#include "engine/internal/ErrorMapping.h"
 
 #include <QDir>
 #include <QHash>

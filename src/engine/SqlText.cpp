@@ -1,4 +1,4 @@
-#include "SqlText.h"
+#include "engine/SqlText.h"
 
 QString quoteIdentifier(const QString& name) {
     QString quoted = name;

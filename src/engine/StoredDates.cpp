@@ -1,4 +1,4 @@
-#include "StoredDates.h"
+#include "engine/StoredDates.h"
 
 #include <QDate>
 

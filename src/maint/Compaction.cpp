@@ -1,12 +1,12 @@
-#include "Compaction.h"
+#include "maint/Compaction.h"
 
-#include "MaintenanceFailure.h"
-#include "SafeCopy.h"
+#include "maint/MaintenanceFailure.h"
+#include "maint/SafeCopy.h"
 
-#include "DBEngine.h"
-#include "EngineError.h"
-#include "FileSync.h"
-#include "Progress.h"
+#include "core/Progress.h"
+#include "engine/DBEngine.h"
+#include "engine/EngineError.h"
+#include "engine/FileSync.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,4 +1,4 @@
-#include "MaintenanceMessages.h"
+#include "maint/MaintenanceMessages.h"
 
 #include <QDir>
 

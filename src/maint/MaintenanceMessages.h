@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Compaction.h"
+#include "maint/Compaction.h"
 
 #include <QString>
 

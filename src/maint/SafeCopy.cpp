@@ -1,10 +1,10 @@
-#include "SafeCopy.h"
+#include "maint/SafeCopy.h"
 
-#include "MaintenanceFailure.h"
+#include "maint/MaintenanceFailure.h"
 
-#include "EngineError.h"
-#include "FileSync.h"
-#include "Progress.h"
+#include "core/Progress.h"
+#include "engine/EngineError.h"
+#include "engine/FileSync.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Progress.h"
+#include "core/Progress.h"
 
 #include <QString>
 

@@ -1,9 +1,9 @@
-#include "DueItems.h"
+#include "reports/DueItems.h"
 
-#include "Database.h"
-#include "DomainCodes.h"
-#include "Recordset.h"
-#include "StoredDates.h"
+#include "engine/Database.h"
+#include "engine/DomainCodes.h"
+#include "engine/Recordset.h"
+#include "engine/StoredDates.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,4 +1,4 @@
-#include "PageDocument.h"
+#include "reports/PageDocument.h"
 
 #include <QFontMetricsF>
 #include <QHash>

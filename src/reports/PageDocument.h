@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TableFormat.h"
+#include "reports/TableFormat.h"
 
 #include <QFont>
 #include <QGlyphRun>

@@ -1,8 +1,8 @@
-#include "PagePainter.h"
+#include "reports/PagePainter.h"
 
-#include "PageDocument.h"
+#include "reports/PageDocument.h"
 
-#include "OutputFile.h"
+#include "engine/OutputFile.h"
 
 #include <QCoreApplication>
 #include <QFontMetricsF>

@@ -1,15 +1,15 @@
-#include "PrintBuiltInReport.h"
+#include "reports/PrintBuiltInReport.h"
 
-#include "ReportSink.h"
+#include "reports/ReportSink.h"
 
-#include "Currency.h"
-#include "CurrencySum.h"
-#include "Database.h"
-#include "DueItems.h"
-#include "LocaleDates.h"
-#include "Money.h"
-#include "Recordset.h"
-#include "StoredDates.h"
+#include "dates/LocaleDates.h"
+#include "engine/Currency.h"
+#include "engine/CurrencySum.h"
+#include "engine/Database.h"
+#include "engine/Money.h"
+#include "engine/Recordset.h"
+#include "engine/StoredDates.h"
+#include "reports/DueItems.h"
 
 #include <memory>
 #include <optional>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DomainCodes.h"
+#include "engine/DomainCodes.h"
 
 #include <QDate>
 #include <QLocale>

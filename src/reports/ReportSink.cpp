@@ -1,6 +1,6 @@
-#include "ReportSink.h"
+#include "reports/ReportSink.h"
 
-#include "PageDocument.h"
+#include "reports/PageDocument.h"
 
 DocumentSink::DocumentSink(PageDocument& document) : m_document(document) {
     m_connection =

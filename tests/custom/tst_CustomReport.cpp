@@ -1,7 +1,7 @@
-#include "PageDocument.h"
-#include "PagePainter.h"
-#include "ReportPageSink.h"
-#include "Version.h"
+#include "core/Version.h"
+#include "custom/ReportPageSink.h"
+#include "reports/PageDocument.h"
+#include "reports/PagePainter.h"
 
 #include "support/CustomFixture.h"
 #include "support/PdfText.h"

@@ -1,5 +1,5 @@
-#include "Decimal.h"
-#include "ReportQuery.h"
+#include "custom/Decimal.h"
+#include "custom/ReportQuery.h"
 
 #include "support/CustomFixture.h"
 

@@ -1,6 +1,6 @@
-#include "AppState.h"
-#include "DateFormats.h"
-#include "EngineError.h"
+#include "core/AppState.h"
+#include "dates/DateFormats.h"
+#include "engine/EngineError.h"
 
 #include <QtTest>
 

@@ -1,7 +1,7 @@
-#include "AppState.h"
-#include "DateFormats.h"
-#include "EngineError.h"
-#include "LocaleDates.h"
+#include "core/AppState.h"
+#include "dates/DateFormats.h"
+#include "dates/LocaleDates.h"
+#include "engine/EngineError.h"
 
 #include <QtTest>
 

@@ -3,8 +3,8 @@
 // A small orders table shaped like pvx, made with plain SQL, for the engine adapter's
 // tests (the real schema is tested on its own).
 
-#include "Database.h"
-#include "EngineError.h"
+#include "engine/Database.h"
+#include "engine/EngineError.h"
 
 #include <QDir>
 #include <QString>

@@ -1,5 +1,5 @@
-#include "Currency.h"
-#include "EngineError.h"
+#include "engine/Currency.h"
+#include "engine/EngineError.h"
 
 #include <QTest>
 

@@ -1,9 +1,9 @@
 #include "EngineFixture.h"
 
-#include "Database.h"
-#include "EngineError.h"
-#include "Recordset.h"
-#include "SqlText.h"
+#include "engine/Database.h"
+#include "engine/EngineError.h"
+#include "engine/Recordset.h"
+#include "engine/SqlText.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

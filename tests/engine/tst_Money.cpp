@@ -1,4 +1,4 @@
-#include "Money.h"
+#include "engine/Money.h"
 
 #include <QTest>
 

@@ -1,10 +1,10 @@
 #include "EngineFixture.h"
 
-#include "Currency.h"
-#include "Database.h"
-#include "EngineError.h"
-#include "Recordset.h"
-#include "SqlText.h"
+#include "engine/Currency.h"
+#include "engine/Database.h"
+#include "engine/EngineError.h"
+#include "engine/Recordset.h"
+#include "engine/SqlText.h"
 
 #include <QDate>
 #include <QDateTime>

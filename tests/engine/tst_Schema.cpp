@@ -1,9 +1,9 @@
-#include "Currency.h"
-#include "Database.h"
-#include "DomainCodes.h"
-#include "EngineError.h"
-#include "Recordset.h"
-#include "Schema.h"
+#include "engine/Currency.h"
+#include "engine/Database.h"
+#include "engine/DomainCodes.h"
+#include "engine/EngineError.h"
+#include "engine/Recordset.h"
+#include "engine/Schema.h"
 #include "support/OrderFixture.h"
 
 #include <QDate>

@@ -7,9 +7,9 @@
 //   fuzz_readers --replay LOCALE YEAR TEXT     one input; TEXT may use \uXXXX escapes
 //
 // CTest runs it for about a minute; run it for longer by hand after changing the readers.
-#include "Currency.h"
-#include "LocaleDates.h"
-#include "Money.h"
+#include "dates/LocaleDates.h"
+#include "engine/Currency.h"
+#include "engine/Money.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

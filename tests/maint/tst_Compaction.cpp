@@ -1,10 +1,10 @@
-#include "Compaction.h"
-#include "MaintenanceMessages.h"
+#include "maint/Compaction.h"
+#include "maint/MaintenanceMessages.h"
 
-#include "MaintFiles.h"
-#include "MaintenanceFailure.h"
+#include "maint/MaintenanceFailure.h"
+#include "support/MaintFiles.h"
 
-#include "Database.h"
+#include "engine/Database.h"
 #include "support/FakeCoreServices.h"
 
 #include <QDir>
@@ -278,7 +278,7 @@ void tst_Compaction::alwaysLeavesACompleteDatabase() {
 int main(int argc, char** argv) {
     if (argc == 3 && qstrcmp(argv[1], "--hold") == 0)
         return holdDatabase(argv[2]);
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     tst_Compaction test;
     return QTest::qExec(&test, argc, argv);
 }

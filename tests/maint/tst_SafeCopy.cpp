@@ -1,7 +1,7 @@
-#include "SafeCopy.h"
+#include "maint/SafeCopy.h"
 
-#include "MaintFiles.h"
-#include "MaintenanceFailure.h"
+#include "maint/MaintenanceFailure.h"
+#include "support/MaintFiles.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "Currency.h"
+#include "engine/Currency.h"
 #include "support/OrderFixture.h"
 #include "support/PdfText.h"
 

@@ -1,4 +1,4 @@
-#include "Currency.h"
+#include "engine/Currency.h"
 #include "support/CustomFixture.h"
 #include "support/PdfText.h"
 

@@ -1,8 +1,8 @@
 // What is overdue and what falls due: one rule for the Overdue report, the status line and
 // pvxadmin due, tried at the day boundaries on a real file.
-#include "Database.h"
-#include "DomainCodes.h"
-#include "DueItems.h"
+#include "engine/Database.h"
+#include "engine/DomainCodes.h"
+#include "reports/DueItems.h"
 #include "support/OrderFixture.h"
 
 #include <QTemporaryDir>

@@ -1,5 +1,5 @@
-#include "PageDocument.h"
-#include "PagePainter.h"
+#include "reports/PageDocument.h"
+#include "reports/PagePainter.h"
 
 #include "support/PdfText.h"
 

@@ -1,4 +1,4 @@
-#include "TableFormat.h"
+#include "reports/TableFormat.h"
 
 #include <QtTest>
 

@@ -4,12 +4,12 @@
 // orders chosen to trip every mended fault, and one more lookup table, Names, whose name is
 // part of TypeNames, and whose notes column has the name of one in pvx.
 
-#include "AppState.h"
-#include "Currency.h"
-#include "CustomReport.h"
-#include "Database.h"
-#include "ReportCatalogue.h"
-#include "ReportDefinition.h"
+#include "core/AppState.h"
+#include "custom/CustomReport.h"
+#include "custom/ReportCatalogue.h"
+#include "custom/ReportDefinition.h"
+#include "engine/Currency.h"
+#include "engine/Database.h"
 #include "support/FakeCoreServices.h"
 #include "support/OrderFixture.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CoreServices.h"
-#include "Progress.h"
+#include "core/CoreServices.h"
+#include "core/Progress.h"
 
 #include <QList>
 #include <QLocale>

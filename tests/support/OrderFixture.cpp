@@ -1,7 +1,7 @@
-#include "OrderFixture.h"
+#include "support/OrderFixture.h"
 
-#include "Database.h"
-#include "Schema.h"
+#include "engine/Database.h"
+#include "engine/Schema.h"
 
 #include <QDir>
 #include <QStringList>

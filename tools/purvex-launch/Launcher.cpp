@@ -1,6 +1,6 @@
 #include "Launcher.h"
 
-#include "Version.h"
+#include "core/Version.h"
 
 #include <QDir>
 #include <QFileInfo>

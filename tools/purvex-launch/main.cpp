@@ -1,6 +1,6 @@
 #include "Launcher.h"
 
-#include "QtServices.h"
+#include "gui/app/QtServices.h"
 
 #include <QApplication>
 #include <QDir>

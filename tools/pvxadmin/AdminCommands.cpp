@@ -7,12 +7,12 @@
 #include "NewDatabaseFile.h"
 #include "ReportCommand.h"
 
-#include "CatalogueCheck.h"
-#include "Database.h"
-#include "DueItems.h"
-#include "EngineError.h"
-#include "ReportCatalogue.h"
-#include "Schema.h"
+#include "custom/CatalogueCheck.h"
+#include "custom/ReportCatalogue.h"
+#include "engine/Database.h"
+#include "engine/EngineError.h"
+#include "engine/Schema.h"
+#include "reports/DueItems.h"
 
 #include <QCommandLineParser>
 #include <QDate>

@@ -1,6 +1,6 @@
 #include "AdminHelp.h"
 
-#include "Version.h"
+#include "core/Version.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 #include "ConsoleServices.h"
 
-#include "UserLocale.h"
+#include "core/UserLocale.h"
 
 #include <QTextStream>
 

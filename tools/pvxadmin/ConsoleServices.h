@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CoreServices.h"
+#include "core/CoreServices.h"
 
 class QTextStream;
 

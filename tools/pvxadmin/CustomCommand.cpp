@@ -3,16 +3,16 @@
 #include "ConsoleServices.h"
 #include "ReportCommand.h"
 
-#include "AppState.h"
-#include "CustomReport.h"
-#include "Database.h"
-#include "Decimal.h"
-#include "OutputFile.h"
-#include "PageDocument.h"
-#include "PagePainter.h"
-#include "ReportCatalogue.h"
-#include "ReportDefinition.h"
-#include "ReportPageSink.h"
+#include "core/AppState.h"
+#include "custom/CustomReport.h"
+#include "custom/Decimal.h"
+#include "custom/ReportCatalogue.h"
+#include "custom/ReportDefinition.h"
+#include "custom/ReportPageSink.h"
+#include "engine/Database.h"
+#include "engine/OutputFile.h"
+#include "reports/PageDocument.h"
+#include "reports/PagePainter.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #include "DemoData.h"
 
-#include "Currency.h"
-#include "Database.h"
-#include "Recordset.h"
+#include "engine/Currency.h"
+#include "engine/Database.h"
+#include "engine/Recordset.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Currency.h"
-#include "DomainCodes.h"
+#include "engine/Currency.h"
+#include "engine/DomainCodes.h"
 
 #include <QDate>
 #include <QString>

@@ -1,13 +1,13 @@
 #include "DueCommand.h"
 
-#include "Currency.h"
-#include "Database.h"
-#include "DomainCodes.h"
-#include "DueItems.h"
-#include "LocaleDates.h"
-#include "Money.h"
 #include "ReportCommand.h"
-#include "ReportFileWriter.h"
+#include "custom/ReportFileWriter.h"
+#include "dates/LocaleDates.h"
+#include "engine/Currency.h"
+#include "engine/Database.h"
+#include "engine/DomainCodes.h"
+#include "engine/Money.h"
+#include "reports/DueItems.h"
 
 #include <QLocale>
 #include <QTextStream>

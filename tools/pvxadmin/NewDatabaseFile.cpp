@@ -1,6 +1,6 @@
 #include "NewDatabaseFile.h"
 
-#include "FileSync.h"
+#include "engine/FileSync.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,14 +1,14 @@
 #include "ReportCommand.h"
 
-#include "Database.h"
-#include "FolderAccess.h"
-#include "OutputFile.h"
-#include "PageDocument.h"
-#include "PagePainter.h"
-#include "PrintBuiltInReport.h"
-#include "ReportSink.h"
-#include "Schema.h"
-#include "UserLocale.h"
+#include "core/UserLocale.h"
+#include "engine/Database.h"
+#include "engine/FolderAccess.h"
+#include "engine/OutputFile.h"
+#include "engine/Schema.h"
+#include "reports/PageDocument.h"
+#include "reports/PagePainter.h"
+#include "reports/PrintBuiltInReport.h"
+#include "reports/ReportSink.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -3,19 +3,19 @@
 // scripts/help-screenshots.sh runs it under Xvfb.
 //
 //   help_screenshots OUT_DIR
-#include "AppState.h"
-#include "HelpViewer.h"
-#include "HelpWindow.h"
-#include "QtServices.h"
-#include "frmAbout.h"
-#include "frmBackup.h"
-#include "frmDateEnt.h"
-#include "frmFind.h"
-#include "frmMain.h"
-#include "frmOutput.h"
-#include "frmRptDate.h"
-#include "frmRptSpec.h"
-#include "frmSelVen.h"
+#include "core/AppState.h"
+#include "gui/app/QtServices.h"
+#include "gui/custom/frmRptSpec.h"
+#include "gui/dates/frmDateEnt.h"
+#include "gui/help/HelpViewer.h"
+#include "gui/help/HelpWindow.h"
+#include "gui/help/frmAbout.h"
+#include "gui/maint/frmBackup.h"
+#include "gui/orders/frmFind.h"
+#include "gui/orders/frmMain.h"
+#include "gui/orders/frmSelVen.h"
+#include "gui/reports/frmOutput.h"
+#include "gui/reports/frmRptDate.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
-#include "Connection.h"
+#include "engine/internal/Connection.h"
 
-#include "EngineError.h"
-#include "ErrorMapping.h"
+#include "engine/EngineError.h"
+#include "engine/internal/ErrorMapping.h"
 
 #include <sqlite3.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SqliteStatement.h"
+#include "engine/internal/SqliteStatement.h"
 
 #include <QHash>
 #include <QSet>

@@ -1,10 +1,10 @@
-#include "Dynaset.h"
+#include "engine/internal/Dynaset.h"
 
-#include "Connection.h"
-#include "EngineError.h"
-#include "ErrorMapping.h"
-#include "SqlText.h"
-#include "SqliteStatement.h"
+#include "engine/EngineError.h"
+#include "engine/SqlText.h"
+#include "engine/internal/Connection.h"
+#include "engine/internal/ErrorMapping.h"
+#include "engine/internal/SqliteStatement.h"
 
 #include <sqlite3.h>
 

@@ -1,4 +1,4 @@
-#include "ErrorMapping.h"
+#include "engine/internal/ErrorMapping.h"
 
 #include <QDir>
 

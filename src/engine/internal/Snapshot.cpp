@@ -1,10 +1,10 @@
-#include "Snapshot.h"
+#include "engine/internal/Snapshot.h"
 
-#include "Connection.h"
-#include "Currency.h"
-#include "EngineError.h"
-#include "ErrorMapping.h"
-#include "SqliteStatement.h"
+#include "engine/Currency.h"
+#include "engine/EngineError.h"
+#include "engine/internal/Connection.h"
+#include "engine/internal/ErrorMapping.h"
+#include "engine/internal/SqliteStatement.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,8 @@
-#include "SqliteStatement.h"
+#include "engine/internal/SqliteStatement.h"
 
-#include "Connection.h"
-#include "ErrorMapping.h"
-#include "ValueConversion.h"
+#include "engine/internal/Connection.h"
+#include "engine/internal/ErrorMapping.h"
+#include "engine/internal/ValueConversion.h"
 
 #include <sqlite3.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ValueConversion.h"
+#include "engine/internal/ValueConversion.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
-#include "ValueConversion.h"
+#include "engine/internal/ValueConversion.h"
 
-#include "Currency.h"
-#include "ErrorMapping.h"
+#include "engine/Currency.h"
+#include "engine/internal/ErrorMapping.h"
 
 #include <QByteArray>
 #include <QDate>

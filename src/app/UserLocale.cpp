@@ -1,8 +1,0 @@
-#include "UserLocale.h"
-
-QLocale userLocale() {
-    const QLocale system = QLocale::system();
-    if (system.language() == QLocale::C)
-        return QLocale(QLocale::English, QLocale::UnitedStates);
-    return system;
-}
