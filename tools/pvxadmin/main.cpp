@@ -25,9 +25,9 @@ int main(int argc, char* argv[]) {
     std::unique_ptr<QCoreApplication> app;
     if (AdminCommands::needsPages(arguments)) {
         // Laying out pages needs the fonts of a GUI application but never a screen: a
-        // scheduled report must not depend on a display being there.
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
+        // scheduled report must not depend on a display being there, nor on a platform named
+        // for the desktop session it was started from.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
         qInstallMessageHandler(quietNotes);
         app = std::make_unique<QGuiApplication>(argc, argv);
     } else {
