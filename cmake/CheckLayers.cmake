@@ -1,0 +1,43 @@
+cmake_minimum_required(VERSION 3.25)
+# Checks that every source file includes only headers of the libraries it may use.
+#   cmake -DSOURCE_DIR=<top> -DLAYERS_FILE=<build>/layers.txt -P cmake/CheckLayers.cmake
+# Each line of LAYERS_FILE is "<folder>=<library folder>,<library folder>...": the folder of
+# a library or program and the src/ folders of everything it links, its own included.
+file(STRINGS ${LAYERS_FILE} layers)
+set(faults 0)
+foreach(layer ${layers})
+    string(REPLACE "=" ";" parts "${layer}")
+    list(GET parts 0 folder)
+    list(GET parts 1 allowed)
+    string(REPLACE "," ";" allowed "${allowed}")
+    file(GLOB sources ${SOURCE_DIR}/${folder}/*.cpp ${SOURCE_DIR}/${folder}/*.h
+        ${SOURCE_DIR}/${folder}/internal/*.cpp ${SOURCE_DIR}/${folder}/internal/*.h)
+    foreach(source ${sources})
+        file(STRINGS ${source} includes REGEX "^#include \"")
+        foreach(line ${includes})
+            string(REGEX REPLACE "^#include \"([^\"]+)\".*" "\\1" header "${line}")
+            # Only the program's own libraries are held to the layers: "gui/app/X.h" belongs
+            # to gui/app, "engine/internal/X.h" to engine.
+            if(NOT header MATCHES "/")
+                continue()
+            endif()
+            if(header MATCHES "^gui/")
+                string(REGEX REPLACE "^(gui/[^/]+)/.*" "\\1" owner "${header}")
+            else()
+                string(REGEX REPLACE "^([^/]+)/.*" "\\1" owner "${header}")
+            endif()
+            if(NOT IS_DIRECTORY ${SOURCE_DIR}/src/${owner})
+                continue()
+            endif()
+            if(NOT owner IN_LIST allowed)
+                file(RELATIVE_PATH shown ${SOURCE_DIR} ${source})
+                message(SEND_ERROR "${shown} includes ${header}, but ${folder} does not link src/${owner}")
+                math(EXPR faults "${faults} + 1")
+            endif()
+        endforeach()
+    endforeach()
+endforeach()
+if(faults GREATER 0)
+    message(FATAL_ERROR "${faults} include(s) reach past their layer")
+endif()
+message(STATUS "Every include stays within its layer")
