@@ -28,10 +28,8 @@ public:
     // optional exponent ("-12.5", "3", "1e-3"). Nullopt, like text that is no number, for a
     // number beyond the range (1e308).
     static std::optional<Decimal> fromPlainText(QStringView text);
-    // A number as the user typed it in the locale: its decimal mark, its digit grouping
-    // (a blank stands for a grouping blank), its minus sign, its digits; failing that an
-    // amount in the locale's currency format.
-    static std::optional<Decimal> fromLocaleText(const QString& text, const QLocale& locale);
+    // units * 10^-scale, scale from 0 to MaxScale.
+    static Decimal fromUnits(Int128 units, int scale);
     // A value read from the database: whole numbers, doubles, currency amounts and numeric
     // text. Nullopt for Null and for whatever is no number.
     static std::optional<Decimal> fromStored(const QVariant& value);

@@ -1,6 +1,6 @@
 #include "custom/ReportQuery.h"
 
-#include "custom/Decimal.h"
+#include "custom/TypedNumber.h"
 
 #include "dates/DateFormats.h"
 #include "engine/SqlText.h"
@@ -96,7 +96,7 @@ const CatalogueField& catalogueField(const ReportDefinition& definition, int spe
 
 QVariant bound(const CatalogueField& field, const QString& text, const QString& which,
                const QLocale& locale) {
-    const auto number = Decimal::fromLocaleText(text, locale);
+    const auto number = typedNumber(text, locale);
     if (!number)
         throw ReportDefinitionError(u"The %1 value \"%2\" of the field %3 is not a number."_s.arg(
             which, text, fieldLabel(field)));

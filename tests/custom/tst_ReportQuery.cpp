@@ -1,5 +1,5 @@
-#include "custom/Decimal.h"
 #include "custom/ReportQuery.h"
+#include "custom/TypedNumber.h"
 
 #include "support/CustomFixture.h"
 
@@ -178,7 +178,7 @@ void tst_ReportQuery::numbersReadInTheLocale() {
     QFETCH(QString, locale);
     QFETCH(QString, typed);
     QFETCH(QString, exact);
-    const auto number = Decimal::fromLocaleText(typed, QLocale(locale));
+    const auto number = typedNumber(typed, QLocale(locale));
     QCOMPARE(number ? number->toPlainText() : QString(), exact);
 }
 

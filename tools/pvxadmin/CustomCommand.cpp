@@ -5,10 +5,10 @@
 
 #include "core/AppState.h"
 #include "custom/CustomReport.h"
-#include "custom/Decimal.h"
 #include "custom/ReportCatalogue.h"
 #include "custom/ReportDefinition.h"
 #include "custom/ReportPageSink.h"
+#include "custom/TypedNumber.h"
 #include "engine/Database.h"
 #include "engine/OutputFile.h"
 #include "reports/PageDocument.h"
@@ -83,7 +83,7 @@ public:
             const auto [f, value] = assignment(u"--width"_s, argument);
             // A number the decimals cannot hold (1e308) is as unusable as text or a width below
             // zero: the command line is wrong, and says so.
-            const auto units = Decimal::fromLocaleText(value, m_locale);
+            const auto units = typedNumber(value, m_locale);
             if (!units || units->toDouble() < 0)
                 throw BadArgument(
                     u"--width \"%1\": \"%2\" is not a width (a number, 0 or more)"_s.arg(argument,
@@ -181,7 +181,7 @@ private:
         for (const QString& argument : arguments) {
             const auto [f, value] = assignment(option, argument, FieldKind::Number);
             // Read the way the designer's boxes read it, and kept as typed.
-            if (!Decimal::fromLocaleText(value, m_locale))
+            if (!typedNumber(value, m_locale))
                 throw BadArgument(
                     u"%1 \"%2\": \"%3\" is not a number"_s.arg(option, argument, value));
             settings(*f).*setting = value;

@@ -4,7 +4,7 @@
 #include "gui/custom/frmRptSpec.h"
 
 #include "custom/CustomReport.h"
-#include "custom/Decimal.h"
+#include "custom/TypedNumber.h"
 #include "gui/custom/WindowPageSink.h"
 
 #include "core/AppState.h"
@@ -282,7 +282,7 @@ void frmRptSpec::leaveControl(QWidget* control) {
     const QLocale locale = m_services.locale();
     if (control == txtWidth) {
         // A column cannot be narrower than nothing: a negative width is no width.
-        const auto width = Decimal::fromLocaleText(txtWidth->text(), locale);
+        const auto width = typedNumber(txtWidth->text(), locale);
         if (width && width->toDouble() >= 0) {
             if (width->isZero()) {
                 settings.Hide = true;
@@ -305,7 +305,7 @@ void frmRptSpec::leaveControl(QWidget* control) {
         // Blanks alone are what the user sees as an empty box.
         if (text.trimmed().isEmpty())
             bound.clear();
-        else if (Decimal::fromLocaleText(text, locale))
+        else if (typedNumber(text, locale))
             bound = text;
         else if (box->isModified())
             postCheck({CheckKind::Refusal, box, CurSpecID, text});
