@@ -1,7 +1,7 @@
 #pragma once
 
-#include "custom/Decimal.h"
 #include "custom/ReportCatalogue.h"
+#include "engine/Decimal.h"
 
 #include "engine/Currency.h"
 #include "engine/CurrencySum.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "custom/Decimal.h"
+#include "engine/Decimal.h"
 
 #include <QLocale>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "custom/Decimal.h"
+#include "engine/Decimal.h"
 
 #include "engine/Currency.h"
 #include "engine/EngineError.h"
