@@ -16,36 +16,29 @@ std::optional<Currency> currencyOf(const QVariant& value) {
     const auto number = Decimal::fromStored(value);
     if (!number)
         return std::nullopt;
-    return Currency::fromDecimalText(number->toPlainText());
+    return Currency::fromDecimal(*number);
 }
 
 } // namespace
 
-ColumnTotal::ColumnTotal(bool currency) {
-    if (currency)
-        m_sum = CurrencySum();
-    else
-        m_sum = Decimal();
-}
-
 void ColumnTotal::add(const Currency& amount) {
-    if (auto* sum = std::get_if<CurrencySum>(&m_sum))
-        *sum += amount;
-    else
-        add(Decimal::fromPlainText(amount.toDecimalText()).value_or(Decimal()));
+    add(amount.toDecimal());
 }
 
 void ColumnTotal::add(const Decimal& number) {
-    if (auto* sum = std::get_if<Decimal>(&m_sum)) {
-        try {
-            *sum += number;
-        } catch (const EngineError&) {
-            // Beyond 38 digits: nothing more can be added exactly.
-            m_exact = false;
-        }
-    } else if (const auto amount = Currency::fromDecimalText(number.toPlainText())) {
-        add(*amount);
-    } else {
+    std::optional<Decimal> term = number;
+    if (m_currency) {
+        const auto amount = Currency::fromDecimal(number);
+        term = amount ? std::optional<Decimal>(amount->toDecimal()) : std::nullopt;
+    }
+    if (!term) {
+        m_exact = false;
+        return;
+    }
+    try {
+        m_sum += *term;
+    } catch (const EngineError&) {
+        // Beyond 38 digits: nothing more can be added exactly.
         m_exact = false;
     }
 }
@@ -134,6 +127,6 @@ QString CellFormatter::totalCell(const ColumnTotal& total) const {
     if (!total.isExact())
         return {};
     if (total.isCurrency())
-        return formatCurrency(total.currency(), m_locale);
-    return total.number().toString(m_locale);
+        return formatCurrency(total.sum(), m_locale);
+    return total.sum().toString(m_locale);
 }

@@ -4,33 +4,31 @@
 #include "engine/Decimal.h"
 
 #include "engine/Currency.h"
-#include "engine/CurrencySum.h"
 
 #include <QHash>
 #include <QLocale>
 #include <QString>
 #include <QVariant>
 
-#include <variant>
-
-// The total of one number column: money summed exactly in a CurrencySum, which no report
-// can overflow, other numbers as exact decimals. A Null, or a value that is no number, adds
-// nothing. A decimal sum that leaves the decimals' range cannot be shown exactly; the total
-// says so instead of showing a wrong figure.
+// The total of one number column, exact: money to the ten-thousandth, which no report can
+// overflow, other numbers as decimals. A Null, or a value that is no number, adds nothing. A
+// decimal sum that leaves the decimals' range cannot be shown exactly; the total says so
+// instead of showing a wrong figure.
 class ColumnTotal {
 public:
-    explicit ColumnTotal(bool currency = false);
+    explicit ColumnTotal(bool currency = false) : m_currency(currency) {}
 
-    bool isCurrency() const { return std::holds_alternative<CurrencySum>(m_sum); }
+    bool isCurrency() const { return m_currency; }
     void add(const Currency& amount);
+    // In a money column the number counts as the amount it rounds to.
     void add(const Decimal& number);
     // False once the sum left the range in which it can be shown exactly.
     bool isExact() const { return m_exact; }
-    const CurrencySum& currency() const { return std::get<CurrencySum>(m_sum); }
-    const Decimal& number() const { return std::get<Decimal>(m_sum); }
+    const Decimal& sum() const { return m_sum; }
 
 private:
-    std::variant<CurrencySum, Decimal> m_sum;
+    Decimal m_sum;
+    bool m_currency = false;
     bool m_exact = true;
 };
 

@@ -48,6 +48,6 @@ std::optional<Decimal> typedNumber(const QString& text, const QLocale& locale) {
     }
     // What the amount box accepts: a currency sign, parentheses for a negative.
     if (const auto amount = parseCurrency(text, locale))
-        return Decimal::fromUnits(amount->raw(), 4);
+        return amount->toDecimal();
     return std::nullopt;
 }

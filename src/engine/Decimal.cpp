@@ -2,7 +2,6 @@
 
 #include "engine/Currency.h"
 #include "engine/EngineError.h"
-#include "engine/Money.h"
 
 #include <cmath>
 #include <limits>
@@ -11,38 +10,33 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-using Units = Int128;
-
 constexpr int OverflowError = 6;
-// 10^38 is the largest power of ten below the 128-bit limit.
-constexpr int MaxDigits = 38;
 
-Units powerOfTen(int exponent) {
-    Units value = 1;
+constexpr Int128 powerOfTen(int exponent) {
+    Int128 value = 1;
     for (int i = 0; i < exponent; ++i)
         value *= 10;
     return value;
 }
 
-Units limit() {
-    return powerOfTen(MaxDigits);
-}
+// No value reaches this many units, either way.
+constexpr Int128 Limit = powerOfTen(Decimal::MaxDigits);
 
 [[noreturn]] void overflow() {
     throw EngineError(OverflowError, u"Overflow"_s);
 }
 
 // value * 10^exponent, or nothing when the result would leave the range.
-std::optional<Units> scaledUp(Units value, int exponent) {
+std::optional<Int128> scaledUp(Int128 value, int exponent) {
     for (int i = 0; i < exponent; ++i) {
-        if (value > limit() / 10 || value < -limit() / 10)
+        if (value > Limit / 10 || value < -Limit / 10)
             return std::nullopt;
         value *= 10;
     }
     return value;
 }
 
-QString digitsOf(Units value) {
+QString digitsOf(Int128 value) {
     if (value == 0)
         return u"0"_s;
     QString digits;
@@ -58,6 +52,13 @@ QString digitsOf(Units value) {
 Decimal Decimal::fromInteger(qint64 value) {
     Decimal d;
     d.m_units = value;
+    return d;
+}
+
+Decimal Decimal::fromUnits(Int128 units, int scale) {
+    Decimal d;
+    d.m_units = units;
+    d.m_scale = scale;
     return d;
 }
 
@@ -131,9 +132,9 @@ std::optional<Decimal> Decimal::fromPlainText(QStringView text) {
             const bool roundsUp = digits[digits.size() - drop] >= u'5';
             digits = kept;
             if (roundsUp) {
-                Units value = 0;
+                Int128 value = 0;
                 for (QChar c : digits) {
-                    if (value > limit() / 10)
+                    if (value > Limit / 10)
                         return std::nullopt;
                     value = value * 10 + (c.unicode() - u'0');
                 }
@@ -146,7 +147,7 @@ std::optional<Decimal> Decimal::fromPlainText(QStringView text) {
     // that a width or a bound of 1e308 is refused as any other unusable text is.
     if (digits.size() > MaxDigits)
         return std::nullopt;
-    Units value = 0;
+    Int128 value = 0;
     for (QChar c : digits)
         value = value * 10 + (c.unicode() - u'0');
     if (scale < 0) {
@@ -161,28 +162,14 @@ std::optional<Decimal> Decimal::fromPlainText(QStringView text) {
     Decimal d;
     d.m_units = negative ? -value : value;
     d.m_scale = int(scale);
-    d.normalise();
-    return d;
-}
-
-Decimal Decimal::fromUnits(Int128 units, int scale) {
-    Decimal d;
-    d.m_units = units;
-    d.m_scale = scale;
-    d.normalise();
-    return d;
+    return d.normalised();
 }
 
 std::optional<Decimal> Decimal::fromStored(const QVariant& value) {
     if (!value.isValid() || value.isNull())
         return std::nullopt;
-    if (value.metaType() == QMetaType::fromType<Currency>()) {
-        Decimal d;
-        d.m_units = value.value<Currency>().raw();
-        d.m_scale = 4;
-        d.normalise();
-        return d;
-    }
+    if (value.metaType() == QMetaType::fromType<Currency>())
+        return value.value<Currency>().toDecimal();
     switch (value.metaType().id()) {
     case QMetaType::Bool:
         return fromInteger(value.toBool() ? 1 : 0);
@@ -208,22 +195,38 @@ std::optional<Decimal> Decimal::fromStored(const QVariant& value) {
     }
 }
 
-void Decimal::normalise() {
-    while (m_scale > 0 && m_units % 10 == 0) {
-        m_units /= 10;
-        --m_scale;
+std::optional<Int128> Decimal::unitsAt(int places) const {
+    if (places >= m_scale)
+        return scaledUp(m_units, places - m_scale);
+    // Quotient and remainder instead of adding half a unit, so the largest values cannot
+    // overflow while being rounded.
+    const Int128 unit = powerOfTen(m_scale - places);
+    Int128 units = m_units / unit;
+    const Int128 rest = m_units % unit;
+    if (rest != 0 && (rest > 0 ? rest : -rest) * 2 >= unit)
+        units += rest > 0 ? 1 : -1;
+    return units;
+}
+
+Decimal Decimal::normalised() const {
+    Decimal d = *this;
+    while (d.m_scale > 0 && d.m_units % 10 == 0) {
+        d.m_units /= 10;
+        --d.m_scale;
     }
-    if (m_units == 0)
-        m_scale = 0;
+    if (d.m_units == 0)
+        d.m_scale = 0;
+    return d;
 }
 
 QString Decimal::toPlainText() const {
-    const bool negative = m_units < 0;
-    QString digits = digitsOf(negative ? -m_units : m_units);
-    if (m_scale > 0) {
-        if (digits.size() <= m_scale)
-            digits.prepend(QString(m_scale - digits.size() + 1, u'0'));
-        digits.insert(digits.size() - m_scale, u'.');
+    const Decimal d = normalised();
+    const bool negative = d.m_units < 0;
+    QString digits = digitsOf(negative ? -d.m_units : d.m_units);
+    if (d.m_scale > 0) {
+        if (digits.size() <= d.m_scale)
+            digits.prepend(QString(d.m_scale - digits.size() + 1, u'0'));
+        digits.insert(digits.size() - d.m_scale, u'.');
     }
     return negative ? u'-' + digits : digits;
 }
@@ -251,9 +254,10 @@ QString Decimal::toString(const QLocale& locale) const {
 }
 
 QVariant Decimal::toBindValue() const {
-    if (m_scale == 0 && m_units <= std::numeric_limits<qint64>::max() &&
-        m_units >= std::numeric_limits<qint64>::min())
-        return QVariant(qint64(m_units));
+    const Decimal d = normalised();
+    if (d.m_scale == 0 && d.m_units <= std::numeric_limits<qint64>::max() &&
+        d.m_units >= std::numeric_limits<qint64>::min())
+        return QVariant(qint64(d.m_units));
     return QVariant(toDouble());
 }
 
@@ -267,15 +271,16 @@ Decimal& Decimal::operator+=(const Decimal& other) {
     const auto right = scaledUp(other.m_units, scale - other.m_scale);
     if (!left || !right)
         overflow();
-    const Units sum = *left + *right;
-    if (sum >= limit() || sum <= -limit())
+    const Int128 sum = *left + *right;
+    if (sum >= Limit || sum <= -Limit)
         overflow();
     m_units = sum;
     m_scale = scale;
-    normalise();
     return *this;
 }
 
 bool operator==(const Decimal& a, const Decimal& b) {
-    return a.m_units == b.m_units && a.m_scale == b.m_scale;
+    const Decimal left = a.normalised();
+    const Decimal right = b.normalised();
+    return left.m_units == right.m_units && left.m_scale == right.m_scale;
 }

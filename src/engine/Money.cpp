@@ -11,8 +11,8 @@
 
 namespace {
 
-constexpr std::int64_t pow10(int exponent) {
-    std::int64_t result = 1;
+constexpr Int128 pow10(int exponent) {
+    Int128 result = 1;
     for (int i = 0; i < exponent; ++i)
         result *= 10;
     return result;
@@ -147,7 +147,7 @@ int currencyDigits(const QLocale& locale) {
         }
         best = std::max(best, count);
     }
-    return std::min(best, 4);
+    return std::min(best, Currency::Places);
 }
 
 namespace {
@@ -179,26 +179,37 @@ QString groupedWhole(UInt128 whole, const QLocale& locale) {
     return grouped;
 }
 
-QString formatRaw(Int128 raw, const QLocale& locale) {
+// The value of units * 10^-scale in the locale's currency format, rounded half away from
+// zero to the currency's decimal places.
+QString formatUnits(Int128 units, int scale, const QLocale& locale) {
     const int digits = currencyDigits(locale);
-    const Int128 unit = pow10(4 - digits);
+    UInt128 whole = 0;
+    std::uint64_t fraction = 0;
+    bool negative = false;
+    if (scale > digits) {
+        // Quotient and remainder instead of adding half a unit, so the largest amounts
+        // cannot overflow while being rounded.
+        const Int128 unit = pow10(scale - digits);
+        Int128 rounded = units / unit;
+        const Int128 rest = units % unit;
+        if (rest != 0 && (rest > 0 ? rest : -rest) * 2 >= unit)
+            rounded += rest > 0 ? 1 : -1;
+        negative = rounded < 0;
+        const UInt128 magnitude = negative ? UInt128(-(rounded + 1)) + 1 : UInt128(rounded);
+        whole = magnitude / UInt128(pow10(digits));
+        fraction = std::uint64_t(magnitude % UInt128(pow10(digits)));
+    } else {
+        negative = units < 0;
+        const UInt128 magnitude = negative ? UInt128(-(units + 1)) + 1 : UInt128(units);
+        whole = magnitude / UInt128(pow10(scale));
+        fraction =
+            std::uint64_t(magnitude % UInt128(pow10(scale))) * std::uint64_t(pow10(digits - scale));
+    }
 
-    // Quotient and remainder instead of adding half a unit, so the largest amounts
-    // cannot overflow while being rounded.
-    Int128 units = raw / unit;
-    const Int128 rest = raw % unit;
-    if (rest != 0 && (rest > 0 ? rest : -rest) * 2 >= unit)
-        units += rest > 0 ? 1 : -1;
-
-    const bool negative = units < 0;
-    const UInt128 magnitude = negative ? UInt128(-(units + 1)) + 1 : UInt128(units);
-    const UInt128 scale = UInt128(pow10(digits));
-
-    QString number = groupedWhole(magnitude / scale, locale);
+    QString number = groupedWhole(whole, locale);
     if (digits > 0) {
-        std::uint64_t fraction = std::uint64_t(magnitude % scale);
         QString fractionText;
-        for (std::uint64_t place = std::uint64_t(scale) / 10; place > 0; place /= 10) {
+        for (std::uint64_t place = std::uint64_t(pow10(digits)) / 10; place > 0; place /= 10) {
             fractionText += locale.toString(qlonglong(fraction / place));
             fraction %= place;
         }
@@ -220,11 +231,11 @@ QString formatRaw(Int128 raw, const QLocale& locale) {
 } // namespace
 
 QString formatCurrency(Currency amount, const QLocale& locale) {
-    return formatRaw(amount.raw(), locale);
+    return formatUnits(amount.raw(), Currency::Places, locale);
 }
 
-QString formatCurrency(const CurrencySum& total, const QLocale& locale) {
-    return formatRaw(total.raw(), locale);
+QString formatCurrency(const Decimal& total, const QLocale& locale) {
+    return formatUnits(total.units(), total.scale(), locale);
 }
 
 std::optional<Currency> parseCurrency(const QString& text, const QLocale& locale, bool* tooLarge) {
@@ -272,12 +283,11 @@ std::optional<Currency> parseCurrency(const QString& text, const QLocale& locale
     if (group == QStringLiteral("\u2019"))
         groupMarks << QStringLiteral("'");
 
-    constexpr std::uint64_t limit = std::uint64_t(std::numeric_limits<std::int64_t>::max());
-    std::uint64_t whole = 0;
-    std::uint64_t fraction = 0;
-    int fractionDigits = 0;
-    bool roundUp = false;
-    bool beyondRange = false;
+    // The digits as plain text for the one reader of decimal text; of the fraction only one
+    // digit beyond ten-thousandths is kept, since only that one decides the rounding: half
+    // or more of the last place rounds away from zero.
+    QString whole;
+    QString fraction;
     bool sawDigit = false;
     bool inFraction = false;
     QList<int> groupLengths{0};
@@ -289,20 +299,10 @@ std::optional<Currency> parseCurrency(const QString& text, const QLocale& locale
         if (digit >= 0) {
             sawDigit = true;
             if (!inFraction) {
-                // Read on, so that a number too large is told from text that is no number.
-                if (whole > (limit - std::uint64_t(digit)) / 10)
-                    beyondRange = true;
-                else
-                    whole = whole * 10 + std::uint64_t(digit);
+                whole += QChar(u'0' + digit);
                 ++groupLengths.last();
-            } else if (fractionDigits < 4) {
-                fraction = fraction * 10 + std::uint64_t(digit);
-                ++fractionDigits;
-            } else if (fractionDigits == 4) {
-                // Only the first digit beyond ten-thousandths decides: half or more
-                // of the last place rounds away from zero.
-                roundUp = digit >= 5;
-                ++fractionDigits;
+            } else if (fraction.size() <= Currency::Places) {
+                fraction += QChar(u'0' + digit);
             }
             rest = rest.mid(length);
             continue;
@@ -329,19 +329,15 @@ std::optional<Currency> parseCurrency(const QString& text, const QLocale& locale
     if (!sawDigit || !groupsAreSound(groupLengths))
         return std::nullopt;
 
-    while (fractionDigits < 4) {
-        fraction *= 10;
-        ++fractionDigits;
-    }
-    if (beyondRange ||
-        whole > (limit - fraction - (roundUp ? 1 : 0)) / std::uint64_t(Currency::Scale)) {
+    // The magnitude first, so that the same range holds either way of zero.
+    const auto magnitude = Decimal::fromPlainText(QString(whole + u'.' + fraction));
+    const auto amount = magnitude ? Currency::fromDecimal(*magnitude) : std::nullopt;
+    if (!amount) {
         if (tooLarge)
             *tooLarge = true;
         return std::nullopt;
     }
-    const std::uint64_t raw = whole * std::uint64_t(Currency::Scale) + fraction + (roundUp ? 1 : 0);
-    const std::int64_t value = std::int64_t(raw);
-    return Currency::fromRaw(negative ? -value : value);
+    return negative ? -*amount : *amount;
 }
 
 QString storedAmountText(const QVariant& stored, const QLocale& locale) {

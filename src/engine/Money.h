@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/Currency.h"
-#include "engine/CurrencySum.h"
+#include "engine/Decimal.h"
 
 #include <QLocale>
 #include <QString>
@@ -15,8 +15,8 @@ int currencyDigits(const QLocale& locale);
 // The amount in the locale's currency format, rounded half away from zero to the
 // currency's decimal places in exact arithmetic ("$1,234.50", "1.234,50 €", "￥1,235").
 QString formatCurrency(Currency amount, const QLocale& locale);
-// A total in the same format, exact however large.
-QString formatCurrency(const CurrencySum& total, const QLocale& locale);
+// A total, or any other decimal, in the same format, exact however large.
+QString formatCurrency(const Decimal& total, const QLocale& locale);
 
 // An amount as read from the file, the way the user sees it: a Currency in the locale's
 // currency format; a number another tool stored beyond that range as its plain number text

@@ -4,8 +4,8 @@
 
 #include "dates/LocaleDates.h"
 #include "engine/Currency.h"
-#include "engine/CurrencySum.h"
 #include "engine/Database.h"
+#include "engine/Decimal.h"
 #include "engine/Money.h"
 #include "engine/Recordset.h"
 #include "engine/StoredDates.h"
@@ -28,8 +28,8 @@ std::optional<int> code(const QVariant& value) {
 
 struct Totals {
     // Received and due in the list reports; orders and rebates with sales in the others.
-    CurrencySum first;
-    CurrencySum second;
+    Decimal first;
+    Decimal second;
 };
 
 // Turns stored values into cell texts the user's way, with the locale's patterns worked
@@ -58,7 +58,7 @@ public:
     }
 
     QString money(Currency amount) const { return formatCurrency(amount, m_locale); }
-    QString money(const CurrencySum& total) const { return formatCurrency(total, m_locale); }
+    QString money(const Decimal& total) const { return formatCurrency(total, m_locale); }
 
     // The amount cell. A Null amount gives an empty cell and no amount to add; a value
     // that is no number (written by another tool) is shown as stored and added nowhere.
@@ -198,7 +198,7 @@ QStringList rowCells(BuiltInReport report, const Recordset& rs, const CellWriter
         const QString received = notYet ? u"No"_s : (partly ? u"Partial"_s : u"Yes"_s);
         const QString money = cells.amount(rs.value(u"amount"_s), &amount);
         if (amount)
-            (due ? totals.second : totals.first) += *amount;
+            (due ? totals.second : totals.first) += amount->toDecimal();
         return {CellWriter::text(rs.value(u"descr"_s)), CellWriter::text(rs.value(u"vendor"_s)),
                 cells.date(rs.value(u"dateorder"_s)), received, money};
     }
@@ -206,7 +206,7 @@ QStringList rowCells(BuiltInReport report, const Recordset& rs, const CellWriter
         const QVariant type = rs.value(u"Type"_s);
         const QString money = cells.amount(rs.value(u"amount"_s), &amount);
         if (amount)
-            (isOrder(type) ? totals.first : totals.second) += *amount;
+            (isOrder(type) ? totals.first : totals.second) += amount->toDecimal();
         const bool partly = code(rs.value(u"status"_s)) == codeOf(ReceivedStatus::Partially);
         return {CellWriter::text(rs.value(u"descr"_s)), cells.date(rs.value(u"dateorder"_s)),
                 partly ? u"Yes"_s : QString(), typeCell(type), money};
@@ -215,7 +215,7 @@ QStringList rowCells(BuiltInReport report, const Recordset& rs, const CellWriter
         const QVariant type = rs.value(u"Type"_s);
         const QString money = cells.amount(rs.value(u"amount"_s), &amount);
         if (amount)
-            (isOrder(type) ? totals.first : totals.second) += *amount;
+            (isOrder(type) ? totals.first : totals.second) += amount->toDecimal();
         return {CellWriter::text(rs.value(u"descr"_s)),
                 CellWriter::text(rs.value(u"vendor"_s)),
                 cells.date(rs.value(u"dateorder"_s)),

@@ -1,4 +1,5 @@
 #include "engine/Currency.h"
+#include "engine/Decimal.h"
 #include "engine/EngineError.h"
 
 #include <QTest>
@@ -22,6 +23,8 @@ private Q_SLOTS:
     void sumsAreExact();
     void storableAmountsComeBackExactlyFromTheirDouble_data();
     void storableAmountsComeBackExactlyFromTheirDouble();
+    void amountsAreDecimalsOfFourPlaces_data();
+    void amountsAreDecimalsOfFourPlaces();
 };
 
 void TestCurrency::fromDoubleRoundsHalfAwayFromZero_data() {
@@ -161,6 +164,44 @@ void TestCurrency::storableAmountsComeBackExactlyFromTheirDouble() {
     QCOMPARE(amount.isStorable(), storable);
     if (storable)
         QCOMPARE(Currency::fromDouble(amount.toDouble()).raw(), raw);
+}
+
+// An amount and the decimal it is meet without text: the decimal of any amount is exactly
+// it, and a decimal becomes the amount it rounds to, half away from zero, or none beyond the
+// range.
+void TestCurrency::amountsAreDecimalsOfFourPlaces_data() {
+    QTest::addColumn<QString>("decimal");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<qint64>("raw");
+    const qint64 max = std::numeric_limits<qint64>::max();
+    const qint64 min = std::numeric_limits<qint64>::min();
+    QTest::newRow("a cent") << "0.01" << true << qint64(100);
+    QTest::newRow("more places round up") << "2.00005" << true << qint64(20001);
+    QTest::newRow("away from zero") << "-2.00005" << true << qint64(-20001);
+    QTest::newRow("more places round down") << "2.000049999" << true << qint64(20000);
+    QTest::newRow("the largest") << "922337203685477.5807" << true << max;
+    QTest::newRow("the smallest") << "-922337203685477.5808" << true << min;
+    QTest::newRow("rounds past the largest") << "922337203685477.58075" << false << qint64(0);
+    QTest::newRow("a total of many") << "1e30" << false << qint64(0);
+}
+
+void TestCurrency::amountsAreDecimalsOfFourPlaces() {
+    QFETCH(QString, decimal);
+    QFETCH(bool, valid);
+    QFETCH(qint64, raw);
+    const auto value = Decimal::fromPlainText(decimal);
+    QVERIFY(value);
+    const auto amount = Currency::fromDecimal(*value);
+    QCOMPARE(amount.has_value(), valid);
+    if (!valid)
+        return;
+    QCOMPARE(amount->raw(), raw);
+    QCOMPARE(amount->toDecimal(), Decimal::fromUnits(raw, Currency::Places));
+    QCOMPARE(Currency::fromDecimal(amount->toDecimal())->raw(), raw);
+    // A sum of amounts is their exact decimal sum, past the range of one amount too.
+    Decimal twice = amount->toDecimal();
+    twice += amount->toDecimal();
+    QCOMPARE(twice.unitsAt(Currency::Places), std::optional<Int128>(Int128(raw) * 2));
 }
 
 QTEST_APPLESS_MAIN(TestCurrency)
