@@ -79,12 +79,7 @@ void ReportError(const EngineError& error, AppState& state, CoreServices& servic
 }
 
 bool writeWithRetry(AppState& state, ErrorTrap& trap, const std::function<void()>& write) {
-    const bool written = writeWithRetry(
+    return writeWithRetry(
         state, [&trap](const std::function<void()>& statement) { trap(statement); },
         [&trap] { return trap.ended(); }, write);
-    trap([&] {
-        if (state.gDatabase)
-            state.gDatabase->idle();
-    });
-    return written;
 }

@@ -433,9 +433,3 @@ bool Database::tableExists(const QString& table) {
                   {table})
                .toInt() > 0;
 }
-
-void Database::failNextWrites(int count, int number) {
-    Connection& connection = openConnection(m_conn);
-    connection.failWritesLeft = count;
-    connection.failWritesNumber = number;
-}

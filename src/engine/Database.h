@@ -80,10 +80,6 @@ public:
     QVariant scalar(const QString& sql, const QVariantList& params = {});
     // Runs work in one transaction: all of it is written or none of it.
     void transaction(const std::function<void()>& work);
-    // Does nothing, and need not: every Update and Delete is committed when it returns and no
-    // read stays open between calls, so there are never read locks to free. Kept for the
-    // writers, which ask for it after each write as the locked-record protocol has them do.
-    void idle() {}
     bool tableExists(const QString& table);
 
     sqlite3* handle() const;
@@ -91,11 +87,10 @@ public:
     // The version of the SQLite library the program runs on ("3.40.1").
     static QString engineVersion();
 
-    // Test hook: the next `count` writes through a recordset fail with `number`
-    // before they touch the file, as a record held by someone else would.
-    void failNextWrites(int count, int number = ErrorNumber::RecordLocked);
-
 private:
+    // The tests arm write failures through it (tests/support/DatabaseFaults.h).
+    friend class DatabaseFaults;
+
     Database() = default;
     static std::unique_ptr<Database> openWithFlags(const QString& path, int flags, bool exclusive,
                                                    Damaged damaged);

@@ -1,6 +1,7 @@
 #include "core/ErrorTrap.h"
 #include "engine/LockedWrite.h"
 #include "engine/Recordset.h"
+#include "support/DatabaseFaults.h"
 #include "support/FakeCoreServices.h"
 #include "support/OrderFixture.h"
 
@@ -134,7 +135,7 @@ void tst_ErrorTrap::lockedWrite() {
     state.gOrders->moveFirst();
     state.gOrders->edit();
     state.gOrders->setValue("descr", "New");
-    state.gDatabase->failNextWrites(failures);
+    DatabaseFaults::failNextWrites(*state.gDatabase, failures);
 
     ErrorTrap trap(state, services);
     const bool written = writeWithRetry(state, trap, [&] { state.gOrders->update(); });

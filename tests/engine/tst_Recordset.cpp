@@ -5,6 +5,7 @@
 #include "engine/EngineError.h"
 #include "engine/Recordset.h"
 #include "engine/SqlText.h"
+#include "support/DatabaseFaults.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -226,7 +227,7 @@ void TestRecordset::failedUpdateKeepsTheBufferForARetry() {
     const int key = rs->value(QStringLiteral("zelid")).toInt();
     rs->setValue(kDescr, QStringLiteral("new"));
     rs->setValue(QStringLiteral("amount"), QVariant::fromValue(Currency::fromRaw(125000)));
-    m_db->failNextWrites(1);
+    DatabaseFaults::failNextWrites(*m_db, 1);
     QCOMPARE(errorNumber([&] { rs->update(); }), ErrorNumber::RecordLocked);
     QVERIFY(rs->isEditing());
     QCOMPARE(rs->value(kDescr).toString(), QStringLiteral("new"));
@@ -242,7 +243,7 @@ void TestRecordset::failedUpdateKeepsTheBufferForARetry() {
 void TestRecordset::failNextWritesCountsDown() {
     addOrders({"a", "b"});
     auto rs = byDescr();
-    m_db->failNextWrites(2, ErrorNumber::RecordLockedOnSave);
+    DatabaseFaults::failNextWrites(*m_db, 2, ErrorNumber::RecordLockedOnSave);
     QCOMPARE(errorNumber([&] { rs->deleteRecord(); }), ErrorNumber::RecordLockedOnSave);
     QCOMPARE(errorNumber([&] { rs->deleteRecord(); }), ErrorNumber::RecordLockedOnSave);
     QCOMPARE(rs->value(kDescr).toString(), QStringLiteral("a"));

@@ -49,7 +49,7 @@ struct Connection {
     // transaction, the fetch of a row by its key) is compiled once.
     StatementLease prepared(const QString& sql);
 
-    // The test hook of Database::failNextWrites: throws the armed error, if any.
+    // Throws the error the tests armed (tests/support/DatabaseFaults.h), if any.
     void takeInjectedWriteFailure();
 
     void registerStatement(SqliteStatement* statement);

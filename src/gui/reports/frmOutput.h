@@ -50,7 +50,6 @@ public:
     // follow, in the columns of the rows beneath them.
     void setRepeatHeader(const TableFormat& format, const QStringList& titles);
     void clearRepeatHeader();
-    bool repeatsHeader() const { return m_repeatHeader; }
 
     // Starts a new document, replacing the one shown, on the paper of the default printer
     // (or the user's usual paper) in the given orientation. The header, the footer and

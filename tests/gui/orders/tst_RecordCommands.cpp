@@ -7,6 +7,7 @@
 #include "engine/Recordset.h"
 #include "gui/dates/DateField.h"
 #include "gui/support/MainFormFixture.h"
+#include "support/DatabaseFaults.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -637,7 +638,7 @@ void tst_RecordCommands::lockedRecordOnUpdate() {
         click(form()->cmdAddNew);
     type(form()->txtDescr, u"Written at last"_s);
     services().answers.assign(answers.begin(), answers.end());
-    state().gDatabase->failNextWrites(failures, ErrorNumber::RecordLocked);
+    DatabaseFaults::failNextWrites(*state().gDatabase, failures, ErrorNumber::RecordLocked);
 
     click(form()->cmdUpdate);
 
@@ -673,7 +674,7 @@ void tst_RecordCommands::lockedRecordOnUpdate() {
 void tst_RecordCommands::lockedRecordOnDeleteAnsweredNo() {
     load(threeOrders());
     services().answers = {MsgAnswer::Yes, MsgAnswer::No};
-    state().gDatabase->failNextWrites(100, ErrorNumber::RecordLocked);
+    DatabaseFaults::failNextWrites(*state().gDatabase, 100, ErrorNumber::RecordLocked);
 
     click(form()->cmdDelete);
 
@@ -699,7 +700,7 @@ void tst_RecordCommands::otherWriteErrorEndsTheProgramWithNothingSaved() {
         click(form()->cmdAddNew);
     type(form()->txtDescr, u"Half written?"_s);
     type(form()->txtAmount, u"15"_s);
-    state().gDatabase->failNextWrites(1, ErrorNumber::DiskFull);
+    DatabaseFaults::failNextWrites(*state().gDatabase, 1, ErrorNumber::DiskFull);
 
     click(another ? form()->cmdAddNew : form()->cmdUpdate);
 
