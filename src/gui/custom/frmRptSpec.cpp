@@ -15,6 +15,7 @@
 #include "gui/app/WheelGuard.h"
 #include "gui/dates/DateField.h"
 #include "gui/help/HelpContext.h"
+#include "gui/help/HelpTopics.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -37,13 +38,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-constexpr int WindowTopic = 43;
-constexpr int FieldsTopic = 44;
-constexpr int DetailsTopic = 45;
-constexpr int CriteriaTopic = 46;
-constexpr int OptionsTopic = 66;
-constexpr int SortingTopic = 68;
 
 // The tab strip and the frames on the pages, in twips.
 constexpr int TabLeft = 120;
@@ -240,7 +234,7 @@ void frmRptSpec::createFieldsPage(QWidget* page) {
     l.place(frame1,        120, 2520, DetailsWidth, DetailsHeight);
     // clang-format on
     for (QWidget* widget : std::initializer_list<QWidget*>{lblAvailable, lblReport})
-        setHelpContext(widget, FieldsTopic);
+        setHelpContext(widget, HelpTopic::CustomReportFields);
     createDetailsPanel();
 }
 
@@ -260,7 +254,7 @@ void frmRptSpec::createDetailsPanel() {
     l.place(txtWidth,  900, top,  1140,  285);
     l.place(chkHide,   120, 600,  1920,  285);
     // clang-format on
-    setHelpContext(lblWidth, DetailsTopic);
+    setHelpContext(lblWidth, HelpTopic::CustomFieldDetails);
     createCriteriaPanels();
     // Shown once a field of the report is selected; then one criteria panel at a time.
     frame1->hide();
@@ -271,7 +265,7 @@ void frmRptSpec::createCriteriaPanels() {
     for (int i = 0; i < int(fraSel.size()); ++i) {
         panel[i] = fillFrame(fraSel[i], CriteriaWidth, CriteriaHeight);
         fraSel[i]->hide();
-        setHelpContext(fraSel[i], CriteriaTopic);
+        setHelpContext(fraSel[i], HelpTopic::CustomSelectionCriteria);
     }
 
     ElasticLayout& text = *panel[0];
@@ -316,7 +310,7 @@ void frmRptSpec::createCriteriaPanels() {
 
     for (QWidget* widget : std::initializer_list<QWidget*>{lblStarting, lblLess, lblGreater,
                                                            lblStartDate, lblEndDate})
-        setHelpContext(widget, CriteriaTopic);
+        setHelpContext(widget, HelpTopic::CustomSelectionCriteria);
 }
 
 void frmRptSpec::createOptionsPage(QWidget* page) {
@@ -370,11 +364,11 @@ void frmRptSpec::createOptionsPage(QWidget* page) {
 
     setTopic({page, lblTitle, txtTitle, fraReportTo, fraOrient, fraFormat, lblPageNum, cmbPageNum,
               chkDate},
-             OptionsTopic);
+             HelpTopic::CustomReportOptions);
     for (QRadioButton* button : optReportTo)
-        setHelpContext(button, OptionsTopic);
+        setHelpContext(button, HelpTopic::CustomReportOptions);
     for (QRadioButton* button : {optOrient[0], optOrient[1], optWidth[0], optWidth[1]})
-        setHelpContext(button, OptionsTopic);
+        setHelpContext(button, HelpTopic::CustomReportOptions);
 }
 
 void frmRptSpec::createSortingPage(QWidget* page) {
@@ -390,7 +384,7 @@ void frmRptSpec::createSortingPage(QWidget* page) {
     l.place(lblSort2,   360, 1080, 1800,  315);
     l.place(cmbSort2,  2280, 1080, 3600,  315);
     // clang-format on
-    setTopic({page, lblSort1, cmbSort1, lblSort2, cmbSort2}, SortingTopic);
+    setTopic({page, lblSort1, cmbSort1, lblSort2, cmbSort2}, HelpTopic::CustomSorting);
 }
 
 void frmRptSpec::setTabOrderChain() {
@@ -407,12 +401,13 @@ void frmRptSpec::setTabOrderChain() {
 
 void frmRptSpec::setHelpContexts() {
     // The window's own topic covers the tab strip and the two commands.
-    setTopic({this, Tab1, cmdGenerate, cmdCancel}, WindowTopic);
-    setTopic({Tab1->widget(0), List1, List2, cmdAdd, cmdRemove, cmdUp, cmdDown}, FieldsTopic);
-    setTopic({frame1, txtWidth, chkHide}, DetailsTopic);
+    setTopic({this, Tab1, cmdGenerate, cmdCancel}, HelpTopic::CustomReports);
+    setTopic({Tab1->widget(0), List1, List2, cmdAdd, cmdRemove, cmdUp, cmdDown},
+             HelpTopic::CustomReportFields);
+    setTopic({frame1, txtWidth, chkHide}, HelpTopic::CustomFieldDetails);
     setTopic(
         {txtStarting, txtLess, txtGreater, chkTotal, dcStartDate, dcEndDate, optTrue, optFalse},
-        CriteriaTopic);
+        HelpTopic::CustomSelectionCriteria);
 }
 
 void frmRptSpec::configureDateFields() {

@@ -6,6 +6,7 @@
 #include "gui/app/ElasticLayout.h"
 #include "gui/app/Services.h"
 #include "gui/help/HelpContext.h"
+#include "gui/help/HelpTopics.h"
 
 #include <QFocusEvent>
 #include <QHeaderView>
@@ -21,7 +22,6 @@ namespace {
 
 constexpr int GridRows = 7;
 constexpr int GridColumns = 7;
-constexpr int HelpTopic = 20;
 
 // A Sunday: the headings are written from it onwards, so Sunday always comes first,
 // whatever day the user's week starts on.
@@ -213,7 +213,7 @@ frmDateEnt::frmDateEnt(AppState& state, Services& services, QWidget* parent)
 
     for (QObject* object :
          std::initializer_list<QObject*>{this, txtMonth, Spin1, txtYear, Spin2, Grid1})
-        setHelpContext(object, HelpTopic);
+        setHelpContext(object, HelpTopic::DateOrdered);
 
     connect(Spin1, &SpinButton::SpinDown, this, &frmDateEnt::Spin1_SpinDown);
     connect(Spin1, &SpinButton::SpinUp, this, &frmDateEnt::Spin1_SpinUp);

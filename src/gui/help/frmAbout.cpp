@@ -5,6 +5,7 @@
 #include "engine/Database.h"
 #include "gui/app/ElasticLayout.h"
 #include "gui/help/HelpContext.h"
+#include "gui/help/HelpTopics.h"
 
 #include <QDir>
 #include <QLabel>
@@ -17,8 +18,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-constexpr int HelpTopic = 49;
 
 QLabel* label(QWidget* parent, const QString& name, const QString& text) {
     auto* line = new QLabel(text, parent);
@@ -90,7 +89,7 @@ frmAbout::frmAbout(const AppState& state, QWidget* parent) : QWidget(parent, Qt:
 
     for (QObject* object : std::initializer_list<QObject*>{
              this, Picture1, Label1, Label2, Label3, Label4, Label5, Label6, Label7, Label8, cmdOk})
-        setHelpContext(object, HelpTopic);
+        setHelpContext(object, HelpTopic::About);
 
     connect(cmdOk, &QPushButton::clicked, this, &frmAbout::cmdOk_Click);
     resize(m_layout->openingSize());

@@ -9,6 +9,7 @@
 #include "gui/app/Services.h"
 #include "gui/app/WheelGuard.h"
 #include "gui/help/HelpContext.h"
+#include "gui/help/HelpTopics.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -22,11 +23,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-constexpr int HelpTopic = 33;
-
-} // namespace
+namespace {} // namespace
 
 frmBackup::frmBackup(AppState& state, Services& services, QWidget* parent)
     : QDialog(parent), m_state(state), m_services(services) {
@@ -67,7 +64,7 @@ frmBackup::frmBackup(AppState& state, Services& services, QWidget* parent)
     QWidget::setTabOrder(cmdOk, cmdCancel);
 
     for (QObject* object : std::initializer_list<QObject*>{this, Label1, Drive1, cmdOk, cmdCancel})
-        setHelpContext(object, HelpTopic);
+        setHelpContext(object, HelpTopic::FileMenuAndBackup);
 
     Drive1->installEventFilter(this);
     connect(cmdOk, &QPushButton::clicked, this, &frmBackup::cmdOk_Click);

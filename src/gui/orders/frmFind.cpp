@@ -6,6 +6,7 @@
 #include "gui/app/ElasticLayout.h"
 #include "gui/app/Services.h"
 #include "gui/help/HelpContext.h"
+#include "gui/help/HelpTopics.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>
@@ -21,8 +22,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-constexpr int HelpTopic = 15;
 
 // The options sit in the frame's design coordinates; the frame itself is drawn behind
 // them on the same container, so they are placed at the frame's offset.
@@ -87,7 +86,7 @@ frmFind::frmFind(AppState& state, Services& services, QWidget* parent)
 
     for (QObject* object : std::initializer_list<QObject*>{
              this, Frame1, optBy[0], optBy[1], optBy[2], lblName, txtName, cmdOK, cmdCancel})
-        setHelpContext(object, HelpTopic);
+        setHelpContext(object, HelpTopic::Find);
 
     connect(m_options, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
         if (checked)

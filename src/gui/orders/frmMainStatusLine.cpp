@@ -9,6 +9,7 @@
 #include "engine/Schema.h"
 #include "gui/app/Services.h"
 #include "gui/help/HelpContext.h"
+#include "gui/help/HelpTopics.h"
 #include "reports/DueItems.h"
 
 #include <QLabel>
@@ -17,11 +18,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-constexpr int StatusLineHelp = 70;
-
-} // namespace
+namespace {} // namespace
 
 void frmMain::createStatusLine() {
     lblDue = new QLabel(this);
@@ -34,8 +31,8 @@ void frmMain::createStatusLine() {
     statusBar()->setObjectName(u"sbrStatus"_s);
     statusBar()->setSizeGripEnabled(true);
     statusBar()->addWidget(lblDue, 1);
-    setHelpContext(statusBar(), StatusLineHelp);
-    setHelpContext(lblDue, StatusLineHelp);
+    setHelpContext(statusBar(), HelpTopic::StatusLine);
+    setHelpContext(lblDue, HelpTopic::StatusLine);
     connect(lblDue, &QLabel::linkActivated, this,
             [this] { mnuRpt_Click(codeOf(BuiltInReport::Overdue)); });
 }

@@ -10,6 +10,7 @@
 #include "gui/app/ElasticLayout.h"
 #include "gui/app/Services.h"
 #include "gui/help/HelpContext.h"
+#include "gui/help/HelpTopics.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -22,8 +23,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-constexpr int HelpTopic = 30;
 
 Database& openDatabase(const AppState& state) {
     if (!state.gDatabase)
@@ -75,7 +74,7 @@ frmSelVen::frmSelVen(AppState& state, Services& services, frmMain& main)
     QWidget::setTabOrder(cmdOK, cmdCancel);
 
     for (QObject* object : std::initializer_list<QObject*>{this, List1, cmdOK, cmdCancel})
-        setHelpContext(object, HelpTopic);
+        setHelpContext(object, HelpTopic::SelectExisting);
 
     connect(cmdOK, &QPushButton::clicked, this, &frmSelVen::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmSelVen::cmdCancel_Click);

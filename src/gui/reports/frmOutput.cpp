@@ -8,6 +8,7 @@
 #include "gui/app/ElasticLayout.h"
 #include "gui/app/Services.h"
 #include "gui/help/HelpContext.h"
+#include "gui/help/HelpTopics.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -31,7 +32,6 @@ namespace {
 
 constexpr int DesignWidth = 8580;
 constexpr int DesignHeight = 5715;
-constexpr int HelpContextId = 37;
 
 QPushButton* button(QWidget* parent, const QString& name, const QString& caption) {
     auto* b = new QPushButton(caption, parent);
@@ -58,7 +58,7 @@ frmOutput::frmOutput(Services& services, QWidget* parent)
     setObjectName(u"frmOutput"_s);
     setWindowTitle(u"Report Output"_s);
     setAttribute(Qt::WA_DeleteOnClose);
-    setHelpContext(this, HelpContextId);
+    setHelpContext(this, HelpTopic::ReportOutput);
 
     m_document = new PageDocument(this);
     m_document->setPageSize(defaultPageSize(m_services.locale()));

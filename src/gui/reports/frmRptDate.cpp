@@ -6,6 +6,7 @@
 #include "gui/app/Services.h"
 #include "gui/dates/DateField.h"
 #include "gui/help/HelpContext.h"
+#include "gui/help/HelpTopics.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -15,8 +16,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-constexpr int HelpTopic = 38;
 
 DateField::Settings rangeField(const QString& message) {
     DateField::Settings settings;
@@ -72,7 +71,7 @@ frmRptDate::frmRptDate(AppState& state, Services& services, QWidget* parent)
 
     for (QObject* object : std::initializer_list<QObject*>{this, Label7, dcStartDate, Label9,
                                                            dcEndDate, cmdOK, cmdCancel})
-        setHelpContext(object, HelpTopic);
+        setHelpContext(object, HelpTopic::ReportsMenu);
 
     dcStartDate->configure(m_state, m_services,
                            rangeField(u"You must enter a valid report start date."_s));
