@@ -16,7 +16,7 @@ class CoreServices;
 class QLocale;
 
 // What "Generate Report" needs: the report, the open database, the shared state and
-// services (messages, the file dialog, the error trap), and where the report goes.
+// services (messages and the error trap), and where the report goes.
 struct CustomReportJob {
     const ReportDefinition& definition;
     Database& db;
