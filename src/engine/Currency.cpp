@@ -69,6 +69,7 @@ std::optional<Currency> Currency::fromDecimal(const Decimal& value) {
 }
 
 std::optional<Currency> Currency::fromDecimalText(const QString& text) {
-    const auto value = Decimal::fromPlainText(text);
+    // Rounded once, straight to ten-thousandths.
+    const auto value = Decimal::fromPlainText(text, Places);
     return value ? fromDecimal(*value) : std::nullopt;
 }

@@ -3,6 +3,7 @@
 #include "engine/Currency.h"
 #include "engine/EngineError.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -68,7 +69,7 @@ std::optional<Decimal> Decimal::fromDouble(double value) {
     return fromPlainText(QString::number(value, 'g', QLocale::FloatingPointShortest));
 }
 
-std::optional<Decimal> Decimal::fromPlainText(QStringView text) {
+std::optional<Decimal> Decimal::fromPlainText(QStringView text, int places) {
     const QStringView s = text.trimmed();
     qsizetype i = 0;
     const qsizetype n = s.size();
@@ -121,9 +122,10 @@ std::optional<Decimal> Decimal::fromPlainText(QStringView text) {
     digits = digits.mid(firstSignificant);
 
     long long scale = fraction - exponent;
-    if (scale > MaxScale) {
-        // Digits beyond the last kept decimal are rounded away.
-        const long long drop = scale - MaxScale;
+    places = std::clamp(places, 0, MaxScale);
+    if (scale > places) {
+        // Digits beyond the last kept decimal are rounded away, once.
+        const long long drop = scale - places;
         if (drop >= digits.size()) {
             const bool roundsUp = drop == digits.size() && digits[0] >= u'5';
             digits = roundsUp ? u"1"_s : u"0"_s;
@@ -141,7 +143,7 @@ std::optional<Decimal> Decimal::fromPlainText(QStringView text) {
                 digits = digitsOf(value + 1);
             }
         }
-        scale = MaxScale;
+        scale = places;
     }
     // Beyond the range a number is no number this type can hold: nothing, not an error, so
     // that a width or a bound of 1e308 is refused as any other unusable text is.

@@ -31,10 +31,11 @@ public:
     // another tool counts as 0.1. Nullopt for infinities and NaN.
     static std::optional<Decimal> fromDouble(double value);
     // Plain C-locale text: an optional sign, digits with an optional "." fraction, and an
-    // optional exponent ("-12.5", "3", "1e-3"), blanks around it ignored. Nullopt, like text
-    // that is no number, for a number beyond the range (1e308). The program's one reader of
-    // decimal text: amounts stored as text, what the locale readers have made plain.
-    static std::optional<Decimal> fromPlainText(QStringView text);
+    // optional exponent ("-12.5", "3", "1e-3"), blanks around it ignored, rounded half away
+    // from zero to at most `places` decimals. Nullopt, like text that is no number, for a
+    // number beyond the range (1e308). The program's one reader of decimal text: amounts
+    // stored as text, what the locale readers have made plain.
+    static std::optional<Decimal> fromPlainText(QStringView text, int places = MaxScale);
     // A value read from the database: whole numbers, doubles, currency amounts and numeric
     // text. Nullopt for Null and for whatever is no number.
     static std::optional<Decimal> fromStored(const QVariant& value);

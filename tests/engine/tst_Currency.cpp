@@ -81,6 +81,7 @@ void TestCurrency::fromDecimalText_data() {
     QTest::newRow("fifth decimal rounds away from zero") << "-1.23455" << true << qint64(-12346);
     QTest::newRow("fifth decimal rounds down") << "1.23454" << true << qint64(12345);
     QTest::newRow("too small") << "0.00004" << true << qint64(0);
+    QTest::newRow("rounded once") << "0.000049999999999999999999999999999" << true << qint64(0);
     QTest::newRow("leading zeros") << "000.0100" << true << qint64(100);
     QTest::newRow("largest") << "922337203685477.5807" << true
                              << std::numeric_limits<qint64>::max();
