@@ -78,6 +78,11 @@ QString FakeServices::saveFileName(QWidget*, const QString& caption, const QStri
     return nextSaveFileName;
 }
 
+QString FakeServices::openFileName(QWidget*, const QString& caption, const QString&) {
+    openDialogs << caption;
+    return nextOpenFileName;
+}
+
 std::unique_ptr<Progress> FakeServices::showProgress(const QString& title, QWidget*) {
     progress.append({title, {}, 0, false, false});
     return std::make_unique<FakeProgress>(*this, int(progress.size()) - 1);
