@@ -16,8 +16,6 @@ using namespace Qt::StringLiterals;
 namespace AccessConversion {
 namespace {
 
-const QString ordersTable = u"pvx"_s;
-
 // The old file's bytes under the kept name, read back and compared, on the disk.
 bool copyChecked(const QString& from, const QString& to, QString* why) {
     if (!QFile::copy(from, to)) {
@@ -62,19 +60,18 @@ QString keptPath(const QString& databasePath) {
     return folder.filePath(name);
 }
 
-void check(const QString& databasePath) {
-    const AccessReader reader(databasePath, ordersTable);
+void check(const QString& databasePath, const QString& table) {
+    const AccessReader reader(databasePath, table);
 }
 
-Result run(const QString& databasePath, const Importer::Request& request) {
+Result run(const QString& databasePath, const Importer::Request& request, const QString& table) {
     Result result;
     const QString work = temporaryPath(databasePath);
     Importer::Request importing = request;
-    importing.pairs.clear();
     importing.dryRun = false;
     try {
         {
-            AccessReader source(databasePath, ordersTable);
+            AccessReader source(databasePath, table);
             auto db = Database::create(work);
             Schema::create(*db);
             result.import = Importer::run(*db, source, importing);

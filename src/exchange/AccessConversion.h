@@ -30,12 +30,16 @@ struct Result {
 // where that is taken.
 QString keptPath(const QString& databasePath);
 
-// Throws ImportError, naming the tables the file has, when the file is not an Access-format
-// database the reader can open or has no table pvx. Only reads.
-void check(const QString& databasePath);
+// The table the older program kept its records in.
+inline const QString OrdersTable = QStringLiteral("pvx");
 
-// Converts. request.pairs and dryRun are not used; its progress callback may stop the work
-// until the new database takes the name.
-Result run(const QString& databasePath, const Importer::Request& request);
+// Throws ImportError, naming the tables the file has, when the file is not an Access-format
+// database the reader can open or has no such table. Only reads.
+void check(const QString& databasePath, const QString& table = OrdersTable);
+
+// Converts the table (with request.pairs for columns not named as fields). A dry run is not
+// made; the progress callback may stop the work until the new database takes the name.
+Result run(const QString& databasePath, const Importer::Request& request,
+           const QString& table = OrdersTable);
 
 } // namespace AccessConversion

@@ -21,7 +21,7 @@ qint64 firstBadLine(const QByteArray& bytes) {
         if (end < 0)
             end = bytes.size();
         QStringDecoder decoder(QStringDecoder::Utf8);
-        (void)decoder.decode(QByteArrayView(bytes).sliced(start, end - start));
+        const QString text = decoder.decode(QByteArrayView(bytes).sliced(start, end - start));
         if (decoder.hasError())
             return line;
         ++line;

@@ -226,6 +226,12 @@ QString plural(qint64 count, const QString& one, const QString& many) {
 } // namespace
 
 Result run(Database& db, ImportSource& source, const Request& request) {
+    // An empty file has not even a heading line: nothing to import, and nothing wrong.
+    if (source.columns().isEmpty()) {
+        Result nothing;
+        nothing.dryRun = request.dryRun;
+        return nothing;
+    }
     return Run(db, source, request).run();
 }
 

@@ -22,9 +22,9 @@ QString shown(const QString& path) {
     return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
 }
 
-QString formatOf(const QString& path) {
+QString formatOf(const QString& path, const QString& table) {
     try {
-        return AccessReader(path, u"pvx"_s).formatName();
+        return AccessReader(path, table).formatName();
     } catch (const ImportError&) {
         return {};
     }
@@ -32,7 +32,7 @@ QString formatOf(const QString& path) {
 
 } // namespace
 
-void offerAccessConversion(AppState& state, Services& services) {
+void offerAccessConversion(AppState& state, Services& services, const OldRecordsTable& table) {
     const QString path = state.gDbPath;
     if (!AccessReader::isAccessFile(path))
         return;
@@ -41,13 +41,13 @@ void offerAccessConversion(AppState& state, Services& services) {
                u"kept its records in, not a Purvex database."_s.arg(shown(path), format);
     };
     try {
-        AccessConversion::check(path);
+        AccessConversion::check(path, table.name);
     } catch (const ImportError& error) {
         throw EngineError(ErrorNumber::NotADatabase,
                           u"%1  It cannot be converted: %2  Purvex left it as it is."_s.arg(
                               found(QString()), error.message()));
     }
-    const QString format = u" (%1)"_s.arg(formatOf(path));
+    const QString format = u" (%1)"_s.arg(formatOf(path, table.name));
     const QString kept = AccessConversion::keptPath(path);
     const QString question =
         u"%1\n\nPurvex can convert it: a new pvx.mdb will hold its records, and the old file "
@@ -64,8 +64,9 @@ void offerAccessConversion(AppState& state, Services& services) {
         const auto progress = services.showProgress(title, nullptr);
         Importer::Request request;
         request.conversion = importConversion(services);
+        request.pairs = table.pairs;
         request.progress = followOn(*progress, u"Converting pvx.mdb..."_s);
-        result = AccessConversion::run(path, request);
+        result = AccessConversion::run(path, request, table.name);
     }
     services.setBusy(false);
 
