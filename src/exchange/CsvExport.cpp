@@ -18,7 +18,7 @@ namespace {
 constexpr int ProgressEvery = 1024;
 
 QString codeText(const QVariant& value, OrderFields::Kind kind) {
-    const QStringList texts = OrderFields::listTexts(kind);
+    const QStringList& texts = OrderFields::listTexts(kind);
     if (value.typeId() != QMetaType::QString) {
         bool ok = false;
         const int code = value.toInt(&ok);
@@ -28,12 +28,37 @@ QString codeText(const QVariant& value, OrderFields::Kind kind) {
     return value.toString();
 }
 
+// Writes number in `width` digits at out, padded with zeros.
+void digits(char* out, int number, int width) {
+    for (int i = width - 1; i >= 0; --i, number /= 10)
+        out[i] = char('0' + number % 10);
+}
+
+// ISO text built by hand: the calendar's general formatting costs more than all the rest of
+// a record.
 QString dateText(const QVariant& value) {
-    if (value.typeId() == QMetaType::QDate)
-        return value.toDate().toString(u"yyyy-MM-dd"_s);
-    if (value.typeId() == QMetaType::QDateTime)
-        return value.toDateTime().toString(u"yyyy-MM-dd HH:mm:ss"_s);
-    return value.toString();
+    const bool withTime = value.typeId() == QMetaType::QDateTime;
+    if (value.typeId() != QMetaType::QDate && !withTime)
+        return value.toString();
+    const QDate date = withTime ? value.toDateTime().date() : value.toDate();
+    if (!date.isValid() || date.year() < 1 || date.year() > 9999)
+        return withTime ? value.toDateTime().toString(u"yyyy-MM-dd HH:mm:ss"_s)
+                        : date.toString(u"yyyy-MM-dd"_s);
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    date.getDate(&year, &month, &day);
+    char text[] = "0000-00-00 00:00:00";
+    digits(text, year, 4);
+    digits(text + 5, month, 2);
+    digits(text + 8, day, 2);
+    if (!withTime)
+        return QString::fromLatin1(text, 10);
+    const QTime time = value.toDateTime().time();
+    digits(text + 11, time.hour(), 2);
+    digits(text + 14, time.minute(), 2);
+    digits(text + 17, time.second(), 2);
+    return QString::fromLatin1(text, 19);
 }
 
 QString valueText(const QVariant& value, const OrderFields::Field& field) {

@@ -71,7 +71,7 @@ Result toKey(const SourceValue& value) {
 // --- Type and status -----------------------------------------------------------------
 
 Result toCode(const Field& field, const SourceValue& value) {
-    const QStringList texts = OrderFields::listTexts(field.kind);
+    const QStringList& texts = OrderFields::listTexts(field.kind);
     const QString problem =
         u"not 0, 1, 2, \"%1\", \"%2\" or \"%3\""_s.arg(texts.at(0), texts.at(1), texts.at(2));
     qint64 code = -1;

@@ -91,16 +91,15 @@ QList<Field> describedBy(Database& db) {
     return fields;
 }
 
-QStringList listTexts(Kind kind) {
-    if (kind == Kind::Type)
-        return {QString::fromLatin1(nameOf(OrderType::Order)),
-                QString::fromLatin1(nameOf(OrderType::Rebate)),
-                QString::fromLatin1(nameOf(OrderType::Sale))};
-    if (kind == Kind::Status)
-        return {QString::fromLatin1(nameOf(ReceivedStatus::No)),
-                QString::fromLatin1(nameOf(ReceivedStatus::Partially)),
-                QString::fromLatin1(nameOf(ReceivedStatus::Yes))};
-    return {};
+const QStringList& listTexts(Kind kind) {
+    static const QStringList types{QString::fromLatin1(nameOf(OrderType::Order)),
+                                   QString::fromLatin1(nameOf(OrderType::Rebate)),
+                                   QString::fromLatin1(nameOf(OrderType::Sale))};
+    static const QStringList statuses{QString::fromLatin1(nameOf(ReceivedStatus::No)),
+                                      QString::fromLatin1(nameOf(ReceivedStatus::Partially)),
+                                      QString::fromLatin1(nameOf(ReceivedStatus::Yes))};
+    static const QStringList none;
+    return kind == Kind::Type ? types : kind == Kind::Status ? statuses : none;
 }
 
 } // namespace OrderFields

@@ -41,6 +41,6 @@ QList<Field> describedBy(Database& db);
 
 // The list texts of Type and status by position ("Order", "Rebate", "Sale"; "No",
 // "Partially", "Yes").
-QStringList listTexts(Kind kind);
+const QStringList& listTexts(Kind kind);
 
 } // namespace OrderFields
