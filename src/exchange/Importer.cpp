@@ -248,8 +248,8 @@ QString summary(const Result& result, const QString& shownFile) {
             lines << u"Fields not in the file, left as a new record has them: %1"_s.arg(
                 result.missingFields.join(u", "_s));
         if (result.sourceHadKeys && !result.keysKept)
-            lines << u"Record numbers (zelid) were given anew after the last, as the database "
-                     u"already held records."_s;
+            lines << u"Record numbers (zelid) are given anew after the last, as the database "
+                     u"already holds records."_s;
         break;
     case Outcome::NoRows:
         lines << u"%1 holds no records; nothing was imported."_s.arg(shownFile);
