@@ -118,7 +118,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 if(PROJECT_HOMEPAGE_URL)
     set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${PROJECT_HOMEPAGE_URL}")
 endif()
-# dpkg-shlibdeps finds the Qt and SQLite libraries the programs link; what they load at run
+# dpkg-shlibdeps finds the Qt, SQLite and libmdb (Access-format import) libraries the
+# programs link; what they load at run
 # time is named here: the report font, a sans-serif font for the windows (without one Qt
 # falls back to whatever fontconfig has, a monospaced font on a minimal install, and the
 # captions no longer fit their buttons), and the platform plugins (including the offscreen

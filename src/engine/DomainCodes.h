@@ -23,6 +23,19 @@ constexpr const char* nameOf(OrderType type) {
 // Whether it has come: its status, and the position in the Received list.
 enum class ReceivedStatus : int { No = 0, Partially = 1, Yes = 2 };
 
+// The word a status is shown with, in the Received list and the StatusNames table.
+constexpr const char* nameOf(ReceivedStatus status) {
+    switch (status) {
+    case ReceivedStatus::No:
+        return "No";
+    case ReceivedStatus::Partially:
+        return "Partially";
+    case ReceivedStatus::Yes:
+        break;
+    }
+    return "Yes";
+}
+
 // The order the main form pages in: gSortOrder, the Sort menu's items and the find
 // dialog's options, numbered from 1.
 enum class SortOrder : int { OrderDate = 1, Description = 2, Vendor = 3 };

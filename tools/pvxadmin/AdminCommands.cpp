@@ -4,6 +4,8 @@
 #include "CustomCommand.h"
 #include "DemoData.h"
 #include "DueCommand.h"
+#include "ExportCommand.h"
+#include "ImportCommand.h"
 #include "NewDatabaseFile.h"
 #include "ReportCommand.h"
 
@@ -62,6 +64,9 @@ struct Options {
     // due only
     int days = DueItems::DefaultDays;
     DueCommand::Format format = DueCommand::Format::Text;
+    // import and export only
+    ImportCommand::Request importing;
+    ExportCommand::Request exporting;
 };
 
 QString hint() {
@@ -132,11 +137,16 @@ struct OptionSet {
     QCommandLineOption strict{QStringLiteral("strict")};
     QCommandLineOption days{QStringLiteral("days"), {}, QStringLiteral("N")};
     QCommandLineOption format{QStringLiteral("format"), {}, QStringLiteral("FORMAT")};
+    QCommandLineOption table{QStringLiteral("table"), {}, QStringLiteral("NAME")};
+    QCommandLineOption map{QStringLiteral("map"), {}, QStringLiteral("FIELD=COLUMN")};
+    QCommandLineOption dryRun{QStringLiteral("dry-run")};
+    QCommandLineOption csv{QStringLiteral("csv"), {}, QStringLiteral("FILE")};
 
     QList<QCommandLineOption> all() const {
-        return {help,  version, records,   pdf,         tsv,    html,    from,     to,        field,
-                hide,  total,   width,     starts,      less,   greater, wantTrue, wantFalse, sort,
-                title, cm,      landscape, pageNumbers, noDate, strict,  days,     format};
+        return {help,      version, records, pdf,   tsv,       html,        from,    to,
+                field,     hide,    total,   width, starts,    less,        greater, wantTrue,
+                wantFalse, sort,    title,   cm,    landscape, pageNumbers, noDate,  strict,
+                days,      format,  table,   map,   dryRun,    csv};
     }
 
     // The options each command takes (besides --help).
@@ -147,6 +157,10 @@ struct OptionSet {
             return {strict};
         if (command == QLatin1String("due"))
             return {days, format};
+        if (command == QLatin1String("import"))
+            return {table, map, dryRun};
+        if (command == QLatin1String("export"))
+            return {csv};
         if (command == QLatin1String("report"))
             return {pdf, from, to};
         if (command == QLatin1String("custom"))
@@ -160,7 +174,8 @@ struct OptionSet {
 const QStringList& commandNames() {
     static const QStringList commands{QStringLiteral("create"), QStringLiteral("demo"),
                                       QStringLiteral("check"),  QStringLiteral("report"),
-                                      QStringLiteral("custom"), QStringLiteral("due")};
+                                      QStringLiteral("custom"), QStringLiteral("due"),
+                                      QStringLiteral("import"), QStringLiteral("export")};
     return commands;
 }
 
@@ -218,6 +233,18 @@ Options parse(const QStringList& arguments) {
     if (positional.isEmpty())
         throw UsageError{QStringLiteral("%1 needs a directory").arg(options.command) + hint()};
     options.dir = positional.takeFirst();
+    if (options.command == QLatin1String("import")) {
+        if (positional.isEmpty())
+            throw UsageError{QStringLiteral("import needs the file to import after the directory") +
+                             hint()};
+        options.importing = {options.dir, positional.takeFirst(), parser.value(set.table),
+                             parser.values(set.map), parser.isSet(set.dryRun)};
+    }
+    if (options.command == QLatin1String("export")) {
+        if (parser.value(set.csv).isEmpty())
+            throw UsageError{QStringLiteral("export needs --csv FILE") + hint()};
+        options.exporting = {options.dir, parser.value(set.csv)};
+    }
     if (!positional.isEmpty())
         throw UsageError{QStringLiteral("unexpected argument \"%1\"").arg(positional.first()) +
                          hint()};
@@ -462,6 +489,10 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
             return custom(options, out, err);
         if (options.command == QLatin1String("due"))
             return due(options, out, err);
+        if (options.command == QLatin1String("import"))
+            return ImportCommand::run(options.importing, out, err);
+        if (options.command == QLatin1String("export"))
+            return ExportCommand::run(options.exporting, out, err);
 
         const bool demo = options.command == QLatin1String("demo");
         const QString path = makeDatabase(options.dir, demo ? options.records : 0);

@@ -113,6 +113,32 @@ const std::vector<CommandHelp>& commands() {
           {"--format text|tsv", "tsv: tab-separated lines under a heading line"}},
          "",
          "0 nothing overdue, 1 something overdue, 2 any error."},
+        {"import",
+         "import DIR FILE [--table NAME] [--map FIELD=COLUMN]... [--dry-run]",
+         "Brings the records of FILE into the existing DIR/pvx.mdb (or DIR itself when it is a "
+         "file), all of them or none. FILE is an Access-format database (.mdb, .accdb), read "
+         "from its table pvx, or a CSV file (UTF-8, comma- or semicolon-separated, under a "
+         "heading line). Columns go into the fields of their names, the stored ones (descr, "
+         "dateorder) or those the custom report designer shows (\"Date Ordered\"), case "
+         "ignored. Dates in ISO form (2026-01-31) or the locale's short date, amounts plain "
+         "(1234.56) or as the locale writes money, Type and status as 0, 1, 2 or their words. A "
+         "value that cannot be stored exactly (a text longer than its field) stops the import "
+         "with a list of rows and reasons, and nothing is written. FILE is only read.",
+         {{"--table NAME", "the table of an Access-format file (default pvx)"},
+          {"--map FIELD=COLUMN", "the column COLUMN goes into the field FIELD"},
+          {"--dry-run", "checks everything and says what would be imported; writes nothing"}},
+         "Into an empty database the records keep their record numbers (zelid); into one that "
+         "holds records they get new ones.",
+         "0 imported, 1 FILE holds no records, 2 any error."},
+        {"export",
+         "export DIR --csv FILE",
+         "Writes every record of DIR/pvx.mdb (or DIR itself when it is a file) to the CSV file "
+         "FILE: a heading line of the stored field names, ISO dates, amounts as plain decimals "
+         "with a point, Type and status as words; UTF-8. FILE is replaced only once all of it "
+         "is written; - is the standard output. Only reads the database.",
+         {{"--csv FILE", "the CSV file to write"}},
+         "",
+         "0 written, 1 not written, 2 wrong arguments."},
     };
     return all;
 }
@@ -171,8 +197,8 @@ QString full() {
                   u"  or:  pvxadmin COMMAND --help\n"
                   u"  or:  pvxadmin --version\n\n"_s;
     out += paragraph(u"Makes and checks the Purvex database file pvx.mdb in the folder DIR, "
-                     u"lists what is due, and writes built-in and custom reports to files, "
-                     u"without a window."_s);
+                     u"lists what is due, writes built-in and custom reports to files, and "
+                     u"imports and exports records, without a window."_s);
     out += u"\nCommands:\n"_s;
     for (const CommandHelp& command : commands()) {
         out += wrapped(u"  "_s + latin(command.synopsis), FullColumn, latin(command.text));
@@ -189,6 +215,7 @@ QString full() {
     out += paragraph(u"Exit status: 0 success, 1 failure, 2 wrong arguments; check, report "
                      u"and custom also exit 1 when they find a fault or nothing to write; "
                      u"due exits 0 when nothing is overdue, 1 when something is and 2 on any "
+                     u"error; import exits 1 when the file holds no records and 2 on any "
                      u"error."_s);
     return out;
 }

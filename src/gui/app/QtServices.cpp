@@ -137,6 +137,10 @@ QString QtServices::saveFileName(QWidget* parent, const QString& caption,
     return QFileDialog::getSaveFileName(parent, caption, defaultName, filter, nullptr, options);
 }
 
+QString QtServices::openFileName(QWidget* parent, const QString& caption, const QString& filter) {
+    return QFileDialog::getOpenFileName(parent, caption, QString(), filter);
+}
+
 std::unique_ptr<QPrinter> QtServices::choosePrinter(QWidget* parent) {
     if (QPrinterInfo::availablePrinters().isEmpty()) {
         message(QStringLiteral("No printer is installed.  Install a printer, or save the "

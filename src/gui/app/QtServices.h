@@ -22,6 +22,7 @@ public:
     int runModal(QDialog& dialog) override;
     QString saveFileName(QWidget* parent, const QString& caption, const QString& defaultName,
                          const QString& filter, OverwriteQuestion overwrite) override;
+    QString openFileName(QWidget* parent, const QString& caption, const QString& filter) override;
     std::unique_ptr<QPrinter> choosePrinter(QWidget* parent) override;
     QList<BackupDestination> backupDestinations() override;
     std::unique_ptr<Progress> showProgress(const QString& title, QWidget* parent) override;

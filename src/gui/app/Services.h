@@ -50,6 +50,12 @@ public:
     virtual QString saveFileName(QWidget* parent, const QString& caption,
                                  const QString& defaultName, const QString& filter,
                                  OverwriteQuestion overwrite) = 0;
+    // Asks which existing file to open; empty when the user cancelled. Where there is no
+    // one to ask (a command run from a script), the answer is that of a cancel.
+    virtual QString openFileName(QWidget* /*parent*/, const QString& /*caption*/,
+                                 const QString& /*filter*/) {
+        return {};
+    }
     // Lets the user choose a printer; null when there is none or the user cancelled
     // (the production version has said which).
     virtual std::unique_ptr<QPrinter> choosePrinter(QWidget* parent) = 0;

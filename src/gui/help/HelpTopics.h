@@ -40,6 +40,8 @@ constexpr int StatusLine = 70;
 constexpr int FileMenuAndBackup = 33;
 constexpr int PackDatabase = 34;
 constexpr int Exit = 35;
+// File, Import and Export to CSV.
+constexpr int ImportExport = 71;
 constexpr int SortMenu = 36;
 constexpr int ReportOutput = 37;
 // The Reports menu, All Orders and the report date range.

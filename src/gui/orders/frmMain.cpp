@@ -1,5 +1,6 @@
 #include "gui/orders/frmMain.h"
 
+#include "gui/orders/AccessFileOffer.h"
 #include "gui/orders/AmountBox.h"
 #include "gui/orders/MemoBox.h"
 
@@ -98,6 +99,7 @@ frmMain::frmMain(AppState& state, Services& services, QWidget* parent)
     connectReportHandlers();
     connectHelpHandlers();
     connectMaintenanceHandlers();
+    connectExchangeHandlers();
     createStatusLine();
 
     // The window opens in browse mode.
@@ -246,6 +248,8 @@ void frmMain::createMenus() {
     mnuFileMenu->setObjectName(u"mnuFileMenu"_s);
     mnuBackup = menuItem(mnuFileMenu, u"mnuBackup"_s, u"&Backup"_s);
     mnuPack = menuItem(mnuFileMenu, u"mnuPack"_s, u"&Pack Database"_s);
+    mnuImport = menuItem(mnuFileMenu, u"mnuImport"_s, u"&Import..."_s);
+    mnuExportCsv = menuItem(mnuFileMenu, u"mnuExportCsv"_s, u"Export to &CSV..."_s);
     mnuFileMenu->addSeparator();
     mnuExit = menuItem(mnuFileMenu, u"mnuExit"_s, u"E&xit"_s);
     // Written out rather than QKeySequence::Quit, which some desktops leave empty. Greyed
@@ -335,6 +339,8 @@ void frmMain::setHelpContexts() {
         {mnuFileMenu->menuAction(), HelpTopic::FileMenuAndBackup},
         {mnuBackup, HelpTopic::FileMenuAndBackup},
         {mnuPack, HelpTopic::PackDatabase},
+        {mnuImport, HelpTopic::ImportExport},
+        {mnuExportCsv, HelpTopic::ImportExport},
         {mnuExit, HelpTopic::Exit},
         {mnuSortMenu, HelpTopic::SortMenu},
         {mnuSortMenu->menuAction(), HelpTopic::SortMenu},
@@ -411,6 +417,9 @@ void frmMain::Form_Load() {
         m_state.gHelpFile = dir + u"pvx.hlp"_s;
         m_state.gDbPath = dir + u"pvx.mdb"_s;
     });
+    // The older program's Access-format file, copied in by a user who switches, is offered
+    // for conversion before anything tries to open it.
+    trap([&] { offerAccessConversion(m_state, m_services); });
     trap([&] { m_state.gDatabase = Database::open(m_state.gDbPath, true); });
     trap([&] { Schema::requireKnownVersion(database()); });
     // Everything is checked before anything is written: a refused file stays as it was.

@@ -107,6 +107,11 @@ public:
     void mnuBackup_Click();
     void mnuPack_Click();
 
+    // File, Import and Export to CSV (frmMainExchange.cpp). After an import the form shows
+    // the records as a fresh start does.
+    void mnuImport_Click();
+    void mnuExportCsv_Click();
+
     // The status line (frmMainStatusLine.cpp): how many items are overdue and how many fall
     // due within the next DueItems::DefaultDays days, counted again after every change to
     // the records; its overdue count is a link that opens the Overdue report.
@@ -172,6 +177,8 @@ public:
     QMenu* mnuFileMenu = nullptr;
     QAction* mnuBackup = nullptr;
     QAction* mnuPack = nullptr;
+    QAction* mnuImport = nullptr;
+    QAction* mnuExportCsv = nullptr;
     QAction* mnuExit = nullptr;
     QMenu* mnuSortMenu = nullptr;
     // The menu groups are indexed from 1 in their click handlers: mnuSort[index - 1].
@@ -206,6 +213,7 @@ private:
     void connectReportHandlers();
     void connectHelpHandlers();
     void connectMaintenanceHandlers();
+    void connectExchangeHandlers();
     void createStatusLine();
     void addMissingIndexes();
 

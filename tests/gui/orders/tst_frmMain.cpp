@@ -816,7 +816,7 @@ void tst_frmMain::helpContextNumbers_data() {
         {"mnuPack", 34},        {"mnuExit", 35},       {"mnuSortMenu", 36},  {"mnuSort(3)", 36},
         {"mnuReportsMenu", 38}, {"mnuRpt(1)", 38},     {"mnuRpt(2)", 39},    {"mnuRpt(3)", 40},
         {"mnuRpt(4)", 41},      {"mnuRpt(5)", 42},     {"mnuRptCustom", 43}, {"mnuHelpmenu", 48},
-        {"mnuHelp(2)", 48},     {"mnuAbout", 49}};
+        {"mnuHelp(2)", 48},     {"mnuAbout", 49},      {"mnuImport", 71},    {"mnuExportCsv", 71}};
     for (const auto& [name, topic] : sample)
         QTest::newRow(name) << QString::fromLatin1(name) << topic;
 }
@@ -854,7 +854,7 @@ void tst_frmMain::everyControlAndMenuItemHasAHelpTopic() {
             QVERIFY2(helpContext(item) > 0, qPrintable(item->objectName()));
         }
     }
-    QCOMPARE(items, 3 + 3 + 6 + 4);
+    QCOMPARE(items, 5 + 3 + 6 + 4);
 }
 
 void tst_frmMain::exitClosesTheDatabaseAndEndsTheProgram() {

@@ -17,6 +17,11 @@ QString FakeServices::saveFileName(QWidget*, const QString& caption, const QStri
     return nextSaveFileName;
 }
 
+QString FakeServices::openFileName(QWidget*, const QString& caption, const QString&) {
+    openDialogs << caption;
+    return nextOpenFileName;
+}
+
 std::unique_ptr<QPrinter> FakeServices::choosePrinter(QWidget*) {
     if (printerPdfPath.isEmpty())
         return nullptr;

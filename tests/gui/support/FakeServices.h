@@ -13,6 +13,7 @@ public:
     int runModal(QDialog& dialog) override;
     QString saveFileName(QWidget* parent, const QString& caption, const QString& defaultName,
                          const QString& filter, OverwriteQuestion overwrite) override;
+    QString openFileName(QWidget* parent, const QString& caption, const QString& filter) override;
     std::unique_ptr<QPrinter> choosePrinter(QWidget* parent) override;
     void showHelp(const HelpRequest& request) override { helpRequests.append(request); }
     QList<BackupDestination> backupDestinations() override { return destinations; }
@@ -34,6 +35,9 @@ public:
         OverwriteQuestion overwrite;
     };
     QList<SaveDialog> saveRequests;
+    // The next file name the open dialog answers with; empty means the user cancelled.
+    QString nextOpenFileName;
+    QStringList openDialogs; // the captions the open dialogs were shown with
     // Where "printed" pages go: a PDF file; empty means no printer is available.
     QString printerPdfPath;
     int printJobs = 0;
