@@ -27,10 +27,10 @@ constexpr Int128 Limit = powerOfTen(Decimal::MaxDigits);
     throw EngineError(OverflowError, u"Overflow"_s);
 }
 
-// value * 10^exponent, or nothing when the result would leave the range.
+// value * 10^exponent, or nothing when the result would leave the range (Limit itself is out).
 std::optional<Int128> scaledUp(Int128 value, int exponent) {
     for (int i = 0; i < exponent; ++i) {
-        if (value > Limit / 10 || value < -Limit / 10)
+        if (value >= Limit / 10 || value <= -Limit / 10)
             return std::nullopt;
         value *= 10;
     }

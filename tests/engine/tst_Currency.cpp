@@ -25,6 +25,8 @@ private Q_SLOTS:
     void storableAmountsComeBackExactlyFromTheirDouble();
     void amountsAreDecimalsOfFourPlaces_data();
     void amountsAreDecimalsOfFourPlaces();
+    void decimalsEndBeforeThirtyNineDigits_data();
+    void decimalsEndBeforeThirtyNineDigits();
 };
 
 void TestCurrency::fromDoubleRoundsHalfAwayFromZero_data() {
@@ -203,6 +205,30 @@ void TestCurrency::amountsAreDecimalsOfFourPlaces() {
     Decimal twice = amount->toDecimal();
     twice += amount->toDecimal();
     QCOMPARE(twice.unitsAt(Currency::Places), std::optional<Int128>(Int128(raw) * 2));
+}
+
+// A decimal holds at most 38 digits; whatever text reaches the 39th is no decimal, whichever
+// way it is written, and whatever is read is written back as text that reads the same.
+void TestCurrency::decimalsEndBeforeThirtyNineDigits_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("valid");
+    const QString nines(Decimal::MaxDigits, u'9');
+    QTest::newRow("38 nines") << nines << true;
+    QTest::newRow("38 nines, negative") << u'-' + nines << true;
+    QTest::newRow("one more") << u'1' + QString(Decimal::MaxDigits, u'0') << false;
+    QTest::newRow("one more by exponent") << "1E+38" << false;
+    QTest::newRow("negative by exponent") << "-1e38" << false;
+    QTest::newRow("last power by exponent") << "1e37" << true;
+    QTest::newRow("rounds up into the 39th digit") << nines + ".5" << false;
+}
+
+void TestCurrency::decimalsEndBeforeThirtyNineDigits() {
+    QFETCH(QString, text);
+    QFETCH(bool, valid);
+    const auto value = Decimal::fromPlainText(text);
+    QCOMPARE(value.has_value(), valid);
+    if (valid)
+        QCOMPARE(Decimal::fromPlainText(value->toPlainText()), value);
 }
 
 QTEST_APPLESS_MAIN(TestCurrency)
