@@ -3,11 +3,14 @@
 #include "AdminHelp.h"
 #include "CustomCommand.h"
 #include "DemoData.h"
+#include "DesignCommands.h"
 #include "DueCommand.h"
 #include "NewDatabaseFile.h"
 #include "ReportCommand.h"
 
+#include "core/UserLocale.h"
 #include "custom/CatalogueCheck.h"
+#include "custom/DesignCheck.h"
 #include "custom/ReportCatalogue.h"
 #include "engine/Database.h"
 #include "engine/EngineError.h"
@@ -132,11 +135,15 @@ struct OptionSet {
     QCommandLineOption strict{QStringLiteral("strict")};
     QCommandLineOption days{QStringLiteral("days"), {}, QStringLiteral("N")};
     QCommandLineOption format{QStringLiteral("format"), {}, QStringLiteral("FORMAT")};
+    QCommandLineOption design{QStringLiteral("design"), {}, QStringLiteral("NAME")};
+    QCommandLineOption saveAs{QStringLiteral("save-as"), {}, QStringLiteral("NAME")};
+    QCommandLineOption replace{QStringLiteral("replace")};
 
     QList<QCommandLineOption> all() const {
-        return {help,  version, records,   pdf,         tsv,    html,    from,     to,        field,
-                hide,  total,   width,     starts,      less,   greater, wantTrue, wantFalse, sort,
-                title, cm,      landscape, pageNumbers, noDate, strict,  days,     format};
+        return {help,      version, records, pdf,    tsv,       html,        from,    to,
+                field,     hide,    total,   width,  starts,    less,        greater, wantTrue,
+                wantFalse, sort,    title,   cm,     landscape, pageNumbers, noDate,  strict,
+                days,      format,  design,  saveAs, replace};
     }
 
     // The options each command takes (besides --help).
@@ -150,9 +157,9 @@ struct OptionSet {
         if (command == QLatin1String("report"))
             return {pdf, from, to};
         if (command == QLatin1String("custom"))
-            return {field,     hide,        total,    width,     starts, less,  greater,
-                    from,      to,          wantTrue, wantFalse, sort,   title, cm,
-                    landscape, pageNumbers, noDate,   pdf,       tsv,    html};
+            return {field,  hide,     total,     width, starts, less,   greater,   from,
+                    to,     wantTrue, wantFalse, sort,  title,  cm,     landscape, pageNumbers,
+                    noDate, pdf,      tsv,       html,  design, saveAs, replace};
         return {};
     }
 };
@@ -160,7 +167,8 @@ struct OptionSet {
 const QStringList& commandNames() {
     static const QStringList commands{QStringLiteral("create"), QStringLiteral("demo"),
                                       QStringLiteral("check"),  QStringLiteral("report"),
-                                      QStringLiteral("custom"), QStringLiteral("due")};
+                                      QStringLiteral("custom"), QStringLiteral("due"),
+                                      QStringLiteral("designs")};
     return commands;
 }
 
@@ -278,6 +286,9 @@ Options parse(const QStringList& arguments) {
         c.centimeters = parser.isSet(set.cm);
         c.landscape = parser.isSet(set.landscape);
         c.noDate = parser.isSet(set.noDate);
+        c.design = single(set.design);
+        c.saveAs = single(set.saveAs);
+        c.replace = parser.isSet(set.replace);
         try {
             CustomCommand::checkForm(c);
         } catch (const CustomCommand::BadArgument& error) {
@@ -411,13 +422,20 @@ int check(const QString& dirOrFile, bool strict, QTextStream& out) {
     // Values the forms never write are shown as they are and kept; they are worth knowing
     // about, so that they can be mended, but they do not make the file unsound.
     QStringList oddValues;
-    if (problems.isEmpty())
+    // A saved design that cannot be loaded is the user's to mend or delete; it never makes
+    // the file unsound, not even with --strict.
+    QStringList designs;
+    if (problems.isEmpty()) {
         oddValues = Schema::oddValues(*db);
+        designs = DesignCheck::warnings(*db, ReportCatalogue::read(*db), userLocale());
+    }
     db->close();
     for (const QString& problem : problems)
         out << problem << '\n';
     for (const QString& odd : oddValues)
         out << (strict ? QString() : QStringLiteral("warning: ")) << odd << '\n';
+    for (const QString& design : designs)
+        out << "warning: " << design << '\n';
     if (problems.isEmpty() && (oddValues.isEmpty() || !strict)) {
         out << "ok\n";
         return ExitOk;
@@ -462,6 +480,8 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
             return custom(options, out, err);
         if (options.command == QLatin1String("due"))
             return due(options, out, err);
+        if (options.command == QLatin1String("designs"))
+            return DesignCommands::list(options.dir, out, err);
 
         const bool demo = options.command == QLatin1String("demo");
         const QString path = makeDatabase(options.dir, demo ? options.records : 0);
