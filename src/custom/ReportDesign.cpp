@@ -266,7 +266,7 @@ private:
 QString nameProblem(const QString& name) {
     const QString trimmed = name.trimmed();
     if (trimmed.isEmpty())
-        return u"Type a name for the design."_s;
+        return u"A design needs a name."_s;
     if (trimmed.size() > MaxNameLength)
         return u"A design's name can have at most %1 characters; this one has %2."_s
             .arg(MaxNameLength)

@@ -551,6 +551,7 @@ bool frmRptSpec::Form_Load() {
     frame1->hide();
     // The report starts from the defaults whatever designs there are.
     fillDesignList({});
+    m_unchangedText = designText();
     return true;
 }
 

@@ -87,8 +87,9 @@ public:
     void cmdCancel_Click();
 
     // frmRptSpecDesigns.cpp. Choosing a design in the list loads it in place of the report
-    // on show; one that cannot be read changes nothing, and one naming fields the catalogue
-    // no longer has loads without them, and the user is told either way.
+    // on show, after asking when that report has changes no design holds (the arrow keys
+    // choose as well); one that cannot be read changes nothing, and one naming fields the
+    // catalogue no longer has loads without them, and the user is told either way.
     void cmbDesign_Click(int index);
     // Both ask for the name, refusing an empty or too long one. "Save..." offers the name of
     // the design on show and replaces that one without asking; "Save As..." offers the
@@ -228,6 +229,8 @@ private:
     bool mayStoreAs(const QString& name, bool asNew);
     // Shows a loaded report in the controls, as if the user had set it up.
     void showDefinition(const ReportDefinition& report);
+    // The report on show in the text form of a design; empty when it has none.
+    QString designText() const;
 
     AppState& m_state;
     Services& m_services;
@@ -242,6 +245,8 @@ private:
     // The catalogue and every field's settings, kept while the field moves between lists.
     ReportDefinition m_report;
     QString m_designName;
+    // The report as it was opened, loaded or last saved, to tell whether it has changed.
+    QString m_unchangedText;
     // Each SpecID's place in the catalogue's order of descriptions.
     QHash<int, int> m_catalogueOrder;
 

@@ -81,11 +81,31 @@ void frmRptSpec::fillDesignList(const QString& current) {
     cmdDelete->setEnabled(!m_designName.isEmpty());
 }
 
+QString frmRptSpec::designText() const {
+    try {
+        return ReportDesign::toText(definition(), m_services.locale());
+    } catch (const ReportDefinitionError&) {
+        return {};
+    }
+}
+
 void frmRptSpec::cmbDesign_Click(int index) {
     if (index < 0)
         return;
     const QString name = cmbDesign->itemText(index);
     const QString shown = m_designName;
+    // A value refused in a box is dealt with first, as for every command.
+    if (!takeTypedValue()) {
+        fillDesignList(shown);
+        return;
+    }
+    if (designText() != m_unchangedText &&
+        m_services.message(u"Loading the design \"%1\" replaces the report on show, whose "
+                           u"changes are in no saved design.  Do you want to load it?"_s.arg(name),
+                           {}, MsgButtons::YesNo) != MsgAnswer::Yes) {
+        fillDesignList(shown);
+        return;
+    }
     std::optional<StoredDesign> stored;
     if (!onDatabase(m_state, m_services, u"The design \"%1\" has not been loaded."_s.arg(name),
                     [&](Database& db) { stored = DesignStore(db).find(name); })) {
@@ -112,6 +132,7 @@ void frmRptSpec::cmbDesign_Click(int index) {
     }
     showDefinition(loaded.definition);
     fillDesignList(stored->name);
+    m_unchangedText = designText();
     if (!loaded.leftOut.isEmpty())
         m_services.message(u"The design \"%1\" names what the report catalogue no longer has, "
                            u"and has been loaded without it: %2."_s.arg(
@@ -202,6 +223,7 @@ void frmRptSpec::saveDesign(bool asNew) {
                     }))
         return;
     fillDesignList(name);
+    m_unchangedText = text;
 }
 
 bool frmRptSpec::mayStoreAs(const QString& name, bool asNew) {
