@@ -481,6 +481,7 @@ void frmRptSpec::connectHandlers() {
     connect(cmdDelete, &QPushButton::clicked, this, &frmRptSpec::cmdDelete_Click);
     List1->installEventFilter(this);
     List2->installEventFilter(this);
+    cmbDesign->installEventFilter(this);
     // After the date fields' own checks are connected: leaving a date field is handled
     // here, at once, and their later check is called off.
     connect(qApp, &QApplication::focusChanged, this, &frmRptSpec::focusChanged);

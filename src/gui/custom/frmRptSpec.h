@@ -231,6 +231,10 @@ private:
     void showDefinition(const ReportDefinition& report);
     // The report on show in the text form of a design; empty when it has none.
     QString designText() const;
+    // Keeps the closed design list from loading every design the arrow keys, a typed letter
+    // or the wheel pass on the way: the keys open the list, where Enter or a click chooses.
+    // True when the event was dealt with.
+    bool designListEvent(QEvent* event);
 
     AppState& m_state;
     Services& m_services;

@@ -15,9 +15,12 @@
 #include "engine/Schema.h"
 #include "gui/app/Services.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -87,6 +90,30 @@ QString frmRptSpec::designText() const {
     } catch (const ReportDefinitionError&) {
         return {};
     }
+}
+
+bool frmRptSpec::designListEvent(QEvent* event) {
+    if (event->type() == QEvent::Wheel)
+        return true;
+    if (event->type() != QEvent::KeyPress || cmbDesign->view()->isVisible())
+        return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+    static const QList<int> walking = {Qt::Key_Up,       Qt::Key_Down, Qt::Key_PageUp,
+                                       Qt::Key_PageDown, Qt::Key_Home, Qt::Key_End};
+    const bool walk = walking.contains(key->key()) && modifiers == Qt::NoModifier;
+    const bool search = !key->text().isEmpty() && key->text().at(0).isPrint() &&
+                        !key->text().at(0).isSpace() &&
+                        (modifiers & ~Qt::ShiftModifier) == Qt::NoModifier;
+    if (!walk && !search)
+        return false;
+    cmbDesign->showPopup();
+    // The letter finds its design in the open list.
+    if (search) {
+        std::unique_ptr<QEvent> again(key->clone());
+        QCoreApplication::sendEvent(cmbDesign->view(), again.get());
+    }
+    return true;
 }
 
 void frmRptSpec::cmbDesign_Click(int index) {

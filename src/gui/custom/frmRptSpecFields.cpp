@@ -236,6 +236,8 @@ void frmRptSpec::optReportTo_Click(int index) {
 }
 
 bool frmRptSpec::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == cmbDesign && designListEvent(event))
+        return true;
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
