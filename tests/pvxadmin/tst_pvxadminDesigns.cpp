@@ -11,10 +11,10 @@ struct Result {
     QString err;
 };
 
-Result pvxadmin(const QStringList& arguments) {
+Result pvxadmin(const QStringList& arguments, const QString& lang = u"en_US"_s) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(u"LC_ALL"_s);
-    environment.insert(u"LANG"_s, u"en_US.UTF-8"_s);
+    environment.insert(u"LANG"_s, lang + u".UTF-8"_s);
     QProcess process;
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(PVX_BINARY_DIR "/pvxadmin"), arguments);
@@ -48,8 +48,8 @@ private Q_SLOTS:
 
 private:
     QString file(const QString& name) const { return QDir(m_dir->path()).filePath(name); }
-    Result run(QStringList arguments) const {
-        return pvxadmin(QStringList{arguments.takeFirst(), m_dir->path()} + arguments);
+    Result run(QStringList arguments, const QString& lang = u"en_US"_s) const {
+        return pvxadmin(QStringList{arguments.takeFirst(), m_dir->path()} + arguments, lang);
     }
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -62,20 +62,31 @@ void tst_pvxadminDesigns::init() {
 }
 
 void tst_pvxadminDesigns::aDesignRunsWithWhatTheCommandLineChanges_data() {
+    // The design is saved in one locale, with a bound as that locale writes 500.5 (below the
+    // 999.99 order and above the 10.10 one), and run in en_US.
+    QTest::addColumn<QString>("savedIn");
+    QTest::addColumn<QString>("bound");
     QTest::addColumn<QStringList>("changes");
-    QTest::newRow("as saved") << QStringList();
-    QTest::newRow("dates moved") << QStringList{u"--from=Date Ordered=1999-03-31"_s,
+    QTest::newRow("as saved") << u"en_US"_s << u"500.5"_s << QStringList();
+    QTest::newRow("saved in Germany") << u"de_DE"_s << u"500,5"_s << QStringList();
+    QTest::newRow("dates moved") << u"fr_FR"_s << u"500,5"_s
+                                 << QStringList{u"--from=Date Ordered=1999-03-31"_s,
                                                 u"--to=Date Ordered=1999-12-31"_s};
     QTest::newRow("title, sort, a field added")
+        << u"en_US"_s << u"500.5"_s
         << QStringList{u"--title=Other"_s, u"--sort=Description"_s, u"--field=Type"_s};
     QTest::newRow("a field of the design given again, a width")
+        << u"en_US"_s << u"500.5"_s
         << QStringList{u"--field=Amount"_s, u"--width=Amount=2"_s, u"--less=Amount=500"_s};
 }
 
 void tst_pvxadminDesigns::aDesignRunsWithWhatTheCommandLineChanges() {
+    QFETCH(QString, savedIn);
+    QFETCH(QString, bound);
     QFETCH(QStringList, changes);
-    const Result saved =
-        run(QStringList{u"custom"_s} + Spending + QStringList{u"--save-as=Spend"_s});
+    const Result saved = run(QStringList{u"custom"_s} + Spending +
+                                 QStringList{u"--less=Amount="_s + bound, u"--save-as=Spend"_s},
+                             savedIn);
     QCOMPARE(saved.err, QString());
     QCOMPARE(saved.out, u"Saved the design \"Spend\".\n"_s);
     const auto stored = [this] {
@@ -89,7 +100,7 @@ void tst_pvxadminDesigns::aDesignRunsWithWhatTheCommandLineChanges() {
     QCOMPARE(fromDesign.err, QString());
     QCOMPARE(fromDesign.exitCode, 0);
     // The same options on their own give the same report, byte for byte.
-    QStringList given = Spending + changes;
+    QStringList given = Spending + QStringList{u"--less=Amount=500.5"_s} + changes;
     given.removeDuplicates();
     // Sorts given replace the design's.
     if (changes.filter(u"--sort"_s).size() > 0)
