@@ -87,9 +87,9 @@ public:
     void cmdCancel_Click();
 
     // frmRptSpecDesigns.cpp. Choosing a design in the list loads it in place of the report
-    // on show, after asking when that report has changes no design holds (the arrow keys
-    // choose as well); one that cannot be read changes nothing, and one naming fields the
-    // catalogue no longer has loads without them, and the user is told either way.
+    // on show, after asking when that report has changes no design holds; one that cannot
+    // be read changes nothing, and one naming fields the catalogue no longer has loads
+    // without them, and the user is told either way.
     void cmbDesign_Click(int index);
     // Both ask for the name, refusing an empty or too long one. "Save..." offers the name of
     // the design on show and replaces that one without asking; "Save As..." offers the
@@ -98,8 +98,6 @@ public:
     void cmdSaveAs_Click();
     // Asks, then deletes the design on show; the report stays on show.
     void cmdDelete_Click();
-    // The design chosen or last saved; empty when none is.
-    const QString& designName() const { return m_designName; }
 
     // The report as the controls and the stored settings describe it now.
     ReportDefinition definition() const;
@@ -248,6 +246,7 @@ private:
     int CurCriteria = 1;
     // The catalogue and every field's settings, kept while the field moves between lists.
     ReportDefinition m_report;
+    // The design chosen or last saved; empty when none is.
     QString m_designName;
     // The report as it was opened, loaded or last saved, to tell whether it has changed.
     QString m_unchangedText;

@@ -49,8 +49,8 @@ bool onDatabase(AppState& state, Services& services, const QString& failed,
             if (reportErrorEndsProgram(error.number()))
                 throw;
             services.message(
-                u"%1  %2  %3"_s.arg(failed).arg(error.number()).arg(error.description()), {},
-                MsgButtons::Ok);
+                u"%1  %2  %3"_s.arg(failed, QString::number(error.number()), error.description()),
+                {}, MsgButtons::Ok);
         }
     });
     return done;
