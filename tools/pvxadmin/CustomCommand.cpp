@@ -250,8 +250,12 @@ void checkForm(const Arguments& a) {
         throw BadArgument(u"--replace goes with --save-as NAME"_s);
     if (a.saveAs) {
         const QString problem = ReportDesign::nameProblem(*a.saveAs);
+        // A name far too long is not repeated whole.
+        const QString shown = a.saveAs->size() > ReportDesign::MaxNameLength
+                                  ? a.saveAs->left(ReportDesign::MaxNameLength) + u"..."_s
+                                  : *a.saveAs;
         if (!problem.isEmpty())
-            throw BadArgument(u"--save-as \"%1\": %2"_s.arg(*a.saveAs, problem));
+            throw BadArgument(u"--save-as \"%1\": %2"_s.arg(shown, problem));
     }
     if (a.pageNumbers && *a.pageNumbers != u"bottom" && *a.pageNumbers != u"header" &&
         *a.pageNumbers != u"none")
