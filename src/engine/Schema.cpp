@@ -89,6 +89,18 @@ const std::vector<Table>& tables() {
     return list;
 }
 
+// Kept apart from tables(): a file of layout 1 lacks it and is sound all the same. Never
+// joined to the orders, so its column names need not be unique beside theirs.
+const Table& designsTable() {
+    static const Table table{DesignsTable,
+                             {
+                                 {"DesignKey", "TEXT NOT NULL PRIMARY KEY"},
+                                 {"DesignName", "TEXT NOT NULL"},
+                                 {"Design", "TEXT NOT NULL"},
+                             }};
+    return table;
+}
+
 // The three sort orders of the main form and the built-in reports: a list of one type
 // within a date range ordered by date and vendor, the outstanding list by status and date,
 // the overdue list by expected date; what is due and overdue by status and expected date.
@@ -272,6 +284,7 @@ void create(Database& db) {
     db.transaction([&db] {
         for (const Table& table : tables())
             db.execute(createTableSql(table));
+        db.execute(createTableSql(designsTable()));
         for (const Index& index : indexes)
             db.execute(QLatin1String(index.sql));
 
@@ -300,6 +313,22 @@ void create(Database& db) {
         }
         db.execute(QStringLiteral("PRAGMA user_version = %1").arg(CurrentVersion));
     });
+}
+
+bool upgrade(Database& db) {
+    requireKnownVersion(db);
+    const int version = db.scalar(QStringLiteral("PRAGMA user_version")).toInt();
+    const QString designs = QString::fromLatin1(DesignsTable);
+    if (version >= CurrentVersion && db.tableExists(designs))
+        return false;
+    db.transaction([&] {
+        // A file of this layout that lost the table (to another tool) gets it back as well.
+        if (!db.tableExists(designs))
+            db.execute(createTableSql(designsTable()));
+        if (version < CurrentVersion)
+            db.execute(QStringLiteral("PRAGMA user_version = %1").arg(CurrentVersion));
+    });
+    return true;
 }
 
 QStringList check(Database& db) {
@@ -343,6 +372,20 @@ QStringList check(Database& db) {
                                     .arg(name, QString::fromLatin1(column.name));
                     complete = false;
                 }
+            }
+        }
+        // The designs are the program's own from the layout that brought them.
+        if (version >= DesignsVersion) {
+            const Table& table = designsTable();
+            const QString name = QString::fromLatin1(table.name);
+            const QSet<QString> columns = columnsOf(db, name);
+            if (columns.isEmpty())
+                problems << QStringLiteral("Table %1 is missing.").arg(name);
+            for (const Column& column : table.columns) {
+                if (!columns.isEmpty() &&
+                    !columns.contains(QString::fromLatin1(column.name).toLower()))
+                    problems << QStringLiteral("Column %1.%2 is missing.")
+                                    .arg(name, QString::fromLatin1(column.name));
             }
         }
         // The catalogue rows are judged against the tables they name, which must be whole.

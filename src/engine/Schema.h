@@ -6,17 +6,32 @@
 class Database;
 
 // The layout of pvx.mdb in one place: the orders table pvx with its indexes, the lookup
-// tables that let reports print codes as words, and the report-field catalogue RptSpec.
-// The version is kept in PRAGMA user_version.
+// tables that let reports print codes as words, the report-field catalogue RptSpec and the
+// saved report designs ReportDesigns. The version is kept in PRAGMA user_version.
 namespace Schema {
 
-inline constexpr int CurrentVersion = 1;
+// 1: the orders, the lookup tables and the catalogue. 2: the saved report designs.
+inline constexpr int CurrentVersion = 2;
+inline constexpr int DesignsVersion = 2;
+
+// The table of saved report designs: DesignKey, the name case-folded (QString::toCaseFolded),
+// which keeps two names that differ only in case from both being stored, whatever the
+// backend's own collation does with letters beyond A-Z; DesignName, as the user wrote it;
+// Design, the design's text form.
+inline constexpr const char* DesignsTable = "ReportDesigns";
 
 // Creates every table, index and catalogue row in one transaction on an empty database.
 void create(Database& db);
 
+// Brings a file made by an earlier release to this layout (the designs table) in one
+// transaction: all of it or nothing, and nothing at all when the file has it already.
+// Refuses a newer file as requireKnownVersion does, before anything is written. Returns
+// whether it changed the file.
+bool upgrade(Database& db);
+
 // What is wrong with an existing file: its integrity, and the tables and columns the
-// program needs. Empty when the file is sound.
+// program needs. Empty when the file is sound. A file of an earlier layout, without the
+// designs table, is sound: the program adds the table when it first opens the file.
 QStringList check(Database& db);
 
 // Refuses a file made by a newer program, whose layout this one does not know, with

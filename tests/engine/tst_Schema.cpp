@@ -76,6 +76,8 @@ private Q_SLOTS:
     void createIsAllOrNothing();
     void domainCodesAreTheStoredValues();
     void anOlderFileGetsTheIndexesItLacks();
+    void anOlderLayoutGainsTheDesignsTable_data();
+    void anOlderLayoutGainsTheDesignsTable();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -317,6 +319,10 @@ void tst_Schema::damageIsReported_data() {
         << "join key \"Type;Code\"";
     QTest::newRow("empty catalogue") << "DELETE FROM RptSpec"
                                      << "RptSpec holds no report fields.";
+    QTest::newRow("designs table missing") << "DROP TABLE ReportDesigns"
+                                           << "Table ReportDesigns is missing.";
+    QTest::newRow("designs column missing") << "ALTER TABLE ReportDesigns DROP COLUMN Design"
+                                            << "Column ReportDesigns.Design is missing.";
 }
 
 void tst_Schema::damageIsReported() {
@@ -384,6 +390,53 @@ void tst_Schema::anOlderFileGetsTheIndexesItLacks() {
     }
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(file.readAll() == before);
+}
+
+void tst_Schema::anOlderLayoutGainsTheDesignsTable_data() {
+    QTest::addColumn<int>("version");
+    QTest::addColumn<bool>("table");
+    QTest::addColumn<bool>("changed");
+    QTest::newRow("layout 1") << 1 << false << true;
+    QTest::newRow("made by another tool") << 0 << false << true;
+    QTest::newRow("layout 2 that lost the table") << 2 << false << true;
+    QTest::newRow("layout 2") << 2 << true << false;
+    QTest::newRow("newer: refused") << 3 << false << false;
+}
+
+void tst_Schema::anOlderLayoutGainsTheDesignsTable() {
+    QFETCH(int, version);
+    QFETCH(bool, table);
+    QFETCH(bool, changed);
+    const QString path = OrderFixture::createDatabase(m_dir->path());
+    {
+        auto db = Database::open(path);
+        if (!table)
+            db->execute(QStringLiteral("DROP TABLE ReportDesigns"));
+        db->execute(QStringLiteral("PRAGMA user_version = %1").arg(version));
+        // An earlier layout is sound as it is; the program adds the table when it opens it.
+        QCOMPARE(Schema::check(*db).isEmpty(), version < Schema::DesignsVersion || table);
+    }
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    {
+        auto db = Database::open(path);
+        try {
+            QCOMPARE(Schema::upgrade(*db), changed);
+            QVERIFY(version <= Schema::CurrentVersion);
+        } catch (const EngineError& error) {
+            QCOMPARE(error.number(), ErrorNumber::NewerDatabase);
+        }
+        if (version <= Schema::CurrentVersion) {
+            QCOMPARE(Schema::check(*db), QStringList());
+            QCOMPARE(db->scalar(QStringLiteral("PRAGMA user_version")).toInt(),
+                     Schema::CurrentVersion);
+        }
+    }
+    // Nothing to do, or refused: not a byte written.
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll() == before, !changed);
 }
 
 QTEST_GUILESS_MAIN(tst_Schema)

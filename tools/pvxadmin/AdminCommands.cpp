@@ -3,13 +3,16 @@
 #include "AdminHelp.h"
 #include "CustomCommand.h"
 #include "DemoData.h"
+#include "DesignCommands.h"
 #include "DueCommand.h"
 #include "ExportCommand.h"
 #include "ImportCommand.h"
 #include "NewDatabaseFile.h"
 #include "ReportCommand.h"
 
+#include "core/UserLocale.h"
 #include "custom/CatalogueCheck.h"
+#include "custom/DesignCheck.h"
 #include "custom/ReportCatalogue.h"
 #include "engine/Database.h"
 #include "engine/EngineError.h"
@@ -141,12 +144,15 @@ struct OptionSet {
     QCommandLineOption map{QStringLiteral("map"), {}, QStringLiteral("FIELD=COLUMN")};
     QCommandLineOption dryRun{QStringLiteral("dry-run")};
     QCommandLineOption csv{QStringLiteral("csv"), {}, QStringLiteral("FILE")};
+    QCommandLineOption design{QStringLiteral("design"), {}, QStringLiteral("NAME")};
+    QCommandLineOption saveAs{QStringLiteral("save-as"), {}, QStringLiteral("NAME")};
+    QCommandLineOption replace{QStringLiteral("replace")};
 
     QList<QCommandLineOption> all() const {
-        return {help,      version, records, pdf,   tsv,       html,        from,    to,
-                field,     hide,    total,   width, starts,    less,        greater, wantTrue,
-                wantFalse, sort,    title,   cm,    landscape, pageNumbers, noDate,  strict,
-                days,      format,  table,   map,   dryRun,    csv};
+        return {help, version, records, pdf, tsv, html, from, to, field, hide, total, width,
+                starts, less, greater, wantTrue, wantFalse, sort, title, cm, landscape,
+                pageNumbers, noDate, strict, days, format, table, map, dryRun, csv, design,
+                saveAs, replace};
     }
 
     // The options each command takes (besides --help).
@@ -164,9 +170,9 @@ struct OptionSet {
         if (command == QLatin1String("report"))
             return {pdf, from, to};
         if (command == QLatin1String("custom"))
-            return {field,     hide,        total,    width,     starts, less,  greater,
-                    from,      to,          wantTrue, wantFalse, sort,   title, cm,
-                    landscape, pageNumbers, noDate,   pdf,       tsv,    html};
+            return {field,  hide,     total,     width, starts, less,   greater,   from,
+                    to,     wantTrue, wantFalse, sort,  title,  cm,     landscape, pageNumbers,
+                    noDate, pdf,      tsv,       html,  design, saveAs, replace};
         return {};
     }
 };
@@ -175,7 +181,8 @@ const QStringList& commandNames() {
     static const QStringList commands{QStringLiteral("create"), QStringLiteral("demo"),
                                       QStringLiteral("check"),  QStringLiteral("report"),
                                       QStringLiteral("custom"), QStringLiteral("due"),
-                                      QStringLiteral("import"), QStringLiteral("export")};
+                                      QStringLiteral("import"), QStringLiteral("export"),
+                                      QStringLiteral("designs")};
     return commands;
 }
 
@@ -305,6 +312,9 @@ Options parse(const QStringList& arguments) {
         c.centimeters = parser.isSet(set.cm);
         c.landscape = parser.isSet(set.landscape);
         c.noDate = parser.isSet(set.noDate);
+        c.design = single(set.design);
+        c.saveAs = single(set.saveAs);
+        c.replace = parser.isSet(set.replace);
         try {
             CustomCommand::checkForm(c);
         } catch (const CustomCommand::BadArgument& error) {
@@ -438,13 +448,20 @@ int check(const QString& dirOrFile, bool strict, QTextStream& out) {
     // Values the forms never write are shown as they are and kept; they are worth knowing
     // about, so that they can be mended, but they do not make the file unsound.
     QStringList oddValues;
-    if (problems.isEmpty())
+    // A saved design that cannot be loaded is the user's to mend or delete; it never makes
+    // the file unsound, not even with --strict.
+    QStringList designs;
+    if (problems.isEmpty()) {
         oddValues = Schema::oddValues(*db);
+        designs = DesignCheck::warnings(*db, ReportCatalogue::read(*db), userLocale());
+    }
     db->close();
     for (const QString& problem : problems)
         out << problem << '\n';
     for (const QString& odd : oddValues)
         out << (strict ? QString() : QStringLiteral("warning: ")) << odd << '\n';
+    for (const QString& design : designs)
+        out << "warning: " << design << '\n';
     if (problems.isEmpty() && (oddValues.isEmpty() || !strict)) {
         out << "ok\n";
         return ExitOk;
@@ -493,6 +510,8 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
             return ImportCommand::run(options.importing, out, err);
         if (options.command == QLatin1String("export"))
             return ExportCommand::run(options.exporting, out, err);
+        if (options.command == QLatin1String("designs"))
+            return DesignCommands::list(options.dir, out, err);
 
         const bool demo = options.command == QLatin1String("demo");
         const QString path = makeDatabase(options.dir, demo ? options.records : 0);

@@ -53,7 +53,8 @@ const std::vector<CommandHelp>& commands() {
          "check DIR [--strict]",
          "Checks DIR/pvx.mdb (or DIR itself when it is a file): prints the problems found, or "
          "\"ok\". Values the program never writes (text in a date, an amount out of range) are "
-         "listed as warnings. Only reads: works on a read-only copy.",
+         "listed as warnings, and so are saved report designs that cannot be loaded. Only "
+         "reads: works on a read-only copy.",
          {{"--strict", "the warnings count as problems"}},
          "",
          "0 sound, 1 problems found or the file cannot be read, 2 wrong arguments."},
@@ -75,6 +76,12 @@ const std::vector<CommandHelp>& commands() {
          "tab-separated text file or an HTML table, replacing FILE. NAME is a report field as "
          "the designer lists it (\"Date Ordered\"), case ignored.",
          {{"--field NAME", "a column of the report, in the order given"},
+          {"--design NAME", "start from the saved design NAME (see designs) instead of the "
+                            "defaults, --field then optional: every other option changes the "
+                            "design for this run only, and --field adds a column"},
+          {"--save-as NAME", "store the report as the design NAME (1 to 60 characters), for "
+                             "the designer and --design; FILE is then optional"},
+          {"--replace", "with --save-as: replace a design of that name"},
           {"--pdf FILE", "PDF pages"},
           {"--tsv FILE", "a tab-separated text file"},
           {"--html FILE", "an HTML table"},
@@ -95,14 +102,23 @@ const std::vector<CommandHelp>& commands() {
           {"--landscape", "landscape pages (--pdf)"},
           {"--page-numbers WHERE", "bottom (default), header or none (--pdf)"},
           {"--no-date", "no date in the page header (--pdf)"}},
-         "Every option that names a field, but --sort, needs the field in the report: a "
-         "criterion on a field not given with --field is refused, never ignored. Add the "
+         "Every option that names a field, but --sort, needs the field in the report (given "
+         "with --field or in the design): a criterion on any other field is refused, never "
+         "ignored. Add the "
          "field, and --hide it when its column is not wanted. Sorts on any field are honoured. "
          "When no record matches, or every field is hidden, it says so and writes nothing. "
          "FILE may be - for the standard output; a named pipe or a device is written to as "
          "it is (never replaced), and a folder is refused. A report counts as written only "
          "once all of it reached FILE.",
          "0 written, 1 nothing to write or a failure, 2 wrong arguments."},
+        {"designs",
+         "designs DIR",
+         "Lists the saved report designs of DIR/pvx.mdb (or DIR itself when it is a file), one "
+         "a line, tab-separated: the name, the fields in report order (hidden ones marked) and "
+         "where the designer sends the report. Only reads.",
+         {},
+         "",
+         generalExitStatus},
         {"due",
          "due DIR [--days N] [--format text|tsv]",
          "Lists what is overdue in DIR/pvx.mdb (or DIR itself when it is a file): not received "

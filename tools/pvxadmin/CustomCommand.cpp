@@ -1,12 +1,14 @@
 #include "CustomCommand.h"
 
 #include "ConsoleServices.h"
+#include "DesignCommands.h"
 #include "ReportCommand.h"
 
 #include "core/AppState.h"
 #include "custom/CustomReport.h"
 #include "custom/ReportCatalogue.h"
 #include "custom/ReportDefinition.h"
+#include "custom/ReportDesign.h"
 #include "custom/ReportPageSink.h"
 #include "custom/TypedNumber.h"
 #include "engine/Database.h"
@@ -61,19 +63,24 @@ const char* kindName(FieldKind kind) {
     return "a";
 }
 
-// Turns the command line into a report definition, naming the argument at fault.
+// Turns the command line into a report definition, naming the argument at fault. It starts
+// from the defaults or from a saved design, which what the command line gives changes.
 class DefinitionBuilder {
 public:
-    DefinitionBuilder(const ReportCatalogue& catalogue, const QLocale& locale)
-        : m_definition(ReportDefinition::withDefaults(catalogue)), m_locale(locale) {}
+    DefinitionBuilder(ReportDefinition start, const QLocale& locale)
+        : m_definition(std::move(start)), m_locale(locale) {}
 
     ReportDefinition build(const Arguments& a) {
+        QList<int> given;
         for (const QString& name : a.fields) {
             const int id = field(u"--field"_s, name, name).specId;
-            if (m_definition.fields.contains(id))
+            if (given.contains(id))
                 throw BadArgument(
                     u"--field \"%1\": the field is in the report already"_s.arg(name));
-            m_definition.fields << id;
+            given << id;
+            // A field the design has keeps its place.
+            if (!m_definition.fields.contains(id))
+                m_definition.fields << id;
         }
         for (const QString& name : a.hide)
             settings(reportField(u"--hide"_s, name, name)).Hide = true;
@@ -102,35 +109,52 @@ public:
         bound(u"--greater"_s, a.greater, &FieldSettings::GreaterThan);
         date(u"--from"_s, a.from, &FieldSettings::StartDate);
         date(u"--to"_s, a.to, &FieldSettings::EndDate);
+        QList<int> askedTrue;
         for (const QString& name : a.wantTrue) {
-            FieldSettings& s = settings(reportField(u"--true"_s, name, name, FieldKind::YesNo));
+            const CatalogueField& f = reportField(u"--true"_s, name, name, FieldKind::YesNo);
+            FieldSettings& s = settings(f);
             s.WantTrue = true;
             s.WantFalse = false;
+            askedTrue << f.specId;
         }
         for (const QString& name : a.wantFalse) {
-            FieldSettings& s = settings(reportField(u"--false"_s, name, name, FieldKind::YesNo));
-            if (s.WantTrue)
+            const CatalogueField& f = reportField(u"--false"_s, name, name, FieldKind::YesNo);
+            if (askedTrue.contains(f.specId))
                 throw BadArgument(
                     u"--false \"%1\": the field is asked to be true as well"_s.arg(name));
+            FieldSettings& s = settings(f);
             s.WantFalse = true;
+            s.WantTrue = false;
         }
-        if (!a.sort.isEmpty())
+        // Sorts given replace the design's two.
+        if (!a.sort.isEmpty()) {
             m_definition.primarySort = field(u"--sort"_s, a.sort.at(0), a.sort.at(0)).specId;
-        if (a.sort.size() > 1)
-            m_definition.secondarySort = field(u"--sort"_s, a.sort.at(1), a.sort.at(1)).specId;
+            m_definition.secondarySort =
+                a.sort.size() > 1 ? field(u"--sort"_s, a.sort.at(1), a.sort.at(1)).specId : 0;
+        }
 
         if (a.title)
             m_definition.title = *a.title;
-        m_definition.widthUnit = a.centimeters ? WidthUnit::Centimeters : WidthUnit::Inches;
-        m_definition.landscape = a.landscape;
-        m_definition.showDate = !a.noDate;
-        if (a.pageNumbers == u"header")
+        if (a.centimeters)
+            m_definition.widthUnit = WidthUnit::Centimeters;
+        if (a.landscape)
+            m_definition.landscape = true;
+        if (a.noDate)
+            m_definition.showDate = false;
+        if (a.pageNumbers == u"bottom")
+            m_definition.pageNumbers = PageNumbers::AtBottom;
+        else if (a.pageNumbers == u"header")
             m_definition.pageNumbers = PageNumbers::InHeader;
         else if (a.pageNumbers == u"none")
             m_definition.pageNumbers = PageNumbers::None;
-        m_definition.reportTo = a.tsv    ? ReportTarget::TextFile
-                                : a.html ? ReportTarget::WebTable
-                                         : ReportTarget::ScreenPrinter;
+        // The file written says where the report goes; with --save-as alone the design keeps
+        // its own.
+        if (a.tsv)
+            m_definition.reportTo = ReportTarget::TextFile;
+        else if (a.html)
+            m_definition.reportTo = ReportTarget::WebTable;
+        else if (a.pdf)
+            m_definition.reportTo = ReportTarget::ScreenPrinter;
         return m_definition;
     }
 
@@ -211,14 +235,28 @@ QString plural(int count, const char* one, const char* many) {
 
 void checkForm(const Arguments& a) {
     const int outputs = int(a.pdf.has_value()) + int(a.tsv.has_value()) + int(a.html.has_value());
-    if (outputs != 1)
-        throw BadArgument(u"custom needs exactly one of --pdf FILE, --tsv FILE and --html FILE"_s);
+    if (a.saveAs ? outputs > 1 : outputs != 1)
+        throw BadArgument(a.saveAs ? u"custom writes at most one of --pdf FILE, --tsv FILE and "
+                                     u"--html FILE"_s
+                                   : u"custom needs exactly one of --pdf FILE, --tsv FILE and "
+                                     u"--html FILE"_s);
     for (const auto* file : {&a.pdf, &a.tsv, &a.html}) {
         if (file->has_value() && (*file)->isEmpty())
             throw BadArgument(u"the output file name is empty"_s);
     }
-    if (a.fields.isEmpty())
-        throw BadArgument(u"custom needs at least one --field NAME"_s);
+    if (a.fields.isEmpty() && !a.design)
+        throw BadArgument(u"custom needs at least one --field NAME, or --design NAME"_s);
+    if (a.replace && !a.saveAs)
+        throw BadArgument(u"--replace goes with --save-as NAME"_s);
+    if (a.saveAs) {
+        const QString problem = ReportDesign::nameProblem(*a.saveAs);
+        // A name far too long is not repeated whole.
+        const QString shown = a.saveAs->size() > ReportDesign::MaxNameLength
+                                  ? a.saveAs->left(ReportDesign::MaxNameLength) + u"..."_s
+                                  : *a.saveAs;
+        if (!problem.isEmpty())
+            throw BadArgument(u"--save-as \"%1\": %2"_s.arg(shown, problem));
+    }
     if (a.pageNumbers && *a.pageNumbers != u"bottom" && *a.pageNumbers != u"header" &&
         *a.pageNumbers != u"none")
         throw BadArgument(
@@ -243,9 +281,11 @@ int run(const Arguments& a, QTextStream& out, QTextStream& err) {
     checkForm(a);
     ConsoleServices services(err);
     const QLocale locale = services.locale();
-    // Not exclusive: a report only reads, and must not lock anyone out meanwhile.
+    // Not exclusive: a report only reads, and must not lock anyone out meanwhile. Storing a
+    // design writes, and has the file to itself while it does.
     AppState state;
-    state.gDatabase = ReportCommand::openForReading(a.database);
+    state.gDatabase = a.saveAs ? DesignCommands::openForWriting(a.database)
+                               : ReportCommand::openForReading(a.database);
     Database& db = *state.gDatabase;
     ReportCatalogue catalogue;
     try {
@@ -253,7 +293,19 @@ int run(const Arguments& a, QTextStream& out, QTextStream& err) {
     } catch (const CatalogueError& error) {
         throw std::runtime_error(error.message().toStdString());
     }
-    const ReportDefinition definition = DefinitionBuilder(catalogue, locale).build(a);
+    ReportDefinition start = a.design ? DesignCommands::load(db, catalogue, *a.design, locale)
+                                      : ReportDefinition::withDefaults(catalogue);
+    const ReportDefinition definition = DefinitionBuilder(std::move(start), locale).build(a);
+    const QString target = a.pdf.value_or(a.tsv.value_or(a.html.value_or(QString())));
+    if (a.saveAs) {
+        DesignCommands::save(db, *a.saveAs, a.replace, definition, locale);
+        // What goes to the standard output is the report alone.
+        (target == u"-"_s ? err : out) << u"Saved the design \"%1\".\n"_s.arg(a.saveAs->trimmed());
+        if (target.isEmpty()) {
+            db.close();
+            return 0;
+        }
+    }
 
     // Pages are laid out only for a PDF: the files need no fonts, nor a GUI application.
     std::unique_ptr<PageDocument> document;
@@ -263,7 +315,6 @@ int run(const Arguments& a, QTextStream& out, QTextStream& err) {
         document->setPageSize(PageDocument::localePageSize(locale));
         pages = std::make_unique<DocumentPageSink>(*document);
     }
-    const QString target = a.pdf.value_or(a.tsv.value_or(a.html.value_or(QString())));
     CustomReportJob job{definition, db, state, services, pages.get(), a.pdf ? QString() : target};
     job.dashIsStandardOutput = true;
     const CustomReportResult result = GenerateCustomReport(job);

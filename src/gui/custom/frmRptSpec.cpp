@@ -39,9 +39,12 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The tab strip and the frames on the pages, in twips.
+// The tab strip and the frames on the pages, in twips. The row of saved designs sits above
+// the tab strip, which keeps its own place below it.
+constexpr int RowTop = 120;
+constexpr int RowHeight = 390;
 constexpr int TabLeft = 120;
-constexpr int TabTop = 120;
+constexpr int TabTop = RowTop + RowHeight + 120;
 constexpr int TabWidth = 8160;
 constexpr int TabHeight = 5460;
 constexpr int DetailsWidth = 7860;
@@ -178,16 +181,18 @@ frmRptSpec::frmRptSpec(AppState& state, Services& services, OutputWindow outputW
     createFieldsPage(fieldsPage);
     createOptionsPage(optionsPage);
     createSortingPage(sortingPage);
+    createDesignRow();
 
     cmdGenerate = button(u"cmdGenerate"_s, u"&Generate Report"_s, m_layout);
     cmdCancel = button(u"cmdCancel"_s, u"&Cancel"_s, m_layout);
 
     ElasticLayout& l = *m_layout;
+    constexpr int buttonTop = TabTop + TabHeight + 150;
     // clang-format off
-    //                   left     top    width    height
-    l.place(Tab1,        TabLeft, TabTop, TabWidth, TabHeight);
-    l.place(cmdGenerate,    3960,   5730,     2040,     495);
-    l.place(cmdCancel,      6240,   5730,     2040,     495);
+    //                   left     top        width     height
+    l.place(Tab1,        TabLeft, TabTop,    TabWidth, TabHeight);
+    l.place(cmdGenerate,    3960, buttonTop,     2040,       495);
+    l.place(cmdCancel,      6240, buttonTop,     2040,       495);
     // clang-format on
 
     setTabOrderChain();
@@ -387,14 +392,36 @@ void frmRptSpec::createSortingPage(QWidget* page) {
     setTopic({page, lblSort1, cmbSort1, lblSort2, cmbSort2}, HelpTopic::CustomSorting);
 }
 
+void frmRptSpec::createDesignRow() {
+    ElasticLayout& l = *m_layout;
+    lblDesign = label(u"lblDesign"_s, u"&Design:"_s, &l);
+    cmbDesign = dropDownList(u"cmbDesign"_s, &l);
+    cmbDesign->setAccessibleName(u"Design"_s);
+    // Shown while the report on show is none of the saved designs.
+    cmbDesign->setPlaceholderText(u"(none)"_s);
+    lblDesign->setBuddy(cmbDesign);
+    cmdSave = button(u"cmdSave"_s, u"&Save..."_s, &l);
+    cmdSaveAs = button(u"cmdSaveAs"_s, u"Sa&ve As..."_s, &l);
+    cmdDelete = button(u"cmdDelete"_s, u"De&lete"_s, &l);
+    // clang-format off
+    //                 left  top          width  height
+    l.place(lblDesign,  120, RowTop,        900, RowHeight);
+    l.place(cmbDesign, 1080, RowTop + 38,  3060, 315);
+    l.place(cmdSave,   4260, RowTop,       1260, RowHeight);
+    l.place(cmdSaveAs, 5640, RowTop,       1260, RowHeight);
+    l.place(cmdDelete, 7020, RowTop,       1260, RowHeight);
+    // clang-format on
+    setTopic({lblDesign, cmbDesign, cmdSave, cmdSaveAs, cmdDelete}, HelpTopic::CustomDesigns);
+}
+
 void frmRptSpec::setTabOrderChain() {
     const QList<QWidget*> chain = {
-        Tab1,           List1,          cmdAdd,         cmdRemove,    cmdUp,        cmdDown,
-        List2,          txtWidth,       chkHide,        txtStarting,  txtLess,      txtGreater,
-        chkTotal,       dcStartDate,    dcEndDate,      optTrue,      optFalse,     txtTitle,
-        optReportTo[0], optReportTo[1], optReportTo[2], optOrient[0], optOrient[1], optWidth[0],
-        optWidth[1],    cmbPageNum,     chkDate,        cmbSort1,     cmbSort2,     cmdGenerate,
-        cmdCancel};
+        cmbDesign,      cmdSave,      cmdSaveAs,    cmdDelete,   Tab1,           List1,
+        cmdAdd,         cmdRemove,    cmdUp,        cmdDown,     List2,          txtWidth,
+        chkHide,        txtStarting,  txtLess,      txtGreater,  chkTotal,       dcStartDate,
+        dcEndDate,      optTrue,      optFalse,     txtTitle,    optReportTo[0], optReportTo[1],
+        optReportTo[2], optOrient[0], optOrient[1], optWidth[0], optWidth[1],    cmbPageNum,
+        chkDate,        cmbSort1,     cmbSort2,     cmdGenerate, cmdCancel};
     for (int i = 1; i < chain.size(); ++i)
         QWidget::setTabOrder(chain.at(i - 1), chain.at(i));
 }
@@ -442,8 +469,13 @@ void frmRptSpec::connectHandlers() {
     connect(List2, &QListWidget::itemSelectionChanged, this, &frmRptSpec::List2_SelectionChanged);
     connect(cmdGenerate, &QPushButton::clicked, this, &frmRptSpec::cmdGenerate_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmRptSpec::cmdCancel_Click);
+    connect(cmbDesign, &QComboBox::activated, this, &frmRptSpec::cmbDesign_Click);
+    connect(cmdSave, &QPushButton::clicked, this, &frmRptSpec::cmdSave_Click);
+    connect(cmdSaveAs, &QPushButton::clicked, this, &frmRptSpec::cmdSaveAs_Click);
+    connect(cmdDelete, &QPushButton::clicked, this, &frmRptSpec::cmdDelete_Click);
     List1->installEventFilter(this);
     List2->installEventFilter(this);
+    cmbDesign->installEventFilter(this);
     // After the date fields' own checks are connected: leaving a date field is handled
     // here, at once, and their later check is called off.
     connect(qApp, &QApplication::focusChanged, this, &frmRptSpec::focusChanged);
@@ -512,6 +544,9 @@ bool frmRptSpec::Form_Load() {
     // Ready for the keyboard: Enter adds the first field at once.
     List1->setCurrentRow(0);
     frame1->hide();
+    // The report starts from the defaults whatever designs there are.
+    fillDesignList({});
+    m_unchangedText = designText();
     return true;
 }
 

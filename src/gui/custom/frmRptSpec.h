@@ -34,7 +34,9 @@ class frmOutput;
 // report and their order, each field's width, hiding, total and selection criteria, the
 // report's options and its sort order, and generates the report to the output window, a
 // text file or an HTML table. Everything lives in memory while the window is open; closing
-// it discards the report.
+// it discards the report. A row above the pages keeps reports for another day: the user
+// may save the report as a named design in the database file, choose one to load it, and
+// delete one; the window always opens on the defaults.
 //
 // The window is modeless and is destroyed when it closes. Form_Load reads the catalogue; a
 // designer whose load fails is not to be shown.
@@ -49,13 +51,13 @@ class frmOutput;
 // opens it); 44 the "Report Fields" page, its two lists and four buttons; 45 the details
 // panel frame1 with "Width" and "Hide Field"; 46 the four criteria panels and their
 // controls; 66 the "Report Options" page and its controls; 68 the "Sorting" page and its
-// lists.
+// lists; 47 the row of saved designs and the dialog that names a design.
 class frmRptSpec : public QDialog {
     Q_OBJECT
 
 public:
     static constexpr int DesignWidth = 8400;
-    static constexpr int DesignHeight = 6330;
+    static constexpr int DesignHeight = 6840;
 
     // Gives the output window, opening it when none is open, so that custom reports use
     // the one window the built-in reports use.
@@ -84,12 +86,32 @@ public:
     void cmdGenerate_Click();
     void cmdCancel_Click();
 
+    // frmRptSpecDesigns.cpp. Choosing a design in the list loads it in place of the report
+    // on show, after asking when that report has changes no design holds; one that cannot
+    // be read changes nothing, and one naming fields the catalogue no longer has loads
+    // without them, and the user is told either way.
+    void cmbDesign_Click(int index);
+    // Both ask for the name, refusing an empty or too long one. "Save..." offers the name of
+    // the design on show and replaces that one without asking; "Save As..." offers the
+    // title. Either asks before it replaces any other design.
+    void cmdSave_Click();
+    void cmdSaveAs_Click();
+    // Asks, then deletes the design on show; the report stays on show.
+    void cmdDelete_Click();
+
     // The report as the controls and the stored settings describe it now.
     ReportDefinition definition() const;
     // A field's stored settings.
     const FieldSettings& fieldSettings(int specId) const { return m_report.settingsOf(specId); }
     // The catalogue row's SpecID of the field whose details are on show; 0 before any is.
     int curSpecId() const { return CurSpecID; }
+
+    // Saved designs, above the pages.
+    QLabel* lblDesign = nullptr;
+    QComboBox* cmbDesign = nullptr;
+    QPushButton* cmdSave = nullptr;
+    QPushButton* cmdSaveAs = nullptr;
+    QPushButton* cmdDelete = nullptr;
 
     QTabWidget* Tab1 = nullptr;
 
@@ -162,6 +184,7 @@ private:
     void createCriteriaPanels();
     void createOptionsPage(QWidget* page);
     void createSortingPage(QWidget* page);
+    void createDesignRow();
     void setTabOrderChain();
     void setHelpContexts();
     void configureDateFields();
@@ -190,6 +213,26 @@ private:
     QString numberText(double value) const;
     // The file dialog of "Text File" and "Web Table (html)"; empty when it was cancelled.
     QString chooseReportFile(ReportTarget target);
+    // Stores the value being typed in a details box as leaving it would, before a command
+    // uses the report. False when the value is refused and the command is not to run.
+    bool takeTypedValue();
+
+    // frmRptSpecDesigns.cpp.
+    // Fills the list with the file's designs and shows the one named, or none. A list that
+    // cannot be read is left empty: the report can still be made.
+    void fillDesignList(const QString& current);
+    void saveDesign(bool asNew);
+    // Whether the design may be stored under the name: the name's own message, or the
+    // question before another design is replaced.
+    bool mayStoreAs(const QString& name, bool asNew);
+    // Shows a loaded report in the controls, as if the user had set it up.
+    void showDefinition(const ReportDefinition& report);
+    // The report on show in the text form of a design; empty when it has none.
+    QString designText() const;
+    // Keeps the closed design list from loading every design the arrow keys, a typed letter
+    // or the wheel pass on the way: the keys open the list, where Enter or a click chooses.
+    // True when the event was dealt with.
+    bool designListEvent(QEvent* event);
 
     AppState& m_state;
     Services& m_services;
@@ -203,6 +246,10 @@ private:
     int CurCriteria = 1;
     // The catalogue and every field's settings, kept while the field moves between lists.
     ReportDefinition m_report;
+    // The design chosen or last saved; empty when none is.
+    QString m_designName;
+    // The report as it was opened, loaded or last saved, to tell whether it has changed.
+    QString m_unchangedText;
     // Each SpecID's place in the catalogue's order of descriptions.
     QHash<int, int> m_catalogueOrder;
 

@@ -236,6 +236,8 @@ void frmRptSpec::optReportTo_Click(int index) {
 }
 
 bool frmRptSpec::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == cmbDesign && designListEvent(event))
+        return true;
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
@@ -446,12 +448,17 @@ ReportDefinition frmRptSpec::definition() const {
     return report;
 }
 
-void frmRptSpec::cmdGenerate_Click() {
-    // Alt+G moves no focus, so the box being typed in has not been left: its value is stored,
-    // or refused with its message, as leaving it would, before the report is made from it.
+bool frmRptSpec::takeTypedValue() {
+    // A mnemonic moves no focus, so the box being typed in has not been left: its value is
+    // stored, or refused with its message, as leaving it would.
     if (QWidget* control = detailControlAt(focusWidget()))
         leaveControl(control);
-    if (!settlePendingCheck())
+    return settlePendingCheck();
+}
+
+void frmRptSpec::cmdGenerate_Click() {
+    // Alt+G: the report is made from what the boxes show.
+    if (!takeTypedValue())
         return;
     const ReportDefinition report = definition();
     ErrorTrap trap(m_state, m_services);

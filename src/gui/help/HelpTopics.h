@@ -60,5 +60,6 @@ constexpr int CustomFieldDetails = 45;
 constexpr int CustomSelectionCriteria = 46;
 constexpr int CustomReportOptions = 66;
 constexpr int CustomSorting = 68;
+constexpr int CustomDesigns = 47;
 
 } // namespace HelpTopic

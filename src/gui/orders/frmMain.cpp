@@ -424,8 +424,15 @@ void frmMain::Form_Load() {
     trap([&] { Schema::requireKnownVersion(database()); });
     // Everything is checked before anything is written: a refused file stays as it was.
     trap([&] { Schema::requireOrdersTable(database()); });
-    if (!trap.ended())
+    if (!trap.ended()) {
+        // A file from an earlier release gets the table of saved report designs. One that
+        // cannot take it is used all the same: saving a design then says why it cannot.
+        try {
+            Schema::upgrade(database());
+        } catch (const EngineError&) {
+        }
         addMissingIndexes();
+    }
     trap([&] { m_state.gOrders = database().openDynaset(u"pvx"_s, u"dateorder DESC"_s); });
     trap([&] { orders().setLockEdits(false); });
     trap([&] {
