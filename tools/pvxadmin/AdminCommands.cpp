@@ -149,10 +149,10 @@ struct OptionSet {
     QCommandLineOption replace{QStringLiteral("replace")};
 
     QList<QCommandLineOption> all() const {
-        return {help, version, records, pdf, tsv, html, from, to, field, hide, total, width,
-                starts, less, greater, wantTrue, wantFalse, sort, title, cm, landscape,
-                pageNumbers, noDate, strict, days, format, table, map, dryRun, csv, design,
-                saveAs, replace};
+        return {help,  version, records,   pdf,         tsv,    html,    from,     to,        field,
+                hide,  total,   width,     starts,      less,   greater, wantTrue, wantFalse, sort,
+                title, cm,      landscape, pageNumbers, noDate, strict,  days,     format,    table,
+                map,   dryRun,  csv,       design,      saveAs, replace};
     }
 
     // The options each command takes (besides --help).
@@ -178,11 +178,10 @@ struct OptionSet {
 };
 
 const QStringList& commandNames() {
-    static const QStringList commands{QStringLiteral("create"), QStringLiteral("demo"),
-                                      QStringLiteral("check"),  QStringLiteral("report"),
-                                      QStringLiteral("custom"), QStringLiteral("due"),
-                                      QStringLiteral("import"), QStringLiteral("export"),
-                                      QStringLiteral("designs")};
+    static const QStringList commands{
+        QStringLiteral("create"), QStringLiteral("demo"),   QStringLiteral("check"),
+        QStringLiteral("report"), QStringLiteral("custom"), QStringLiteral("due"),
+        QStringLiteral("import"), QStringLiteral("export"), QStringLiteral("designs")};
     return commands;
 }
 
