@@ -10,7 +10,7 @@
 
 #include <algorithm>
 #include <climits>
-#include <unordered_set>
+#include <limits>
 
 namespace {
 
@@ -35,38 +35,6 @@ QVariant keyVariant(std::int64_t key) {
     return QVariant(qlonglong(key));
 }
 
-// Keys of real tables are small positive counters, so a bitmap over their range is the
-// fastest membership test; a hash set covers keys spread too widely for one.
-class KeySet {
-public:
-    explicit KeySet(const std::vector<std::int64_t>& keys) {
-        const auto [low, high] = std::minmax_element(keys.begin(), keys.end());
-        m_low = *low;
-        const auto span = static_cast<unsigned long long>(*high - *low);
-        if (span < 64ULL * 1024 * 1024) {
-            m_bits.assign(span + 1, false);
-            for (const std::int64_t key : keys)
-                m_bits[std::size_t(key - m_low)] = true;
-        } else {
-            m_hashed.insert(keys.begin(), keys.end());
-        }
-    }
-    bool contains(std::int64_t key) const {
-        if (!m_bits.empty()) {
-            if (key < m_low)
-                return false;
-            const auto offset = static_cast<unsigned long long>(key - m_low);
-            return offset < m_bits.size() && m_bits[std::size_t(offset)];
-        }
-        return m_hashed.count(key) != 0;
-    }
-
-private:
-    std::int64_t m_low = 0;
-    std::vector<bool> m_bits;
-    std::unordered_set<std::int64_t> m_hashed;
-};
-
 } // namespace
 
 Dynaset::Dynaset(std::shared_ptr<Connection> connection, const QString& table,
@@ -85,14 +53,40 @@ Dynaset::Dynaset(std::shared_ptr<Connection> connection, const QString& table,
     m_keyIndex = m_fieldIndex.value(plainName(keyColumn).toCaseFolded(), -1);
     if (m_keyIndex < 0)
         throwEngineError(ErrorNumber::FieldNotFound, plainName(keyColumn));
+    parseOrder(orderBy, keyColumn);
 
-    // Read once and not cached: the keys are the one large read of a dynaset.
-    SqliteStatement keys(conn, QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
-                                   .arg(m_key, m_table, orderBy.isEmpty() ? m_key : orderBy));
-    keys.bind({});
-    while (keys.step())
-        m_keys.push_back(keys.int64Value(0));
-    m_pos = m_keys.empty() ? -1 : 0;
+    {
+        StatementLease highest =
+            conn.prepared(QStringLiteral("SELECT max(%1) FROM %2").arg(m_key, m_table));
+        highest->bind({});
+        const bool any = highest->step() && !highest->value(0).isNull();
+        m_openedHighestKey =
+            any ? highest->int64Value(0) : std::numeric_limits<std::int64_t>::min();
+    }
+    if (const auto first = seek(nullptr, true)) {
+        m_anchor = *first;
+        m_where = Where::OnOrdered;
+    }
+}
+
+// The order is one column, or the key, either way up: what the forms sort by, and what one
+// index search can continue from. Anything else is refused rather than paged wrongly.
+void Dynaset::parseOrder(const QString& orderBy, const QString& keyColumn) {
+    const QStringList words = orderBy.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (words.isEmpty())
+        return;
+    const bool directionGiven =
+        words.size() == 2 && (words[1].compare(QLatin1String("ASC"), Qt::CaseInsensitive) == 0 ||
+                              words[1].compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0);
+    if (words.size() > 2 || (words.size() == 2 && !directionGiven) ||
+        words[0].contains(QLatin1Char(',')))
+        throw EngineError(ErrorNumber::NotSupported,
+                          QStringLiteral("A dynaset is sorted by one field: '%1'").arg(orderBy));
+    m_descending =
+        directionGiven && words[1].compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0;
+    const int index = fieldIndex(words[0]);
+    if (index != m_keyIndex || plainName(keyColumn).isEmpty())
+        m_sortColumn = quoteIdentifier(m_fields.at(index));
 }
 
 Connection& Dynaset::usable() const {
@@ -109,14 +103,97 @@ int Dynaset::fieldIndex(const QString& field) const {
     return index;
 }
 
+// One row of the opened table's order meeting the conditions, first in the given order.
+// The sort value is read through COALESCE so that it comes back as stored, not converted
+// for display, and binds again to exactly the value the next search starts from.
+std::optional<Dynaset::Anchor> Dynaset::pick(const QStringList& conditions,
+                                             const QVariantList& params,
+                                             const QString& order) const {
+    QStringList where = conditions;
+    where << m_key + QStringLiteral(" <= ?");
+    QVariantList values = params;
+    values << keyVariant(m_openedHighestKey);
+    const QString sortValue = m_sortColumn.isEmpty() ? m_key : m_sortColumn;
+    StatementLease search = m_conn->prepared(
+        QStringLiteral("SELECT %1, COALESCE(%2, NULL) FROM %3 WHERE %4 ORDER BY %5 LIMIT 1")
+            .arg(m_key, sortValue, m_table, where.join(QStringLiteral(" AND ")), order));
+    search->bind(values);
+    if (!search->step())
+        return std::nullopt;
+    return Anchor{search->value(1), search->int64Value(0)};
+}
+
+// "Up" is the way the file sorts: rows without a sort value first, then by value, alike
+// values by key. Each search below is one index range, so that no search sorts or scans.
+std::optional<Dynaset::Anchor> Dynaset::seek(const Anchor* from, bool forward) const {
+    const bool up = forward != m_descending;
+    const QString& k = m_key;
+    const QString& c = m_sortColumn;
+    const QString keyUp = k;
+    const QString keyDown = k + QStringLiteral(" DESC");
+    const QVariant fromKey = from ? keyVariant(from->key) : QVariant();
+    if (c.isEmpty()) {
+        if (!from)
+            return pick({}, {}, up ? keyUp : keyDown);
+        return pick({k + (up ? QStringLiteral(" > ?") : QStringLiteral(" < ?"))}, {fromKey},
+                    up ? keyUp : keyDown);
+    }
+    const QString isNull = c + QStringLiteral(" IS NULL");
+    const QString notNull = c + QStringLiteral(" IS NOT NULL");
+    const bool fromNull = from && from->sortValue.isNull();
+    if (up) {
+        if (!from) {
+            if (auto row = pick({isNull}, {}, keyUp))
+                return row;
+            return pick({notNull}, {}, orderClause(true));
+        }
+        if (fromNull) {
+            if (auto row = pick({isNull, k + QStringLiteral(" > ?")}, {fromKey}, keyUp))
+                return row;
+            return pick({notNull}, {}, orderClause(true));
+        }
+        if (auto row = pick({c + QStringLiteral(" = ?"), k + QStringLiteral(" > ?")},
+                            {from->sortValue, fromKey}, keyUp))
+            return row;
+        return pick({c + QStringLiteral(" > ?")}, {from->sortValue}, orderClause(true));
+    }
+    if (!from) {
+        if (auto row = pick({notNull}, {}, orderClause(false)))
+            return row;
+        return pick({isNull}, {}, keyDown);
+    }
+    if (fromNull)
+        return pick({isNull, k + QStringLiteral(" < ?")}, {fromKey}, keyDown);
+    if (auto row = pick({c + QStringLiteral(" = ?"), k + QStringLiteral(" < ?")},
+                        {from->sortValue, fromKey}, keyDown))
+        return row;
+    if (auto row = pick({c + QStringLiteral(" < ?")}, {from->sortValue}, orderClause(false)))
+        return row;
+    return pick({isNull}, {}, keyDown);
+}
+
+// The whole order up or down. SQLite sorts rows without a value first going up and last going
+// down, as the searches above expect; a server that sorts them otherwise needs NULLS FIRST
+// (or LAST) here.
+QString Dynaset::orderClause(bool up) const {
+    if (m_sortColumn.isEmpty())
+        return up ? m_key : m_key + QStringLiteral(" DESC");
+    return up ? QStringLiteral("%1, %2").arg(m_sortColumn, m_key)
+              : QStringLiteral("%1 DESC, %2 DESC").arg(m_sortColumn, m_key);
+}
+
 bool Dynaset::hasCurrent() const {
-    return !m_onDeleted && m_pos >= 0 && m_pos < std::ptrdiff_t(m_keys.size());
+    return !m_onDeleted && (m_where == Where::OnOrdered || m_where == Where::OnAdded);
+}
+
+std::int64_t Dynaset::currentKey() const {
+    if (!hasCurrent())
+        throwEngineError(ErrorNumber::NoCurrentRecord);
+    return m_where == Where::OnAdded ? m_added[m_addedIndex] : m_anchor.key;
 }
 
 const QVariantList& Dynaset::currentRow() const {
-    if (!hasCurrent())
-        throwEngineError(ErrorNumber::NoCurrentRecord);
-    const std::int64_t key = m_keys[std::size_t(m_pos)];
+    const std::int64_t key = currentKey();
     if (m_rowValid && m_rowKey == key)
         return m_row;
     StatementLease fetch = m_conn->prepared(m_fetchSql);
@@ -137,61 +214,156 @@ void Dynaset::leaveRow() {
     m_onDeleted = false;
 }
 
+bool Dynaset::isEmpty() const {
+    return m_added.empty() && !seek(nullptr, true);
+}
+
+// Whether a row follows the deleted current row.
+bool Dynaset::hasFollower() const {
+    if (m_where == Where::OnAdded)
+        return m_addedIndex < m_added.size();
+    return !m_added.empty() || seek(&m_anchor, true).has_value();
+}
+
+// Counted when asked, not kept: the forms ask only whether there are records (BOF and EOF
+// together), and a count reads a whole index.
 int Dynaset::recordCount() const {
-    usable();
-    return int(m_keys.size());
+    Connection& conn = usable();
+    std::int64_t all = 0;
+    {
+        StatementLease count =
+            conn.prepared(QStringLiteral("SELECT count(*) FROM %1").arg(m_table));
+        count->bind({});
+        if (count->step())
+            all = count->int64Value(0);
+    }
+    // Rows given keys since opening are not (yet) this recordset's, except those it added.
+    StatementLease later =
+        conn.prepared(QStringLiteral("SELECT count(*) FROM %1 WHERE %2 > ?").arg(m_table, m_key));
+    later->bind({keyVariant(m_openedHighestKey)});
+    const std::int64_t arrived = later->step() ? later->int64Value(0) : 0;
+    return int(all - arrived + std::int64_t(m_added.size()));
 }
 
 bool Dynaset::bof() const {
     usable();
-    return m_keys.empty() || m_pos < 0;
+    if (hasCurrent())
+        return false;
+    return m_where == Where::BeforeFirst || isEmpty();
 }
 
 bool Dynaset::eof() const {
     usable();
-    return m_keys.empty() || m_pos >= std::ptrdiff_t(m_keys.size());
+    if (hasCurrent())
+        return false;
+    if (m_onDeleted)
+        return !hasFollower();
+    return m_where == Where::AfterLast || isEmpty();
+}
+
+void Dynaset::goFirst() {
+    if (const auto first = seek(nullptr, true)) {
+        m_anchor = *first;
+        m_where = Where::OnOrdered;
+    } else if (!m_added.empty()) {
+        m_addedIndex = 0;
+        m_where = Where::OnAdded;
+    } else {
+        throwEngineError(ErrorNumber::NoCurrentRecord);
+    }
+}
+
+void Dynaset::goLast() {
+    if (!m_added.empty()) {
+        m_addedIndex = m_added.size() - 1;
+        m_where = Where::OnAdded;
+    } else if (const auto last = seek(nullptr, false)) {
+        m_anchor = *last;
+        m_where = Where::OnOrdered;
+    } else {
+        throwEngineError(ErrorNumber::NoCurrentRecord);
+    }
+}
+
+// From the current (or just deleted) row to the one after it, or past the end.
+void Dynaset::stepForward() {
+    if (m_where == Where::OnAdded) {
+        if (!m_onDeleted)
+            ++m_addedIndex;
+        if (m_addedIndex >= m_added.size())
+            m_where = Where::AfterLast;
+        return;
+    }
+    if (const auto next = seek(&m_anchor, true)) {
+        m_anchor = *next;
+    } else if (!m_added.empty()) {
+        m_addedIndex = 0;
+        m_where = Where::OnAdded;
+    } else {
+        m_where = Where::AfterLast;
+    }
+}
+
+void Dynaset::stepBackward() {
+    if (m_where == Where::OnAdded && m_addedIndex > 0) {
+        --m_addedIndex;
+        return;
+    }
+    const auto previous = m_where == Where::OnAdded ? seek(nullptr, false) : seek(&m_anchor, false);
+    if (previous) {
+        m_anchor = *previous;
+        m_where = Where::OnOrdered;
+    } else {
+        m_where = Where::BeforeFirst;
+    }
 }
 
 void Dynaset::moveFirst() {
     usable();
-    if (m_keys.empty())
+    if (isEmpty())
         throwEngineError(ErrorNumber::NoCurrentRecord);
     leaveRow();
-    m_pos = 0;
+    goFirst();
 }
 
 void Dynaset::moveLast() {
     usable();
-    if (m_keys.empty())
+    if (isEmpty())
         throwEngineError(ErrorNumber::NoCurrentRecord);
     leaveRow();
-    m_pos = std::ptrdiff_t(m_keys.size()) - 1;
+    goLast();
 }
 
 void Dynaset::moveNext() {
     usable();
     if (m_onDeleted) {
-        // The deleted row's follower already sits at m_pos.
+        stepForward();
         leaveRow();
         return;
     }
-    if (m_keys.empty() || m_pos >= std::ptrdiff_t(m_keys.size()))
+    if (m_where == Where::AfterLast || (m_where == Where::BeforeFirst && isEmpty()))
         throwEngineError(ErrorNumber::NoCurrentRecord);
     leaveRow();
-    ++m_pos;
+    if (m_where == Where::BeforeFirst)
+        goFirst();
+    else
+        stepForward();
 }
 
 void Dynaset::movePrevious() {
     usable();
     if (m_onDeleted) {
+        stepBackward();
         leaveRow();
-        --m_pos;
         return;
     }
-    if (m_keys.empty() || m_pos < 0)
+    if (m_where == Where::BeforeFirst || (m_where == Where::AfterLast && isEmpty()))
         throwEngineError(ErrorNumber::NoCurrentRecord);
     leaveRow();
-    --m_pos;
+    if (m_where == Where::AfterLast)
+        goLast();
+    else
+        stepBackward();
 }
 
 QStringList Dynaset::fieldNames() const {
@@ -218,46 +390,51 @@ bool Dynaset::findFirst(const QString& field, const QVariant& value) {
     return findFirstWhere(column + QStringLiteral(" = ?"), {value});
 }
 
+// The first match in the opened table's order is one search along that order; only when
+// none of those rows matches are the rows added since opening tried, in the order added.
 bool Dynaset::findFirstWhere(const QString& condition, const QVariantList& params) {
     Connection& conn = usable();
     m_mode = EditMode::None;
-    std::vector<std::int64_t> matches;
+    std::optional<Anchor> found;
+    std::optional<std::size_t> foundAdded;
     {
+        const QString sortValue = m_sortColumn.isEmpty() ? m_key : m_sortColumn;
         StatementLease find = conn.prepared(
-            QStringLiteral("SELECT %1 FROM %2 WHERE (%3)").arg(m_key, m_table, condition));
+            QStringLiteral("SELECT %1, COALESCE(%2, NULL) FROM %3 WHERE (%4) AND %1 <= ? "
+                           "ORDER BY %5 LIMIT 1")
+                .arg(m_key, sortValue, m_table, condition, orderClause(!m_descending)));
         find->requireSingle();
-        find->bind(params);
-        while (find->step())
-            matches.push_back(find->int64Value(0));
+        QVariantList values = params;
+        values << keyVariant(m_openedHighestKey);
+        find->bind(values);
+        if (find->step())
+            found = Anchor{find->value(1), find->int64Value(0)};
     }
-    return moveToFirstOf(matches);
-}
-
-// The matching keys come in table order; the first of them in recordset order is found
-// by one pass over the keyset that stops at the first hit.
-bool Dynaset::moveToFirstOf(const std::vector<std::int64_t>& matches) {
-    std::ptrdiff_t found = -1;
-    if (matches.size() == 1) {
-        const auto it = std::find(m_keys.begin(), m_keys.end(), matches.front());
-        if (it != m_keys.end())
-            found = it - m_keys.begin();
-    } else if (!matches.empty()) {
-        const KeySet wanted(matches);
-        for (std::size_t i = 0; i < m_keys.size(); ++i) {
-            if (wanted.contains(m_keys[i])) {
-                found = std::ptrdiff_t(i);
-                break;
-            }
+    if (!found && !m_added.empty()) {
+        StatementLease find = conn.prepared(QStringLiteral("SELECT 1 FROM %1 WHERE (%2) AND %3 = ?")
+                                                .arg(m_table, condition, m_key));
+        for (std::size_t i = 0; i < m_added.size() && !foundAdded; ++i) {
+            QVariantList values = params;
+            values << keyVariant(m_added[i]);
+            find->bind(values);
+            if (find->step())
+                foundAdded = i;
         }
     }
     // Without a match the current record stays where it was, so the form and the
     // recordset never disagree about what is shown.
-    if (found < 0) {
+    if (!found && !foundAdded) {
         m_noMatch = true;
         return false;
     }
     leaveRow();
-    m_pos = found;
+    if (found) {
+        m_anchor = *found;
+        m_where = Where::OnOrdered;
+    } else {
+        m_addedIndex = *foundAdded;
+        m_where = Where::OnAdded;
+    }
     m_noMatch = false;
     return true;
 }
@@ -292,7 +469,10 @@ std::int64_t Dynaset::nextKey() {
     maxKey->bind({});
     if (maxKey->step())
         highest = std::max(highest, std::int64_t(maxKey->int64Value(0)));
-    return highest + 1;
+    // Keys handed out here stay above those the dynaset opened with, even where the table
+    // would reuse the key of a deleted last row, so an added row is never also taken for one
+    // of the opened rows.
+    return std::max(highest, m_openedHighestKey) + 1;
 }
 
 void Dynaset::addNew() {
@@ -309,7 +489,7 @@ void Dynaset::edit() {
     usable();
     m_buffer = currentRow();
     m_changed.assign(std::size_t(m_fields.size()), false);
-    m_bufferKey = m_keys[std::size_t(m_pos)];
+    m_bufferKey = currentKey();
     m_mode = EditMode::Editing;
 }
 
@@ -350,11 +530,8 @@ void Dynaset::update() {
                                                        marks.join(QStringLiteral(", "))));
         insert->bind(params);
         insert->step();
-        const auto countBefore = std::ptrdiff_t(m_keys.size());
-        m_keys.push_back(m_bufferKey);
         // AddNew leaves the current record where it was; past the end stays past the end.
-        if (!m_onDeleted && m_pos >= countBefore)
-            m_pos = countBefore + 1;
+        m_added.push_back(m_bufferKey);
         m_mode = EditMode::None;
         return;
     }
@@ -385,17 +562,18 @@ void Dynaset::cancelUpdate() {
 
 void Dynaset::deleteRecord() {
     Connection& conn = usable();
-    if (!hasCurrent())
-        throwEngineError(ErrorNumber::NoCurrentRecord);
+    const std::int64_t key = currentKey();
     conn.takeInjectedWriteFailure();
-    const std::int64_t key = m_keys[std::size_t(m_pos)];
     {
         StatementLease remove =
             conn.prepared(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(m_table, m_key));
         remove->bind({keyVariant(key)});
         remove->step();
     }
-    m_keys.erase(m_keys.begin() + m_pos);
+    // An added row leaves the list, so that m_addedIndex names the row that followed it;
+    // an opened row keeps its place in the order as the point to move on from.
+    if (m_where == Where::OnAdded)
+        m_added.erase(m_added.begin() + std::ptrdiff_t(m_addedIndex));
     m_mode = EditMode::None;
     m_onDeleted = true;
     m_rowValid = false;
@@ -409,7 +587,6 @@ bool Dynaset::isEditing() const {
 void Dynaset::close() {
     m_closed = true;
     m_mode = EditMode::None;
-    m_keys.clear();
-    m_keys.shrink_to_fit();
+    m_added.clear();
     m_conn.reset();
 }

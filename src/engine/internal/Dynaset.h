@@ -9,14 +9,19 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 struct Connection;
 
-// An updatable recordset over one table. The keys of the table are read once, in the
-// recordset's order; a row is fetched by its key when it becomes current. Rows added
-// through the dynaset are appended to the keys, so they come last until it is reopened,
-// and deleted rows leave the keys at once.
+// An updatable recordset over one table, in the order of one of its columns (or of its key).
+// Nothing is read ahead: each move is one or two index searches from the row it leaves, by
+// the sort value and then the key, so opening and paging cost the same however large the
+// table is. Rows that sort alike follow one another by key; rows without a sort value come
+// first, or last when the order is descending, where the file itself sorts them.
+// The rows are those the table held when the dynaset was opened: rows added through it
+// follow them, in the order added, until it is reopened (rows inserted by other means wait
+// for the reopening), and rows deleted, through it or otherwise, are passed over.
 class Dynaset final : public Recordset {
 public:
     Dynaset(std::shared_ptr<Connection> connection, const QString& table, const QString& orderBy,
@@ -51,12 +56,33 @@ public:
 private:
     enum class EditMode { None, Adding, Editing };
 
+    enum class Where { BeforeFirst, OnOrdered, OnAdded, AfterLast };
+    // A row of the opened table's order: its sort value as stored, and its key.
+    struct Anchor {
+        QVariant sortValue;
+        std::int64_t key = 0;
+    };
+
     Connection& usable() const;
     int fieldIndex(const QString& field) const;
+    void parseOrder(const QString& orderBy, const QString& keyColumn);
     bool hasCurrent() const;
+    std::int64_t currentKey() const;
     const QVariantList& currentRow() const;
     void leaveRow();
-    bool moveToFirstOf(const std::vector<std::int64_t>& matches);
+    bool isEmpty() const;
+    bool hasFollower() const;
+
+    // The next row of the opened table's order after `from` (before it when !forward), or
+    // the first (last) row when from is null.
+    std::optional<Anchor> seek(const Anchor* from, bool forward) const;
+    std::optional<Anchor> pick(const QStringList& conditions, const QVariantList& params,
+                               const QString& order) const;
+    QString orderClause(bool up) const;
+    void stepForward();
+    void stepBackward();
+    void goFirst();
+    void goLast();
     std::int64_t nextKey();
 
     std::shared_ptr<Connection> m_conn;
@@ -67,10 +93,19 @@ private:
     QHash<QString, int> m_fieldIndex;
     int m_keyIndex = -1;
 
-    std::vector<std::int64_t> m_keys;
-    // -1 before the first row, m_keys.size() after the last.
-    std::ptrdiff_t m_pos = -1;
-    // The current row was deleted: m_pos already names the row that followed it.
+    // The sort column, quoted; empty when the rows are in key order.
+    QString m_sortColumn;
+    bool m_descending = false;
+    // Keys above it were given out after opening: those rows follow, or wait for a reopening.
+    std::int64_t m_openedHighestKey = 0;
+    // Rows added through this dynaset, in the order added.
+    std::vector<std::int64_t> m_added;
+
+    Where m_where = Where::BeforeFirst;
+    Anchor m_anchor;
+    std::size_t m_addedIndex = 0;
+    // The current row was deleted: moving on goes from where it was. For an added row,
+    // m_addedIndex already names the one that followed it.
     bool m_onDeleted = false;
 
     mutable std::int64_t m_rowKey = 0;

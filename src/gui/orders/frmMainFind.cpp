@@ -39,7 +39,7 @@ QString searchOrder(int option) {
 
 // The key of the record gOrders is on, if it is on one.
 std::optional<QVariant> currentKey(Recordset& rs) {
-    if (rs.recordCount() == 0 || rs.bof() || rs.eof())
+    if (rs.bof() || rs.eof())
         return std::nullopt;
     try {
         return rs.value(u"zelid"_s);
@@ -105,7 +105,7 @@ void frmMain::cmdFind_Click() {
         ShowRecord();
     } else {
         m_services.message(u"That record was not found."_s, u"No Records Match"_s);
-        if (rs.recordCount() == 0) {
+        if (rs.bof() && rs.eof()) {
             ClearFields();
             DisableFields();
         } else {
