@@ -110,7 +110,9 @@ std::optional<Dynaset::Anchor> Dynaset::pick(const QStringList& conditions,
                                              const QVariantList& params,
                                              const QString& order) const {
     QStringList where = conditions;
-    where << m_key + QStringLiteral(" <= ?");
+    // The unary plus keeps the planner from reading this bound as a range of keys to search
+    // by (which, with statistics at hand, it may prefer, then sort every row it finds).
+    where << QStringLiteral("+") + m_key + QStringLiteral(" <= ?");
     QVariantList values = params;
     values << keyVariant(m_openedHighestKey);
     const QString sortValue = m_sortColumn.isEmpty() ? m_key : m_sortColumn;
@@ -400,7 +402,7 @@ bool Dynaset::findFirstWhere(const QString& condition, const QVariantList& param
     {
         const QString sortValue = m_sortColumn.isEmpty() ? m_key : m_sortColumn;
         StatementLease find = conn.prepared(
-            QStringLiteral("SELECT %1, COALESCE(%2, NULL) FROM %3 WHERE (%4) AND %1 <= ? "
+            QStringLiteral("SELECT %1, COALESCE(%2, NULL) FROM %3 WHERE (%4) AND +%1 <= ? "
                            "ORDER BY %5 LIMIT 1")
                 .arg(m_key, sortValue, m_table, condition, orderClause(!m_descending)));
         find->requireSingle();
