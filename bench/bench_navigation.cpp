@@ -1,7 +1,7 @@
 // Paging and sorting on the main form at 100,000 and 1,000,000 records (10,000,000 with
 // --max 10000000): the time of one Next and one Previous (the average over a run of clicks,
 // in each sort order), and the time to switch to each sort order, which reopens gOrders and
-// shows its first record.
+// shows its first record; and one move of the recordset itself, without the form.
 //
 //   cmake --build build --target bench_navigation && build/bench/bench_navigation [--max N]
 //
@@ -9,6 +9,7 @@
 #include "BenchSupport.h"
 
 #include "core/AppState.h"
+#include "engine/Recordset.h"
 #include "gui/orders/frmMain.h"
 #include "gui/support/FakeServices.h"
 
@@ -33,6 +34,23 @@ double perClick(frmMain& form, void (frmMain::*handler)()) {
     for (int i = 0; i < Clicks; ++i)
         (form.*handler)();
     return timer.nsecsElapsed() / 1e3 / Clicks;
+}
+
+// Microseconds per MoveNext and MovePrevious on the recordset itself, reading one field of
+// each row, over Clicks rows each way from the first.
+double perMove(Recordset& rs) {
+    rs.moveFirst();
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < Clicks; ++i) {
+        rs.moveNext();
+        rs.value(QStringLiteral("descr"));
+    }
+    for (int i = 0; i < Clicks; ++i) {
+        rs.movePrevious();
+        rs.value(QStringLiteral("descr"));
+    }
+    return timer.nsecsElapsed() / 1e3 / (2 * Clicks);
 }
 
 void failIfShown(const FakeServices& services, const char* what) {
@@ -77,6 +95,11 @@ int main(int argc, char** argv) {
             failIfShown(services, "paging");
             BenchSupport::printRow(QStringLiteral("next %1").arg(OrderNames[index - 1]), next);
             BenchSupport::printRow(QStringLiteral("prev %1").arg(OrderNames[index - 1]), previous);
+            // The recordset alone, without the form showing each record: what the engine adds.
+            QList<double> moves;
+            for (int run = 0; run < BenchSupport::Runs; ++run)
+                moves << perMove(*state.gOrders);
+            BenchSupport::printRow(QStringLiteral("  rs %1").arg(OrderNames[index - 1]), moves);
         }
 
         std::printf("%-12s %10s %10s %10s   (milliseconds per switch, %d runs)\n", "sort", "min",

@@ -103,9 +103,24 @@ int Dynaset::fieldIndex(const QString& field) const {
     return index;
 }
 
+// The columns of a search: the whole row, which becomes the cached current row, so that a
+// move is one statement; then the sort value again, through COALESCE so that it comes back
+// as stored, not converted for display, and binds again to exactly the value the next
+// search starts from.
+QString Dynaset::searchColumns() const {
+    return QStringLiteral("*, COALESCE(%1, NULL)")
+        .arg(m_sortColumn.isEmpty() ? m_key : m_sortColumn);
+}
+
+Dynaset::Anchor Dynaset::takeRow(const SqliteStatement& search) const {
+    m_row = search.row();
+    const QVariant sortValue = m_row.takeLast();
+    m_rowKey = search.int64Value(m_keyIndex);
+    m_rowValid = true;
+    return Anchor{sortValue, m_rowKey};
+}
+
 // One row of the opened table's order meeting the conditions, first in the given order.
-// The sort value is read through COALESCE so that it comes back as stored, not converted
-// for display, and binds again to exactly the value the next search starts from.
 std::optional<Dynaset::Anchor> Dynaset::pick(const QStringList& conditions,
                                              const QVariantList& params,
                                              const QString& order) const {
@@ -115,14 +130,13 @@ std::optional<Dynaset::Anchor> Dynaset::pick(const QStringList& conditions,
     where << QStringLiteral("+") + m_key + QStringLiteral(" <= ?");
     QVariantList values = params;
     values << keyVariant(m_openedHighestKey);
-    const QString sortValue = m_sortColumn.isEmpty() ? m_key : m_sortColumn;
     StatementLease search = m_conn->prepared(
-        QStringLiteral("SELECT %1, COALESCE(%2, NULL) FROM %3 WHERE %4 ORDER BY %5 LIMIT 1")
-            .arg(m_key, sortValue, m_table, where.join(QStringLiteral(" AND ")), order));
+        QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %4 LIMIT 1")
+            .arg(searchColumns(), m_table, where.join(QStringLiteral(" AND ")), order));
     search->bind(values);
     if (!search->step())
         return std::nullopt;
-    return Anchor{search->value(1), search->int64Value(0)};
+    return takeRow(*search);
 }
 
 // "Up" is the way the file sorts: rows without a sort value first, then by value, alike
@@ -400,17 +414,16 @@ bool Dynaset::findFirstWhere(const QString& condition, const QVariantList& param
     std::optional<Anchor> found;
     std::optional<std::size_t> foundAdded;
     {
-        const QString sortValue = m_sortColumn.isEmpty() ? m_key : m_sortColumn;
         StatementLease find = conn.prepared(
-            QStringLiteral("SELECT %1, COALESCE(%2, NULL) FROM %3 WHERE (%4) AND +%1 <= ? "
+            QStringLiteral("SELECT %1 FROM %2 WHERE (%3) AND +%4 <= ? "
                            "ORDER BY %5 LIMIT 1")
-                .arg(m_key, sortValue, m_table, condition, orderClause(!m_descending)));
+                .arg(searchColumns(), m_table, condition, m_key, orderClause(!m_descending)));
         find->requireSingle();
         QVariantList values = params;
         values << keyVariant(m_openedHighestKey);
         find->bind(values);
         if (find->step())
-            found = Anchor{find->value(1), find->int64Value(0)};
+            found = takeRow(*find);
     }
     if (!found && !m_added.empty()) {
         StatementLease find = conn.prepared(QStringLiteral("SELECT 1 FROM %1 WHERE (%2) AND %3 = ?")

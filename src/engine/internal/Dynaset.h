@@ -13,6 +13,7 @@
 #include <vector>
 
 struct Connection;
+class SqliteStatement;
 
 // An updatable recordset over one table, in the order of one of its columns (or of its key).
 // Nothing is read ahead: each move is one or two index searches from the row it leaves, by
@@ -76,6 +77,8 @@ private:
     // The next row of the opened table's order after `from` (before it when !forward), or
     // the first (last) row when from is null.
     std::optional<Anchor> seek(const Anchor* from, bool forward) const;
+    QString searchColumns() const;
+    Anchor takeRow(const SqliteStatement& search) const;
     std::optional<Anchor> pick(const QStringList& conditions, const QVariantList& params,
                                const QString& order) const;
     QString orderClause(bool up) const;
