@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <iterator>
 #include <limits>
 
 namespace {
@@ -120,72 +121,121 @@ Dynaset::Anchor Dynaset::takeRow(const SqliteStatement& search) const {
     return Anchor{sortValue, m_rowKey};
 }
 
-// One row of the opened table's order meeting the conditions, first in the given order.
-std::optional<Dynaset::Anchor> Dynaset::pick(const QStringList& conditions,
-                                             const QVariantList& params,
-                                             const QString& order) const {
-    QStringList where = conditions;
+namespace {
+
+enum class Ordering { KeyUp, KeyDown, AllUp, AllDown };
+
+// The searches a move is made of: %1 is the sort column, %2 the key.
+struct SearchShape {
+    const char* condition;
+    Ordering ordering;
+};
+
+constexpr SearchShape searchShapes[] = {
+    {"", Ordering::KeyUp},                        // FirstByKey
+    {"", Ordering::KeyDown},                      // LastByKey
+    {"%2 > ?", Ordering::KeyUp},                  // KeyAfter
+    {"%2 < ?", Ordering::KeyDown},                // KeyBefore
+    {"%1 IS NULL", Ordering::KeyUp},              // FirstWithout
+    {"%1 IS NULL", Ordering::KeyDown},            // LastWithout
+    {"%1 IS NOT NULL", Ordering::AllUp},          // FirstWith
+    {"%1 IS NOT NULL", Ordering::AllDown},        // LastWith
+    {"%1 IS NULL AND %2 > ?", Ordering::KeyUp},   // WithoutAfter
+    {"%1 IS NULL AND %2 < ?", Ordering::KeyDown}, // WithoutBefore
+    {"%1 = ? AND %2 > ?", Ordering::KeyUp},       // AlikeAfter
+    {"%1 = ? AND %2 < ?", Ordering::KeyDown},     // AlikeBefore
+    {"%1 > ?", Ordering::AllUp},                  // Above
+    {"%1 < ?", Ordering::AllDown},                // Below
+};
+static_assert(std::size(searchShapes) == Dynaset::SearchCount);
+
+} // namespace
+
+// Each search's text is made once: a move is then one cached statement found by its text.
+const QString& Dynaset::searchSql(Search search) const {
+    QString& sql = m_searchSql[search];
+    if (!sql.isEmpty())
+        return sql;
+    const SearchShape& shape = searchShapes[search];
+    QStringList where;
+    if (*shape.condition)
+        where << QString::fromLatin1(shape.condition)
+                     .replace(QLatin1String("%1"), m_sortColumn)
+                     .replace(QLatin1String("%2"), m_key);
     // The unary plus keeps the planner from reading this bound as a range of keys to search
     // by (which, with statistics at hand, it may prefer, then sort every row it finds).
     where << QStringLiteral("+") + m_key + QStringLiteral(" <= ?");
-    QVariantList values = params;
+    QString order;
+    switch (shape.ordering) {
+    case Ordering::KeyUp:
+        order = m_key;
+        break;
+    case Ordering::KeyDown:
+        order = m_key + QStringLiteral(" DESC");
+        break;
+    case Ordering::AllUp:
+    case Ordering::AllDown:
+        order = orderClause(shape.ordering == Ordering::AllUp);
+        break;
+    }
+    sql = QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %4 LIMIT 1")
+              .arg(searchColumns(), m_table, where.join(QStringLiteral(" AND ")), order);
+    return sql;
+}
+
+// The first row of the opened table's order that the search finds.
+std::optional<Dynaset::Anchor> Dynaset::pick(Search search, const QVariant& first,
+                                             const QVariant& second) const {
+    QVariantList values;
+    for (const QVariant* value : {&first, &second})
+        if (value->isValid())
+            values << *value;
     values << keyVariant(m_openedHighestKey);
-    StatementLease search = m_conn->prepared(
-        QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %4 LIMIT 1")
-            .arg(searchColumns(), m_table, where.join(QStringLiteral(" AND ")), order));
-    search->bind(values);
-    if (!search->step())
+    StatementLease statement = m_conn->prepared(searchSql(search));
+    statement->bind(values);
+    if (!statement->step())
         return std::nullopt;
-    return takeRow(*search);
+    return takeRow(*statement);
 }
 
 // "Up" is the way the file sorts: rows without a sort value first, then by value, alike
 // values by key. Each search below is one index range, so that no search sorts or scans.
+// A missing sort value has searches of its own, so a value passed to pick() is never Null.
 std::optional<Dynaset::Anchor> Dynaset::seek(const Anchor* from, bool forward) const {
     const bool up = forward != m_descending;
-    const QString& k = m_key;
-    const QString& c = m_sortColumn;
-    const QString keyUp = k;
-    const QString keyDown = k + QStringLiteral(" DESC");
     const QVariant fromKey = from ? keyVariant(from->key) : QVariant();
-    if (c.isEmpty()) {
+    if (m_sortColumn.isEmpty()) {
         if (!from)
-            return pick({}, {}, up ? keyUp : keyDown);
-        return pick({k + (up ? QStringLiteral(" > ?") : QStringLiteral(" < ?"))}, {fromKey},
-                    up ? keyUp : keyDown);
+            return pick(up ? FirstByKey : LastByKey);
+        return pick(up ? KeyAfter : KeyBefore, fromKey);
     }
-    const QString isNull = c + QStringLiteral(" IS NULL");
-    const QString notNull = c + QStringLiteral(" IS NOT NULL");
-    const bool fromNull = from && from->sortValue.isNull();
     if (up) {
         if (!from) {
-            if (auto row = pick({isNull}, {}, keyUp))
+            if (auto row = pick(FirstWithout))
                 return row;
-            return pick({notNull}, {}, orderClause(true));
+            return pick(FirstWith);
         }
-        if (fromNull) {
-            if (auto row = pick({isNull, k + QStringLiteral(" > ?")}, {fromKey}, keyUp))
+        if (from->sortValue.isNull()) {
+            if (auto row = pick(WithoutAfter, fromKey))
                 return row;
-            return pick({notNull}, {}, orderClause(true));
+            return pick(FirstWith);
         }
-        if (auto row = pick({c + QStringLiteral(" = ?"), k + QStringLiteral(" > ?")},
-                            {from->sortValue, fromKey}, keyUp))
+        if (auto row = pick(AlikeAfter, from->sortValue, fromKey))
             return row;
-        return pick({c + QStringLiteral(" > ?")}, {from->sortValue}, orderClause(true));
+        return pick(Above, from->sortValue);
     }
     if (!from) {
-        if (auto row = pick({notNull}, {}, orderClause(false)))
+        if (auto row = pick(LastWith))
             return row;
-        return pick({isNull}, {}, keyDown);
+        return pick(LastWithout);
     }
-    if (fromNull)
-        return pick({isNull, k + QStringLiteral(" < ?")}, {fromKey}, keyDown);
-    if (auto row = pick({c + QStringLiteral(" = ?"), k + QStringLiteral(" < ?")},
-                        {from->sortValue, fromKey}, keyDown))
+    if (from->sortValue.isNull())
+        return pick(WithoutBefore, fromKey);
+    if (auto row = pick(AlikeBefore, from->sortValue, fromKey))
         return row;
-    if (auto row = pick({c + QStringLiteral(" < ?")}, {from->sortValue}, orderClause(false)))
+    if (auto row = pick(Below, from->sortValue))
         return row;
-    return pick({isNull}, {}, keyDown);
+    return pick(LastWithout);
 }
 
 // The whole order up or down. SQLite sorts rows without a value first going up and last going

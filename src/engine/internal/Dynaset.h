@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -25,6 +26,25 @@ class SqliteStatement;
 // for the reopening), and rows deleted, through it or otherwise, are passed over.
 class Dynaset final : public Recordset {
 public:
+    // The searches that moves are made of, from one row to the next (Dynaset.cpp).
+    enum Search {
+        FirstByKey,
+        LastByKey,
+        KeyAfter,
+        KeyBefore,
+        FirstWithout,
+        LastWithout,
+        FirstWith,
+        LastWith,
+        WithoutAfter,
+        WithoutBefore,
+        AlikeAfter,
+        AlikeBefore,
+        Above,
+        Below,
+        SearchCount
+    };
+
     Dynaset(std::shared_ptr<Connection> connection, const QString& table, const QString& orderBy,
             const QString& keyColumn);
 
@@ -79,8 +99,9 @@ private:
     std::optional<Anchor> seek(const Anchor* from, bool forward) const;
     QString searchColumns() const;
     Anchor takeRow(const SqliteStatement& search) const;
-    std::optional<Anchor> pick(const QStringList& conditions, const QVariantList& params,
-                               const QString& order) const;
+    const QString& searchSql(Search search) const;
+    std::optional<Anchor> pick(Search search, const QVariant& first = {},
+                               const QVariant& second = {}) const;
     QString orderClause(bool up) const;
     void stepForward();
     void stepBackward();
@@ -101,6 +122,7 @@ private:
     bool m_descending = false;
     // Keys above it were given out after opening: those rows follow, or wait for a reopening.
     std::int64_t m_openedHighestKey = 0;
+    mutable std::array<QString, SearchCount> m_searchSql;
     // Rows added through this dynaset, in the order added.
     std::vector<std::int64_t> m_added;
 
