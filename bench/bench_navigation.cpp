@@ -1,7 +1,8 @@
 // Paging and sorting on the main form at 100,000 and 1,000,000 records (10,000,000 with
 // --max 10000000): the time of one Next and one Previous (the average over a run of clicks,
 // in each sort order), and the time to switch to each sort order, which reopens gOrders and
-// shows its first record; and one move of the recordset itself, without the form.
+// shows its first record; one move of the recordset itself, without the form; and a find by
+// the beginning of the description.
 //
 //   cmake --build build --target bench_navigation && build/bench/bench_navigation [--max N]
 //
@@ -10,6 +11,7 @@
 
 #include "core/AppState.h"
 #include "engine/Recordset.h"
+#include "engine/SqlText.h"
 #include "gui/orders/frmMain.h"
 #include "gui/support/FakeServices.h"
 
@@ -118,6 +120,32 @@ int main(int argc, char** argv) {
         for (int index = 1; index <= 3; ++index)
             BenchSupport::printRow(QStringLiteral("to %1").arg(OrderNames[index - 1]),
                                    switches[index - 1]);
+
+        // Find as the Find button does it, in description order by the beginning of the
+        // description: the text of the last record (found furthest along), and a text no
+        // record begins with (every record looked at).
+        std::printf("%-12s %10s %10s %10s   (milliseconds per find, %d runs)\n", "find", "min",
+                    "median", "max", BenchSupport::Runs);
+        form.mnuSort_Click(2);
+        Recordset& rs = *state.gOrders;
+        rs.moveLast();
+        const QString last = rs.value(QStringLiteral("descr")).toString();
+        for (const QString& text : {last, QStringLiteral("no such description")}) {
+            QList<double> finds;
+            for (int run = 0; run < BenchSupport::Runs; ++run) {
+                rs.moveFirst();
+                QElapsedTimer timer;
+                timer.start();
+                const bool found = rs.findFirstWhere(
+                    QStringLiteral("pvx_fold(descr) LIKE pvx_fold(?) ESCAPE '\\'"),
+                    {likePrefixPattern(text)});
+                finds << timer.nsecsElapsed() / 1e6;
+                if (found != (text == last))
+                    qFatal("find of '%s' went wrong", qPrintable(text));
+            }
+            BenchSupport::printRow(
+                text == last ? QStringLiteral("last descr") : QStringLiteral("no match"), finds);
+        }
         form.Form_Unload();
     }
     return 0;

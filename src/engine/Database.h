@@ -66,8 +66,11 @@ public:
     // What the file's length says is missing (the file cut short), or nothing.
     QString cutShort() const;
 
-    // An updatable result over one table in the given order: the keys are read once,
-    // rows are fetched by key, and rows added later stay at the end until reopened.
+    // An updatable result over one table in the order of one field (orderBy is "field" or
+    // "field DESC"; empty for key order): nothing is read ahead, each move is an index
+    // search from the row it leaves (see Dynaset.h), and rows added through it stay at the
+    // end until reopened. RecordCount counts the rows when asked, which reads a whole index:
+    // ask BOF and EOF together whether there are any.
     std::unique_ptr<Recordset> openDynaset(const QString& table, const QString& orderBy = {},
                                            const QString& keyColumn = QStringLiteral("zelid"));
     // A read-only result of any query, read front to back.

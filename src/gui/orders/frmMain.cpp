@@ -462,8 +462,6 @@ void frmMain::Form_Load() {
         trap([&] { ClearFields(); });
         trap([&] { DisableFields(); });
     } else {
-        // Visiting the last record makes the record count complete.
-        trap([&] { orders().moveLast(); });
         trap([&] { orders().moveFirst(); });
         trap([&] { ShowRecord(); });
     }

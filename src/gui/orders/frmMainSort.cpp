@@ -90,8 +90,8 @@ void frmMain::mnuSort_Click(int index) {
         return;
     m_state.gSortOrder = index;
     checkSortItem(index);
-    // Reopening reads the keys afresh, so records added or changed since the last opening
-    // take their places in the new order.
+    // Reopening takes in records added since the last opening, each in its place in the new
+    // order.
     openOrders(orderBy);
     Recordset& rs = orders();
     if (isEmpty(rs)) {
@@ -104,8 +104,8 @@ void frmMain::mnuSort_Click(int index) {
 }
 
 void frmMain::openOrders(const QString& orderBy) {
-    // The old recordset goes first so that its cached rows are released before the new
-    // keyset is read.
+    // The old recordset goes first so that its cached row is released before the new one
+    // is read.
     m_state.gOrders.reset();
     m_state.gOrders = database().openDynaset(QStringLiteral("pvx"), orderBy);
     m_state.gOrders->setLockEdits(false);
