@@ -37,7 +37,7 @@ void addRows(Database& db) {
 }
 
 QList<int> keys(std::initializer_list<int> list) {
-    return QList<int>(list);
+    return list;
 }
 
 QList<int> forward(Recordset& rs) {
@@ -84,7 +84,7 @@ private Q_SLOTS:
     void findsFirstInRecordsetOrder();
     void everySearchIsAnIndexSearch_data();
     void everySearchIsAnIndexSearch();
-    void unsupportedOrderIsRefused();
+    void orderBySeveralFieldsIsRefused();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -127,18 +127,6 @@ void TestDynasetPaging::pagesInOrderBothWays() {
     QCOMPARE(forward(*rs), expected);
     QCOMPARE(backward(*rs), expected);
     QCOMPARE(rs->recordCount(), int(expected.size()));
-    // The same order as the file's own sorting, which is what the earlier keyset read.
-    QList<int> sorted;
-    auto snapshot = m_db->openSnapshot(
-        QStringLiteral("SELECT zelid FROM orders ORDER BY %1")
-            .arg(order.isEmpty()
-                     ? kKey
-                     : order + (order.endsWith(QLatin1String(" desc"), Qt::CaseInsensitive)
-                                    ? QStringLiteral(", zelid DESC")
-                                    : QStringLiteral(", zelid"))));
-    for (; !snapshot->eof(); snapshot->moveNext())
-        sorted << snapshot->value(kKey).toInt();
-    QCOMPARE(sorted, expected);
 }
 
 void TestDynasetPaging::deletedRowsArePassedOver_data() {
@@ -323,12 +311,10 @@ void TestDynasetPaging::everySearchIsAnIndexSearch() {
     }
 }
 
-void TestDynasetPaging::unsupportedOrderIsRefused() {
-    for (const char* order : {"descr, dateorder", "descr COLLATE BINARY", "length(descr)"})
-        QVERIFY2(errorNumber([&] {
-                     m_db->openDynaset(QStringLiteral("orders"), QString::fromLatin1(order));
-                 }) != 0,
-                 order);
+void TestDynasetPaging::orderBySeveralFieldsIsRefused() {
+    QCOMPARE(
+        errorNumber([&] { m_db->openDynaset(QStringLiteral("orders"), u"descr, dateorder"_qs); }),
+        ErrorNumber::NotSupported);
 }
 
 QTEST_GUILESS_MAIN(TestDynasetPaging)
