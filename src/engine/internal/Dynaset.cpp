@@ -54,7 +54,7 @@ Dynaset::Dynaset(std::shared_ptr<Connection> connection, const QString& table,
     m_keyIndex = m_fieldIndex.value(plainName(keyColumn).toCaseFolded(), -1);
     if (m_keyIndex < 0)
         throwEngineError(ErrorNumber::FieldNotFound, plainName(keyColumn));
-    parseOrder(orderBy, keyColumn);
+    parseOrder(orderBy);
 
     {
         StatementLease highest =
@@ -72,7 +72,7 @@ Dynaset::Dynaset(std::shared_ptr<Connection> connection, const QString& table,
 
 // The order is one column, or the key, either way up: what the forms sort by, and what one
 // index search can continue from. Anything else is refused rather than paged wrongly.
-void Dynaset::parseOrder(const QString& orderBy, const QString& keyColumn) {
+void Dynaset::parseOrder(const QString& orderBy) {
     const QStringList words = orderBy.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
     if (words.isEmpty())
         return;
@@ -86,7 +86,7 @@ void Dynaset::parseOrder(const QString& orderBy, const QString& keyColumn) {
     m_descending =
         directionGiven && words[1].compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0;
     const int index = fieldIndex(words[0]);
-    if (index != m_keyIndex || plainName(keyColumn).isEmpty())
+    if (index != m_keyIndex)
         m_sortColumn = quoteIdentifier(m_fields.at(index));
 }
 
@@ -384,20 +384,18 @@ void Dynaset::stepBackward() {
     }
 }
 
+// goFirst and goLast change nothing when they find no row, so an unsaved edit survives a
+// move refused on an empty recordset.
 void Dynaset::moveFirst() {
     usable();
-    if (isEmpty())
-        throwEngineError(ErrorNumber::NoCurrentRecord);
-    leaveRow();
     goFirst();
+    leaveRow();
 }
 
 void Dynaset::moveLast() {
     usable();
-    if (isEmpty())
-        throwEngineError(ErrorNumber::NoCurrentRecord);
-    leaveRow();
     goLast();
+    leaveRow();
 }
 
 void Dynaset::moveNext() {
@@ -407,13 +405,13 @@ void Dynaset::moveNext() {
         leaveRow();
         return;
     }
-    if (m_where == Where::AfterLast || (m_where == Where::BeforeFirst && isEmpty()))
+    if (m_where == Where::AfterLast)
         throwEngineError(ErrorNumber::NoCurrentRecord);
-    leaveRow();
     if (m_where == Where::BeforeFirst)
         goFirst();
     else
         stepForward();
+    leaveRow();
 }
 
 void Dynaset::movePrevious() {
@@ -423,13 +421,13 @@ void Dynaset::movePrevious() {
         leaveRow();
         return;
     }
-    if (m_where == Where::BeforeFirst || (m_where == Where::AfterLast && isEmpty()))
+    if (m_where == Where::BeforeFirst)
         throwEngineError(ErrorNumber::NoCurrentRecord);
-    leaveRow();
     if (m_where == Where::AfterLast)
         goLast();
     else
         stepBackward();
+    leaveRow();
 }
 
 QStringList Dynaset::fieldNames() const {

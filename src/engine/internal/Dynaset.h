@@ -86,7 +86,7 @@ private:
 
     Connection& usable() const;
     int fieldIndex(const QString& field) const;
-    void parseOrder(const QString& orderBy, const QString& keyColumn);
+    void parseOrder(const QString& orderBy);
     bool hasCurrent() const;
     std::int64_t currentKey() const;
     const QVariantList& currentRow() const;
