@@ -4,9 +4,7 @@
 #include "engine/SqlText.h"
 #include "engine/internal/Connection.h"
 #include "engine/internal/ErrorMapping.h"
-#include "engine/internal/SqliteStatement.h"
-
-#include <sqlite3.h>
+#include "engine/internal/Statement.h"
 
 #include <algorithm>
 #include <climits>
@@ -87,11 +85,12 @@ Dynaset::Dynaset(std::shared_ptr<Connection> connection, const QString& table,
         throwEngineError(ErrorNumber::FieldNotFound, plainName(keyColumn));
 
     // Read once and not cached: the keys are the one large read of a dynaset.
-    SqliteStatement keys(conn, QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
-                                   .arg(m_key, m_table, orderBy.isEmpty() ? m_key : orderBy));
-    keys.bind({});
-    while (keys.step())
-        m_keys.push_back(keys.int64Value(0));
+    const std::unique_ptr<Statement> keys =
+        conn.newStatement(QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
+                              .arg(m_key, m_table, orderBy.isEmpty() ? m_key : orderBy));
+    keys->bind({});
+    while (keys->step())
+        m_keys.push_back(keys->int64Value(0));
     m_pos = m_keys.empty() ? -1 : 0;
 }
 
@@ -267,32 +266,9 @@ bool Dynaset::noMatch() const {
     return m_noMatch;
 }
 
-// The engine's counter: one past both the highest key ever handed out (which survives the
-// deletion of the last row) and the highest key present.
+// The backend hands out the key, so that two users adding at once never get the same one.
 std::int64_t Dynaset::nextKey() {
-    Connection& conn = usable();
-    std::int64_t highest = 0;
-    {
-        StatementLease sequenceTable =
-            conn.prepared(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' "
-                                         "AND name = 'sqlite_sequence'"));
-        sequenceTable->bind({});
-        const bool hasSequence = sequenceTable->step() && sequenceTable->int64Value(0) > 0;
-        sequenceTable->reset();
-        if (hasSequence) {
-            StatementLease sequence = conn.prepared(
-                QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = ? COLLATE NOCASE"));
-            sequence->bind({plainName(m_table)});
-            if (sequence->step())
-                highest = sequence->int64Value(0);
-        }
-    }
-    StatementLease maxKey =
-        conn.prepared(QStringLiteral("SELECT max(%1) FROM %2").arg(m_key, m_table));
-    maxKey->bind({});
-    if (maxKey->step())
-        highest = std::max(highest, std::int64_t(maxKey->int64Value(0)));
-    return highest + 1;
+    return usable().nextKey(plainName(m_table), plainName(m_key));
 }
 
 void Dynaset::addNew() {
@@ -368,7 +344,7 @@ void Dynaset::update() {
                               .arg(m_table, columns.join(QStringLiteral(", ")), m_key));
         change->bind(params);
         change->step();
-        if (sqlite3_changes(conn.db) == 0)
+        if (conn.changes() == 0)
             throw EngineError(ErrorNumber::NoCurrentRecord,
                               QStringLiteral("No current record.  The record has been deleted."));
     }
