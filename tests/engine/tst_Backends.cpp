@@ -381,12 +381,21 @@ private Q_SLOTS:
         QTest::newRow("quoted name folded") << "SELECT \"Desc\" AS \"#1\" FROM \"RptSpec\""
                                             << "SELECT \"desc\" AS \"#1\" FROM \"rptspec\""
                                             << "" << 0;
+        QTest::newRow("other quotes") << "SELECT `Desc` AS `#1`, [a\"b] FROM `a``b`"
+                                      << "SELECT \"desc\" AS \"#1\", \"a\"\"b\" FROM \"a`b\""
+                                      << "" << 0;
         QTest::newRow("comment") << "SELECT 1 -- why?\n, ?"
                                  << "SELECT 1 \n, $1"
                                  << "" << 1;
         QTest::newRow("script") << "CREATE TABLE a (b text); INSERT INTO a VALUES ('x;y')"
                                 << "CREATE TABLE a (b text)"
                                 << "INSERT INTO a VALUES ('x;y')" << 0;
+        QTest::newRow("binary order") << "ORDER BY vendor, vendor COLLATE binary, zelid"
+                                      << "ORDER BY vendor, vendor COLLATE \"C\", zelid"
+                                      << "" << 0;
+        QTest::newRow("a column named binary") << "SELECT binary FROM t"
+                                               << "SELECT binary FROM t"
+                                               << "" << 0;
         QTest::newRow("escape") << "x LIKE ? ESCAPE '\\'"
                                 << "x LIKE $1 ESCAPE '\\'"
                                 << "" << 1;

@@ -111,6 +111,21 @@ private Q_SLOTS:
                            "Amount", "--starts", "Description=rebate", "--tsv",
                            "-",      "--server"}
             << 0 << "Rebate one";
+        QTest::newRow("custom yes/no") << QStringList{"custom",
+                                                      "--field",
+                                                      "Description",
+                                                      "--field",
+                                                      "Fully Received",
+                                                      "--hide",
+                                                      "Fully Received",
+                                                      "--false",
+                                                      "Fully Received",
+                                                      "--sort",
+                                                      "Description",
+                                                      "--html",
+                                                      m_dir.filePath(QStringLiteral("r.htm")),
+                                                      "--server"}
+                                       << 0 << "Wrote";
         QTest::newRow("designs") << QStringList{"designs", "--server"} << 0
                                  << "No designs are saved in shared on";
         QTest::newRow("folder with pvx.server")

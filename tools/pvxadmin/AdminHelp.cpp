@@ -36,13 +36,14 @@ const char* const generalExitStatus = "0 success, 1 failure, 2 wrong arguments."
 const std::vector<CommandHelp>& commands() {
     static const std::vector<CommandHelp> all{
         {"create",
-         "create DIR | create --server CONNECTION",
+         "create DIR",
          "Makes a new, empty DIR/pvx.mdb with the tables and the standard report catalogue, "
          "making the folder DIR (and any folder above it) when it does not exist. An existing "
          "pvx.mdb is never replaced. With --server, makes the tables, the catalogue and the "
          "designs table in an empty PostgreSQL database and prints the grants a user's role "
          "needs.",
-         {{"--server CONNECTION", "a libpq connection string, without a password"}},
+         {{"--server CONNECTION",
+           "instead of DIR: a libpq connection string, without a password"}},
          "",
          generalExitStatus},
         {"demo",

@@ -6,8 +6,9 @@
 // PostgreSQL server takes it.
 struct PgSqlText {
     // The first statement, its placeholders numbered $1, $2, ... and its quoted identifiers
-    // folded to lower case (the server keeps every name of Purvex's tables in lower case,
-    // as it folds unquoted ones), without the semicolon that ends it.
+    // ("name", and SQLite's `name` and [name] as "name") folded to lower case (the server keeps
+    // every name of Purvex's tables in lower case, as it folds unquoted ones), SQLite's COLLATE
+    // BINARY as the server's COLLATE "C", without the semicolon that ends it.
     QString text;
     // What follows that semicolon, trimmed: the next statements of a script.
     QString tail;

@@ -1,0 +1,107 @@
+// The main window started in a folder with pvx.server: the shared database on the server,
+// named in the title and the status line; pvx.mdb, when there, as always.
+
+#include "core/AppState.h"
+#include "engine/Database.h"
+#include "engine/Recordset.h"
+#include "engine/Schema.h"
+#include "gui/support/MainFormFixture.h"
+#include "support/PgCluster.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+class tst_ServerStart : public QObject, public MainFormFixture {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<PgCluster> m_cluster;
+    QString m_shared;
+
+    void writeServerFile(const QString& text) {
+        QFile file(dirPath() + u"/pvx.server"_s);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(text.toUtf8());
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        m_cluster = std::make_unique<PgCluster>();
+        if (!m_cluster->isRunning())
+            return;
+        m_shared = m_cluster->createDatabase(u"office"_s);
+        auto db = Database::openServer(m_shared);
+        Schema::create(*db);
+        db->execute(u"INSERT INTO pvx (descr, Type, status, dateorder, dateexpect) "
+                    u"VALUES (?, 0, 0, ?, ?)"_s,
+                    {u"Shared camera"_s, QDate(2026, 11, 1), QDate(2026, 11, 20)});
+    }
+    void init() { initFixture(); }
+    void cleanup() { cleanupFixture(); }
+
+    void opensWhatTheFolderNames_data() {
+        QTest::addColumn<bool>("withFile");
+        QTest::addColumn<QString>("serverText");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("pvx.server alone")
+            << false << u"# the office\n\nCONNECTION\n"_s
+            << u"PVX - Purvex - office on FOLDER:5432"_s << u"Shared camera"_s;
+        QTest::newRow("pvx.mdb beside it")
+            << true << u"CONNECTION"_s << u"PVX - Purvex"_s << u"Own lamp"_s;
+    }
+
+    void opensWhatTheFolderNames() {
+        if (!m_cluster->isRunning())
+            QSKIP(qPrintable(m_cluster->whyNot()));
+        QFETCH(bool, withFile);
+        QFETCH(QString, serverText);
+        QFETCH(QString, title);
+        QFETCH(QString, shown);
+        if (withFile)
+            createDatabase({{{u"descr"_s, u"Own lamp"_s}, {u"Type"_s, 0}, {u"status"_s, 2}}});
+        writeServerFile(serverText.replace(u"CONNECTION"_s, m_shared));
+        QVERIFY(showForm());
+        title.replace(u"FOLDER"_s, m_cluster->socketFolder());
+        QCOMPARE(form()->windowTitle(), title);
+        QCOMPARE(form()->findChild<QLineEdit*>(u"txtDescr"_s)->text(), shown);
+        if (withFile) {
+            QVERIFY(state().gServer.isEmpty());
+            QVERIFY(!form()->statusLineText().contains(u"office"_s));
+        } else {
+            QCOMPARE(form()->statusLineText(),
+                     u"office on %1:5432 \u00b7 1 overdue"_s.arg(m_cluster->socketFolder()));
+        }
+    }
+
+    void refusesWhatCannotBeOpened_data() {
+        QTest::addColumn<QString>("serverText");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("password") << u"CONNECTION password=s3cret"_s << u"holds a password"_s;
+        QTest::newRow("two strings")
+            << u"CONNECTION\nCONNECTION\n"_s << u"must hold one connection string"_s;
+        QTest::newRow("no such database")
+            << u"CONNECTION dbname=nosuch"_s << u"Could not connect to the database server"_s;
+    }
+
+    // One message that says why, and the program ends: nothing is shown, nothing written.
+    void refusesWhatCannotBeOpened() {
+        if (!m_cluster->isRunning())
+            QSKIP(qPrintable(m_cluster->whyNot()));
+        QFETCH(QString, serverText);
+        QFETCH(QString, says);
+        writeServerFile(serverText.replace(u"CONNECTION"_s, m_shared));
+        QVERIFY(!showForm());
+        QVERIFY(services().ended);
+        QCOMPARE(services().messages.size(), 1);
+        QVERIFY2(services().messages.first().text.contains(says),
+                 qPrintable(services().messages.first().text));
+        QVERIFY(!services().messages.first().text.contains(u"s3cret"_s));
+    }
+};
+
+QTEST_MAIN(tst_ServerStart)
+#include "tst_ServerStart.moc"
