@@ -42,8 +42,7 @@ const std::vector<CommandHelp>& commands() {
          "pvx.mdb is never replaced. With --server, makes the tables, the catalogue and the "
          "designs table in an empty PostgreSQL database and prints the grants a user's role "
          "needs.",
-         {{"--server CONNECTION",
-           "instead of DIR: a libpq connection string, without a password"}},
+         {{"--server CONNECTION", "instead of DIR: a libpq connection string, without a password"}},
          "",
          generalExitStatus},
         {"demo",
