@@ -13,9 +13,11 @@ struct sqlite3;
 class Recordset;
 struct Connection;
 
-// The one open database file. Opened for exclusive use, it holds SQLite's exclusive lock
-// from open to close, so a second process is refused with DatabaseInUse (after waiting a
-// moment, in case the other one is only just starting up and will give way).
+// The one open database: the file pvx.mdb, or a database shared on a PostgreSQL server
+// (openServer). Opened for exclusive use, a file holds SQLite's exclusive lock from open to
+// close, so a second process is refused with DatabaseInUse (after waiting a moment, in case
+// the other one is only just starting up and will give way). On a server other users work
+// at the same time; a dynaset's Update there checks the row version (Recordset.h).
 // Every failure arrives as an EngineError with the number the error trap dispatches on.
 //
 // Text without regard to case: every connection has the SQL function pvx_fold(text), the

@@ -228,6 +228,9 @@ QString createTableSql(const Table& table, bool server) {
         columns << quoted(column.name) + QLatin1Char(' ') +
                        (server ? serverDeclaration(column.declaration)
                                : QString::fromLatin1(column.declaration));
+    // Several users share a server: the orders carry the row version their Update checks.
+    if (server && &table == &tables().front())
+        columns << QStringLiteral("\"rowversion\" integer NOT NULL DEFAULT 0");
     return QStringLiteral("CREATE TABLE %1 (%2)")
         .arg(quoted(table.name), columns.join(QStringLiteral(", ")));
 }

@@ -83,6 +83,7 @@ Dynaset::Dynaset(std::shared_ptr<Connection> connection, const QString& table,
     m_keyIndex = m_fieldIndex.value(plainName(keyColumn).toCaseFolded(), -1);
     if (m_keyIndex < 0)
         throwEngineError(ErrorNumber::FieldNotFound, plainName(keyColumn));
+    m_versionIndex = m_fieldIndex.value(QStringLiteral("rowversion"), -1);
 
     // Read once and not cached: the keys are the one large read of a dynaset.
     const std::unique_ptr<Statement> keys =
@@ -339,17 +340,46 @@ void Dynaset::update() {
         for (QString& column : columns)
             column += QStringLiteral(" = ?");
         params << keyVariant(m_bufferKey);
+        QString where = m_key + QStringLiteral(" = ?");
+        if (m_versionIndex >= 0) {
+            const QString version = quoteIdentifier(m_fields.at(m_versionIndex));
+            columns << QStringLiteral("%1 = %1 + 1").arg(version);
+            where += QStringLiteral(" AND %1 = ?").arg(version);
+            params << m_buffer.at(m_versionIndex);
+        }
         StatementLease change =
-            conn.prepared(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
-                              .arg(m_table, columns.join(QStringLiteral(", ")), m_key));
+            conn.prepared(QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                              .arg(m_table, columns.join(QStringLiteral(", ")), where));
         change->bind(params);
         change->step();
-        if (conn.changes() == 0)
-            throw EngineError(ErrorNumber::NoCurrentRecord,
-                              QStringLiteral("No current record.  The record has been deleted."));
+        if (conn.changes() == 0) {
+            if (m_versionIndex < 0)
+                throw EngineError(
+                    ErrorNumber::NoCurrentRecord,
+                    QStringLiteral("No current record.  The record has been deleted."));
+            refuseChangedRow();
+        }
     }
     m_rowValid = false;
     m_mode = EditMode::None;
+}
+
+// Another user's Update or Delete came first. The edit stays open with what this user set,
+// now over the row as it is, so that an Update again writes it knowingly.
+void Dynaset::refuseChangedRow() {
+    m_rowValid = false;
+    StatementLease current = m_conn->prepared(m_fetchSql);
+    current->bind({keyVariant(m_bufferKey)});
+    if (!current->step())
+        throw EngineError(ErrorNumber::RecordChanged,
+                          QStringLiteral("This record no longer exists: another user deleted it "
+                                         "after you started editing it.  Nothing was saved."));
+    m_buffer[m_versionIndex] = current->value(m_versionIndex);
+    throw EngineError(ErrorNumber::RecordChanged,
+                      QStringLiteral("This record was changed by another user after you started "
+                                     "editing it.  Your changes were not saved and are still on "
+                                     "the form: click Update to save them over the other user's, "
+                                     "or Cancel to see the record as it is now."));
 }
 
 void Dynaset::cancelUpdate() {
@@ -371,10 +401,15 @@ void Dynaset::deleteRecord() {
         remove->bind({keyVariant(key)});
         remove->step();
     }
+    // Where other users share the table, the row may have gone before this Delete came.
+    const bool goneBefore = m_versionIndex >= 0 && conn.changes() == 0;
     m_keys.erase(m_keys.begin() + m_pos);
     m_mode = EditMode::None;
     m_onDeleted = true;
     m_rowValid = false;
+    if (goneBefore)
+        throw EngineError(ErrorNumber::RecordChanged,
+                          QStringLiteral("This record no longer exists: another user deleted it."));
 }
 
 bool Dynaset::isEditing() const {

@@ -58,6 +58,7 @@ private:
     void leaveRow();
     bool moveToFirstOf(const std::vector<std::int64_t>& matches);
     std::int64_t nextKey();
+    [[noreturn]] void refuseChangedRow();
 
     std::shared_ptr<Connection> m_conn;
     QString m_table;
@@ -66,6 +67,9 @@ private:
     QStringList m_fields;
     QHash<QString, int> m_fieldIndex;
     int m_keyIndex = -1;
+    // The column rowversion, where the table has one (a database on a server): bumped by
+    // every Update, which writes only while it still holds the value read for editing.
+    int m_versionIndex = -1;
 
     std::vector<std::int64_t> m_keys;
     // -1 before the first row, m_keys.size() after the last.

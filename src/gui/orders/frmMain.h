@@ -136,6 +136,9 @@ public:
     bool mDirty = false;
     // True from Add New until Update or Cancel.
     bool mAdding = false;
+    // The last WriteRecord did not write the row, and the program goes on (another user's
+    // change came first): the form keeps what the user typed.
+    bool m_writeRefused = false;
 
     QLineEdit* txtDescr = nullptr;
     QComboBox* cmbType = nullptr;

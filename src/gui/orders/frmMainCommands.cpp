@@ -157,6 +157,7 @@ void frmMain::WriteRecord() {
 
     const bool written =
         !trap.ended() && writeWithRetry(m_state, trap, [this] { orders().update(); });
+    m_writeRefused = !written;
     if (written)
         return;
     // The row was not written: drop the buffer so that the recordset is not left half way
@@ -228,14 +229,14 @@ void frmMain::cmdUpdate_Click() {
                 key = 1;
         });
         trap([&] { WriteRecord(); });
-        if (trap.ended())
+        if (trap.ended() || m_writeRefused)
             return;
         trap([&] { cmdAddNew->setText(AddNewCaption); });
     } else {
         trap([&] { key = orders().value(u"zelid"_s); });
         trap([&] { orders().edit(); });
         trap([&] { WriteRecord(); });
-        if (trap.ended())
+        if (trap.ended() || m_writeRefused)
             return;
     }
 

@@ -10,6 +10,7 @@
 
 #include <QFile>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -75,6 +76,48 @@ private Q_SLOTS:
             QCOMPARE(form()->statusLineText(),
                      u"office on %1:5432 \u00b7 1 overdue"_s.arg(m_cluster->socketFolder()));
         }
+    }
+
+    // Two users edit the same record: the second one's Update is refused with a message, the
+    // first one's change stays stored, what the second typed stays on the form, and an
+    // Update again saves it.
+    void secondUpdateOfARecordIsToldWhoWon() {
+        if (!m_cluster->isRunning())
+            QSKIP(qPrintable(m_cluster->whyNot()));
+        writeServerFile(m_shared);
+        QVERIFY(showForm());
+        QVERIFY(QTest::qWaitForWindowActive(form()));
+        auto descr = form()->findChild<QLineEdit*>(u"txtDescr"_s);
+        auto update = form()->findChild<QPushButton*>(u"cmdUpdate"_s);
+        const QString before = descr->text();
+
+        auto theirs = Database::openServer(m_shared);
+        auto other = theirs->openDynaset(u"pvx"_s, u"dateorder DESC"_s);
+        other->edit();
+        other->setValue(u"descr"_s, u"Their camera"_s);
+        other->update();
+        const auto stored = [&] {
+            return theirs
+                ->scalar(u"SELECT descr FROM pvx WHERE zelid = ?"_s, {other->value(u"zelid"_s)})
+                .toString();
+        };
+
+        descr->setFocus(Qt::MouseFocusReason);
+        descr->selectAll();
+        QTest::keyClicks(descr, u"My camera"_s);
+        click(update);
+        QCOMPARE(services().messages.size(), 1);
+        QVERIFY2(services().messages.first().text.contains(u"was changed by another user"_s),
+                 qPrintable(services().messages.first().text));
+        QVERIFY(!services().ended);
+        QCOMPARE(descr->text(), u"My camera"_s);
+        QCOMPARE(stored(), u"Their camera"_s);
+        QVERIFY(before != descr->text());
+
+        click(update);
+        QCOMPARE(services().messages.size(), 1);
+        QCOMPARE(stored(), u"My camera"_s);
+        QCOMPARE(descr->text(), u"My camera"_s);
     }
 
     void refusesWhatCannotBeOpened_data() {
