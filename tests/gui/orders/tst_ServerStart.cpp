@@ -8,6 +8,7 @@
 #include "gui/support/MainFormFixture.h"
 #include "support/PgCluster.h"
 
+#include <QAction>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -118,6 +119,32 @@ private Q_SLOTS:
         QCOMPARE(services().messages.size(), 1);
         QCOMPARE(stored(), u"My camera"_s);
         QCOMPARE(descr->text(), u"My camera"_s);
+    }
+
+    void maintenanceLeavesTheServerAlone_data() {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("Backup") << u"mnuBackup"_s << u"pg_dump"_s;
+        QTest::newRow("Pack Database") << u"mnuPack"_s << u"keeps its own storage tidy"_s;
+    }
+
+    // The file commands say what to do instead, and the window goes on as it was.
+    void maintenanceLeavesTheServerAlone() {
+        if (!m_cluster->isRunning())
+            QSKIP(qPrintable(m_cluster->whyNot()));
+        QFETCH(QString, item);
+        QFETCH(QString, says);
+        writeServerFile(m_shared);
+        QVERIFY(showForm());
+        const QString shown = form()->findChild<QLineEdit*>(u"txtDescr"_s)->text();
+        form()->findChild<QAction*>(item)->trigger();
+        QCOMPARE(services().messages.size(), 1);
+        QVERIFY2(services().messages.first().text.contains(says),
+                 qPrintable(services().messages.first().text));
+        QVERIFY(!services().ended);
+        QVERIFY(state().gDatabase->isOpen());
+        QVERIFY(!QFile::exists(dirPath() + u"/pvx.mdb"_s));
+        QCOMPARE(form()->findChild<QLineEdit*>(u"txtDescr"_s)->text(), shown);
     }
 
     void refusesWhatCannotBeOpened_data() {
