@@ -226,6 +226,8 @@ private:
 
     // Replaces gOrders by a new dynaset over pvx in the given order.
     void openOrders(const QString& orderBy);
+    // Opens the orders again in the current sort order, reading the keys afresh.
+    void reopenOrders();
     // Puts the check mark on sort item index (1 to 3) alone.
     void checkSortItem(int index);
 

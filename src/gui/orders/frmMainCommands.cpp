@@ -240,6 +240,10 @@ void frmMain::cmdUpdate_Click() {
             return;
     }
 
+    // On a server others add records too: the keys read afresh show theirs as well, each in
+    // its place.
+    if (database().isServer())
+        trap([&] { reopenOrders(); });
     bool found = false;
     trap([&] { found = orders().findFirstWhere(u"zelid = ?"_s, {key}); });
     if (!found)

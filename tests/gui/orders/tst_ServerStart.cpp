@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QFile>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QtTest>
 
@@ -119,6 +120,38 @@ private Q_SLOTS:
         QCOMPARE(services().messages.size(), 1);
         QCOMPARE(stored(), u"My camera"_s);
         QCOMPARE(descr->text(), u"My camera"_s);
+    }
+
+    // Another user's addition is in the window after this user's Update, and in the count
+    // of the status line.
+    void othersAdditionsShowAfterUpdate() {
+        if (!m_cluster->isRunning())
+            QSKIP(qPrintable(m_cluster->whyNot()));
+        writeServerFile(m_shared);
+        QVERIFY(showForm());
+        QVERIFY(QTest::qWaitForWindowActive(form()));
+        const int before = state().gOrders->recordCount();
+        auto theirs = Database::openServer(m_shared);
+        theirs->execute(u"INSERT INTO pvx (descr, Type, status, dateorder, dateexpect) "
+                        u"VALUES (?, 0, 0, ?, ?)"_s,
+                        {u"Their lamp"_s, QDate(2026, 12, 1), QDate(2026, 11, 25)});
+        const int overdue =
+            theirs
+                ->scalar(u"SELECT count(*) FROM pvx WHERE status = 0 AND dateexpect < ?"_s,
+                         {QDate(2026, 12, 8)})
+                .toInt();
+
+        auto notes = form()->findChild<QPlainTextEdit*>(u"txtNotes"_s);
+        notes->setFocus(Qt::MouseFocusReason);
+        QTest::keyClicks(notes, u"seen"_s);
+        click(form()->findChild<QPushButton*>(u"cmdUpdate"_s));
+        QVERIFY(services().messages.isEmpty());
+        QCOMPARE(state().gOrders->recordCount(), before + 1);
+        QCOMPARE(
+            form()->statusLineText(),
+            u"office on %1:5432 \u00b7 %2 overdue"_s.arg(m_cluster->socketFolder()).arg(overdue));
+        click(form()->findChild<QPushButton*>(u"cmdFirst"_s));
+        QCOMPARE(form()->findChild<QLineEdit*>(u"txtDescr"_s)->text(), u"Their lamp"_s);
     }
 
     void maintenanceLeavesTheServerAlone_data() {
