@@ -65,6 +65,16 @@ private Q_SLOTS:
         QCOMPARE(again.exitCode, 1);
         QVERIFY(again.err.contains(QLatin1String("already holds Purvex's tables")));
 
+        // create DIR makes a file, also in a folder that names the server.
+        const QString folder = m_dir.filePath(QStringLiteral("own"));
+        QVERIFY(QDir().mkpath(folder));
+        QFile serverFile(folder + QStringLiteral("/pvx.server"));
+        QVERIFY(serverFile.open(QIODevice::WriteOnly));
+        serverFile.write(m_shared.toUtf8());
+        serverFile.close();
+        QCOMPARE(pvxadmin({QStringLiteral("create"), folder}).exitCode, 0);
+        QVERIFY(QFile::exists(folder + QStringLiteral("/pvx.mdb")));
+
         auto admin = Database::openServer(m_shared);
         admin->execute(QStringLiteral("CREATE ROLE purvex_user LOGIN"));
         for (const QString& line : made.out.split(QLatin1Char('\n'))) {

@@ -546,9 +546,12 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         if (options.command == QLatin1String("designs"))
             return DesignCommands::list(options.dir, out, err);
 
-        if (options.command == QLatin1String("create")) {
-            if (auto server = ReportCommand::openServerOf(options.dir))
-                return createOnServer(*server, out);
+        // create DIR makes a pvx.mdb, also beside a pvx.server; only --server makes tables
+        // on a server.
+        if (options.command == QLatin1String("create") &&
+            ReportCommand::isServerPlace(options.dir)) {
+            auto server = ReportCommand::openServerOf(options.dir);
+            return createOnServer(*server, out);
         }
         const bool demo = options.command == QLatin1String("demo");
         const QString path = makeDatabase(options.dir, demo ? options.records : 0);

@@ -59,11 +59,11 @@ QString serverPlace(const QString& connectionString) {
     return QChar(u'\0') + connectionString;
 }
 
-namespace {
-
 bool isServerPlace(const QString& place) {
     return place.startsWith(QChar(u'\0'));
 }
+
+namespace {
 
 // The pvx.server of a folder without pvx.mdb, or nothing.
 QString serverFileOf(const QString& place) {

@@ -50,6 +50,7 @@ std::unique_ptr<Database> openForReading(const QString& dirOrFile);
 // a file, or a server named with --server. A server place is the connection string behind a
 // NUL character, which no path given on a command line can hold.
 QString serverPlace(const QString& connectionString);
+bool isServerPlace(const QString& place);
 // The database on a server the place names (by --server, or a folder with pvx.server and
 // no pvx.mdb), connected; nullptr for a file.
 std::unique_ptr<Database> openServerOf(const QString& place);
