@@ -118,7 +118,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 if(PROJECT_HOMEPAGE_URL)
     set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${PROJECT_HOMEPAGE_URL}")
 endif()
-# dpkg-shlibdeps finds the Qt, SQLite and libmdb (Access-format import) libraries the
+# dpkg-shlibdeps finds the Qt, SQLite, libpq and libmdb (Access-format import) libraries the
 # programs link; what they load at run
 # time is named here: the report font, a sans-serif font for the windows (without one Qt
 # falls back to whatever fontconfig has, a monospaced font on a minimal install, and the
@@ -127,5 +127,5 @@ endif()
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The help engine reads the help through the SQLite driver of Qt SQL, a plugin.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "fonts-liberation, fonts-dejavu-core, qt6-qpa-plugins, libqt6sql6-sqlite")
+    "fonts-liberation, fonts-dejavu-core, qt6-qpa-plugins, libqt6sql6-sqlite, libpq5")
 include(CPack)

@@ -8,6 +8,9 @@ packages=(
     # the help: Qt Help, qhelpgenerator, and the SQLite driver the help engine reads with
     qt6-tools-dev qt6-tools-dev-tools qt6-documentation-tools libqt6sql6-sqlite
     libsqlite3-dev sqlite3
+    # the network version: PostgreSQL's client library, and the server the tests start a
+    # throwaway cluster of
+    libpq-dev postgresql
     # the reader of Access-format files that import uses (libmdb of mdbtools)
     mdbtools-dev
     # the report font, and a sans-serif font for the windows

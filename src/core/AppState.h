@@ -26,6 +26,8 @@ struct AppState : LockRetryState {
     QString gDataDir;
     QString gDbPath;
     QString gHelpFile;
+    // "dbname on host:port" while the database open is on a server (pvx.server), else empty.
+    QString gServer;
     // True while backup or compaction has closed the database; closing the main form
     // then does not end the program.
     bool gMaintenance = false;

@@ -71,6 +71,11 @@ void ReportError(const EngineError& error, AppState& state, CoreServices& servic
     case ErrorNumber::DialogCancelled:
         state.gCancel = true;
         return;
+    case ErrorNumber::RecordChanged:
+        // Another user's change won; the form keeps what this user typed, to compare and
+        // save again or cancel, and the program goes on.
+        services.message(error.description(), QStringLiteral("Record Changed"), MsgButtons::Ok);
+        return;
     default:
         showAndEnd(state, services,
                    QStringLiteral("%1  %2").arg(error.number()).arg(error.description()));

@@ -203,8 +203,9 @@ QString ReportQuery::sql() const {
             where << field;
             break;
         case ConditionKind::IsFalse:
-            // A row without a value prints "No" as well.
-            where << u"NOT coalesce(%1, 0)"_s.arg(field);
+            // A row without a value prints "No" as well. FALSE rather than 0: a server's
+            // yes/no column is of its boolean type, which takes no number.
+            where << u"NOT coalesce(%1, FALSE)"_s.arg(field);
             break;
         }
     }

@@ -4,7 +4,9 @@
 #include "engine/internal/Connection.h"
 #include "engine/internal/Dynaset.h"
 #include "engine/internal/ErrorMapping.h"
+#include "engine/internal/PgConnection.h"
 #include "engine/internal/Snapshot.h"
+#include "engine/internal/SqliteConnection.h"
 #include "engine/internal/SqliteStatement.h"
 #include "engine/internal/ValueConversion.h"
 
@@ -158,18 +160,6 @@ Connection& openConnection(const std::shared_ptr<Connection>& connection) {
     return *connection;
 }
 
-void rollbackQuietly(Connection& connection, bool outermost, const QString& savepoint) {
-    if (!connection.isOpen())
-        return;
-    if (outermost) {
-        if (!sqlite3_get_autocommit(connection.db))
-            sqlite3_exec(connection.db, "ROLLBACK", nullptr, nullptr, nullptr);
-        return;
-    }
-    const QByteArray sql = QStringLiteral("ROLLBACK TO %1; RELEASE %1").arg(savepoint).toUtf8();
-    sqlite3_exec(connection.db, sql.constData(), nullptr, nullptr, nullptr);
-}
-
 } // namespace
 
 Database::~Database() {
@@ -273,7 +263,7 @@ std::unique_ptr<Database> Database::openWithFlags(const QString& path, int flags
     sqlite3* handle = nullptr;
     const int rc = sqlite3_open_v2(nativePath(path).constData(), &handle, flags, nullptr);
     // Owns the handle from here: a failure below closes it, and closing removes any journal.
-    auto connection = std::make_shared<Connection>(handle, path);
+    auto connection = std::make_shared<SqliteConnection>(handle, path);
     if (rc != SQLITE_OK)
         throwSqliteError(handle, rc, SqlContext::Open, path);
     const bool readOnly = (flags & SQLITE_OPEN_READONLY) != 0;
@@ -330,9 +320,25 @@ std::unique_ptr<Database> Database::openWithFlags(const QString& path, int flags
     return database;
 }
 
+std::unique_ptr<Database> Database::openServer(const QString& connectionString) {
+    std::unique_ptr<Database> database(new Database);
+    database->m_conn = PgConnection::connect(connectionString);
+    return database;
+}
+
+bool Database::isServer() const {
+    return dynamic_cast<PgConnection*>(m_conn.get()) != nullptr;
+}
+
+QString Database::serverName() const {
+    auto* server = dynamic_cast<PgConnection*>(m_conn.get());
+    return server ? server->serverName() : QString();
+}
+
 QString Database::cutShort() const {
-    Connection& connection = openConnection(m_conn);
-    return ::cutShort(connection.db, m_path);
+    openConnection(m_conn);
+    auto* file = dynamic_cast<SqliteConnection*>(m_conn.get());
+    return file ? ::cutShort(file->db, m_path) : QString();
 }
 
 QString Database::engineVersion() {
@@ -362,7 +368,8 @@ bool Database::isOpen() const {
 }
 
 sqlite3* Database::handle() const {
-    return m_conn ? m_conn->db : nullptr;
+    auto* file = dynamic_cast<SqliteConnection*>(m_conn.get());
+    return file ? file->db : nullptr;
 }
 
 std::unique_ptr<Recordset> Database::openDynaset(const QString& table, const QString& orderBy,
@@ -388,11 +395,11 @@ void Database::execute(const QString& sql, const QVariantList& params) {
     // A script of several statements (schema text) runs one statement after the other.
     QString rest = statement->tail();
     while (!rest.isEmpty()) {
-        SqliteStatement next(connection, rest);
-        next.bind({});
-        while (next.step()) {
+        const std::unique_ptr<Statement> next = connection.newStatement(rest);
+        next->bind({});
+        while (next->step()) {
         }
-        rest = next.tail();
+        rest = next->tail();
     }
 }
 
@@ -406,30 +413,48 @@ QVariant Database::scalar(const QString& sql, const QVariantList& params) {
 
 void Database::transaction(const std::function<void()>& work) {
     Connection& connection = openConnection(m_conn);
-    const bool outermost = sqlite3_get_autocommit(connection.db) != 0;
+    const bool outermost = !connection.inTransaction();
     const QString savepoint = QStringLiteral("pvx_work%1").arg(connection.transactionDepth + 1);
-    execute(outermost ? QStringLiteral("BEGIN IMMEDIATE")
-                      : QStringLiteral("SAVEPOINT %1").arg(savepoint));
+    execute(outermost ? connection.beginSql() : QStringLiteral("SAVEPOINT %1").arg(savepoint));
     ++connection.transactionDepth;
     try {
         work();
     } catch (...) {
         connection.transactionDepth = std::max(0, connection.transactionDepth - 1);
-        rollbackQuietly(connection, outermost, savepoint);
+        if (connection.isOpen())
+            connection.rollbackQuietly(outermost, savepoint);
         throw;
     }
     connection.transactionDepth = std::max(0, connection.transactionDepth - 1);
     try {
         execute(outermost ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE %1").arg(savepoint));
     } catch (...) {
-        rollbackQuietly(connection, outermost, savepoint);
+        if (connection.isOpen())
+            connection.rollbackQuietly(outermost, savepoint);
         throw;
     }
 }
 
 bool Database::tableExists(const QString& table) {
-    return scalar(QStringLiteral("SELECT count(*) FROM sqlite_master "
-                                 "WHERE type IN ('table', 'view') AND name = ? COLLATE NOCASE"),
-                  {table})
-               .toInt() > 0;
+    return openConnection(m_conn).tableExists(table);
+}
+
+QStringList Database::columnNames(const QString& table) {
+    return openConnection(m_conn).columnNames(table);
+}
+
+QStringList Database::indexNames() {
+    return openConnection(m_conn).indexNames();
+}
+
+QStringList Database::integrityProblems() {
+    return openConnection(m_conn).integrityProblems();
+}
+
+int Database::schemaVersion() {
+    return openConnection(m_conn).schemaVersion();
+}
+
+void Database::setSchemaVersion(int version) {
+    openConnection(m_conn).setSchemaVersion(version);
 }

@@ -3,6 +3,7 @@
 #include "engine/EngineError.h"
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <functional>
@@ -12,9 +13,11 @@ struct sqlite3;
 class Recordset;
 struct Connection;
 
-// The one open database file. Opened for exclusive use, it holds SQLite's exclusive lock
-// from open to close, so a second process is refused with DatabaseInUse (after waiting a
-// moment, in case the other one is only just starting up and will give way).
+// The one open database: the file pvx.mdb, or a database shared on a PostgreSQL server
+// (openServer). Opened for exclusive use, a file holds SQLite's exclusive lock from open to
+// close, so a second process is refused with DatabaseInUse (after waiting a moment, in case
+// the other one is only just starting up and will give way). On a server other users work
+// at the same time; a dynaset's Update there checks the row version (Recordset.h).
 // Every failure arrives as an EngineError with the number the error trap dispatches on.
 //
 // Text without regard to case: every connection has the SQL function pvx_fold(text), the
@@ -51,6 +54,17 @@ public:
     // Creates a new, empty file; refuses to replace an existing one.
     static std::unique_ptr<Database> create(const QString& path);
 
+    // Connects to a database on a PostgreSQL server, shared with other users, through a
+    // libpq connection string (keyword/value or URI). The password comes from libpq's own
+    // password file, service file or environment: a string that holds one is refused, as
+    // are a server that cannot be reached and a failed login (CannotOpenFile, with libpq's
+    // own text).
+    static std::unique_ptr<Database> openServer(const QString& connectionString);
+    // Whether this is a database on a server rather than a file.
+    bool isServer() const;
+    // "dbname on host:port" of a server (never the password); empty for a file.
+    QString serverName() const;
+
     // Closes the file. On a shared handle it only lets go of the database: the file stays
     // open for its owner.
     void close();
@@ -83,8 +97,21 @@ public:
     QVariant scalar(const QString& sql, const QVariantList& params = {});
     // Runs work in one transaction: all of it is written or none of it.
     void transaction(const std::function<void()>& work);
+    // What the catalogue of the database says, the same on every backend: a table or view
+    // by name (case ignored), a table's column names as stored (empty when there is no such
+    // table), every index's name.
     bool tableExists(const QString& table);
+    QStringList columnNames(const QString& table);
+    QStringList indexNames();
+    // What the backend's own check of its storage finds wrong (empty when sound): every page
+    // and index of a file; a server keeps its own storage sound and finds nothing here.
+    QStringList integrityProblems();
+    // The version of the layout the data was made with (Schema.h); 0 before any was set.
+    int schemaVersion();
+    void setSchemaVersion(int version);
 
+    // The SQLite handle of a file; nullptr on a server, where file-only work (compaction,
+    // the progress of a long statement) does not apply.
     sqlite3* handle() const;
 
     // The version of the SQLite library the program runs on ("3.40.1").

@@ -23,6 +23,9 @@ inline constexpr int CannotOpenFile = 3051; // read-only file or folder
 inline constexpr int TableNotFound = 3078;
 inline constexpr int RecordLocked = 3260;
 inline constexpr int RecordLockedOnSave = 3168;
+// Another user changed or deleted the record after it was read for editing (a database on
+// a server); nothing was written.
+inline constexpr int RecordChanged = 3197;
 inline constexpr int NotADatabase = 3343;
 inline constexpr int InvalidObject = 3420;
 inline constexpr int NoCurrentRecord = 3021;

@@ -35,9 +35,11 @@ public:
     virtual bool findFirstWhere(const QString& condition, const QVariantList& params = {}) = 0;
     virtual bool noMatch() const = 0;
 
-    // Changes nothing here: the program holds the whole file exclusively, so no other writer
-    // can hold a record, and every Update locks its row only while it runs (optimistic
-    // locking) whatever this says. Kept for the call sites, which set it after each open.
+    // Changes nothing here: every Update locks its row only while it runs (optimistic
+    // locking) whatever this says. A file is held exclusively, so no other writer can hold
+    // a record; on a server, an Update finds a row another user changed or deleted since it
+    // was read by its row version and fails with RecordChanged, writing nothing. Kept for
+    // the call sites, which set it after each open.
     void setLockEdits(bool lock) { m_lockEdits = lock; }
     bool lockEdits() const { return m_lockEdits; }
 

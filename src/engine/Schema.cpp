@@ -185,10 +185,52 @@ QString quoted(const char* identifier) {
     return QLatin1Char('"') + QLatin1String(identifier) + QLatin1Char('"');
 }
 
-QString createTableSql(const Table& table) {
+// The declaration of a column on a PostgreSQL server, with the same meaning as in the file:
+// the key from a sequence, text that sorts without regard to case (the collation nocase),
+// dates as the same ISO text compared character by character (pvx_date), amounts as exact
+// decimals of four places (pvx_currency). Text has no length limit, as SQLite enforces none.
+QString serverDeclaration(const char* declaration) {
+    QString text = QLatin1String(declaration);
+    if (text == QLatin1String("INTEGER PRIMARY KEY AUTOINCREMENT"))
+        return QStringLiteral("bigserial PRIMARY KEY");
+    static const std::pair<const char*, const char*> words[] = {
+        {"VARCHAR(250) COLLATE NOCASE", "text COLLATE nocase"},
+        {"VARCHAR(80) COLLATE NOCASE", "text COLLATE nocase"},
+        {"VARCHAR(50) COLLATE NOCASE", "text COLLATE nocase"},
+        {"VARCHAR(30) COLLATE NOCASE", "text COLLATE nocase"},
+        {"VARCHAR(20) COLLATE NOCASE", "text COLLATE nocase"},
+        {"TEXT COLLATE NOCASE", "text COLLATE nocase"},
+        {"DEFAULT 0", "DEFAULT false"},
+        {"DATE", "pvx_date"},
+        {"CURRENCY", "pvx_currency"},
+        {"REAL", "double precision"},
+    };
+    for (const auto& [sqlite, server] : words)
+        text.replace(QLatin1String(sqlite), QLatin1String(server));
+    return text;
+}
+
+// What a server needs before the tables: the collation, the two domains and pvx_fold (which
+// a file has from the program itself). The collation compares at the second level of
+// Unicode's rules (letters and accents, case ignored) and breaks ties by the characters,
+// since the server's LIKE refuses a collation that calls different texts equal.
+const char* const serverPreamble[] = {
+    "CREATE COLLATION IF NOT EXISTS nocase (provider = icu, locale = 'und-u-ks-level2')",
+    "CREATE DOMAIN pvx_date AS text COLLATE ucs_basic",
+    "CREATE DOMAIN pvx_currency AS numeric(19, 4)",
+    "CREATE OR REPLACE FUNCTION pvx_fold(text) RETURNS text LANGUAGE sql IMMUTABLE STRICT "
+    "PARALLEL SAFE AS 'SELECT lower($1 COLLATE \"und-x-icu\")'",
+};
+
+QString createTableSql(const Table& table, bool server) {
     QStringList columns;
     for (const Column& column : table.columns)
-        columns << quoted(column.name) + QLatin1Char(' ') + QLatin1String(column.declaration);
+        columns << quoted(column.name) + QLatin1Char(' ') +
+                       (server ? serverDeclaration(column.declaration)
+                               : QString::fromLatin1(column.declaration));
+    // Several users share a server: the orders carry the row version their Update checks.
+    if (server && &table == &tables().front())
+        columns << QStringLiteral("\"rowversion\" integer NOT NULL DEFAULT 0");
     return QStringLiteral("CREATE TABLE %1 (%2)")
         .arg(quoted(table.name), columns.join(QStringLiteral(", ")));
 }
@@ -197,10 +239,8 @@ QString createTableSql(const Table& table) {
 // table does not exist.
 QSet<QString> columnsOf(Database& db, const QString& table) {
     QSet<QString> names;
-    auto rs = db.openSnapshot(QStringLiteral("SELECT name FROM pragma_table_info(?)"), {table});
-    for (; !rs->eof(); rs->moveNext())
-        names.insert(rs->value(QStringLiteral("name")).toString().toLower());
-    rs->close();
+    for (const QString& name : db.columnNames(table))
+        names.insert(name.toLower());
     return names;
 }
 
@@ -260,16 +300,26 @@ void checkCatalogue(Database& db, const QHash<QString, QSet<QString>>& present,
 
 } // namespace
 
+QStringList names() {
+    QStringList list{QStringLiteral("LayoutVersion")};
+    std::vector<const Table*> all{&designsTable()};
+    for (const Table& table : tables())
+        all.push_back(&table);
+    for (const Table* table : all) {
+        list << QString::fromLatin1(table->name);
+        for (const Column& column : table->columns)
+            list << QString::fromLatin1(column.name);
+    }
+    return list;
+}
+
 int addMissingIndexes(Database& db) {
     QSet<QString> present;
-    auto rs =
-        db.openSnapshot(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index'"));
-    for (; !rs->eof(); rs->moveNext())
-        present.insert(rs->value(QStringLiteral("name")).toString());
-    rs->close();
+    for (const QString& name : db.indexNames())
+        present.insert(name.toLower());
     QList<const Index*> missing;
     for (const Index& index : indexes)
-        if (!present.contains(QLatin1String(index.name)))
+        if (!present.contains(QString::fromLatin1(index.name).toLower()))
             missing.append(&index);
     if (!missing.isEmpty()) {
         db.transaction([&] {
@@ -281,10 +331,15 @@ int addMissingIndexes(Database& db) {
 }
 
 void create(Database& db) {
-    db.transaction([&db] {
+    const bool server = db.isServer();
+    db.transaction([&db, server] {
+        if (server) {
+            for (const char* sql : serverPreamble)
+                db.execute(QString::fromLatin1(sql));
+        }
         for (const Table& table : tables())
-            db.execute(createTableSql(table));
-        db.execute(createTableSql(designsTable()));
+            db.execute(createTableSql(table, server));
+        db.execute(createTableSql(designsTable(), server));
         for (const Index& index : indexes)
             db.execute(QLatin1String(index.sql));
 
@@ -311,22 +366,22 @@ void create(Database& db) {
                         row.isCurrency, QString::fromLatin1(row.filename),
                         row.linkfield ? QVariant(QString::fromLatin1(row.linkfield)) : QVariant()});
         }
-        db.execute(QStringLiteral("PRAGMA user_version = %1").arg(CurrentVersion));
+        db.setSchemaVersion(CurrentVersion);
     });
 }
 
 bool upgrade(Database& db) {
     requireKnownVersion(db);
-    const int version = db.scalar(QStringLiteral("PRAGMA user_version")).toInt();
+    const int version = db.schemaVersion();
     const QString designs = QString::fromLatin1(DesignsTable);
     if (version >= CurrentVersion && db.tableExists(designs))
         return false;
     db.transaction([&] {
         // A file of this layout that lost the table (to another tool) gets it back as well.
         if (!db.tableExists(designs))
-            db.execute(createTableSql(designsTable()));
+            db.execute(createTableSql(designsTable(), db.isServer()));
         if (version < CurrentVersion)
-            db.execute(QStringLiteral("PRAGMA user_version = %1").arg(CurrentVersion));
+            db.setSchemaVersion(CurrentVersion);
     });
     return true;
 }
@@ -337,18 +392,13 @@ QStringList check(Database& db) {
         const QString cut = db.cutShort();
         if (!cut.isEmpty())
             problems << cut;
-        auto integrity = db.openSnapshot(QStringLiteral("PRAGMA integrity_check"));
-        for (; !integrity->eof(); integrity->moveNext()) {
-            const QString line = integrity->value(integrity->fieldNames().value(0)).toString();
-            if (line != QLatin1String("ok"))
-                problems << QStringLiteral("Integrity: %1").arg(line);
-        }
-        integrity->close();
+        for (const QString& line : db.integrityProblems())
+            problems << QStringLiteral("Integrity: %1").arg(line);
         // A damaged file can report anything below; its integrity is the whole story.
         if (!problems.isEmpty())
             return problems;
 
-        const int version = db.scalar(QStringLiteral("PRAGMA user_version")).toInt();
+        const int version = db.schemaVersion();
         if (version > CurrentVersion)
             problems << QStringLiteral("The database has layout version %1, made by a newer "
                                        "program; this program knows version %2.")
@@ -410,7 +460,7 @@ void requireOrdersTable(Database& db) {
 }
 
 void requireKnownVersion(Database& db) {
-    const int version = db.scalar(QStringLiteral("PRAGMA user_version")).toInt();
+    const int version = db.schemaVersion();
     if (version > CurrentVersion)
         throw EngineError(
             ErrorNumber::NewerDatabase,

@@ -20,6 +20,10 @@ inline constexpr int DesignsVersion = 2;
 // Design, the design's text form.
 inline constexpr const char* DesignsTable = "ReportDesigns";
 
+// Every table and column name of the layout in its own spelling (a server gives them back
+// in lower case).
+QStringList names();
+
 // Creates every table, index and catalogue row in one transaction on an empty database.
 void create(Database& db);
 

@@ -147,32 +147,37 @@ struct OptionSet {
     QCommandLineOption design{QStringLiteral("design"), {}, QStringLiteral("NAME")};
     QCommandLineOption saveAs{QStringLiteral("save-as"), {}, QStringLiteral("NAME")};
     QCommandLineOption replace{QStringLiteral("replace")};
+    QCommandLineOption server{QStringLiteral("server"), {}, QStringLiteral("CONNECTION")};
 
     QList<QCommandLineOption> all() const {
         return {help,  version, records,   pdf,         tsv,    html,    from,     to,        field,
                 hide,  total,   width,     starts,      less,   greater, wantTrue, wantFalse, sort,
                 title, cm,      landscape, pageNumbers, noDate, strict,  days,     format,    table,
-                map,   dryRun,  csv,       design,      saveAs, replace};
+                map,   dryRun,  csv,       design,      saveAs, replace, server};
     }
 
     // The options each command takes (besides --help).
     QList<QCommandLineOption> of(const QString& command) const {
+        if (command == QLatin1String("create"))
+            return {server};
         if (command == QLatin1String("demo"))
             return {records};
         if (command == QLatin1String("check"))
-            return {strict};
+            return {strict, server};
         if (command == QLatin1String("due"))
-            return {days, format};
+            return {days, format, server};
+        if (command == QLatin1String("designs"))
+            return {server};
         if (command == QLatin1String("import"))
             return {table, map, dryRun};
         if (command == QLatin1String("export"))
             return {csv};
         if (command == QLatin1String("report"))
-            return {pdf, from, to};
+            return {pdf, from, to, server};
         if (command == QLatin1String("custom"))
             return {field,  hide,     total,     width, starts, less,   greater,   from,
                     to,     wantTrue, wantFalse, sort,  title,  cm,     landscape, pageNumbers,
-                    noDate, pdf,      tsv,       html,  design, saveAs, replace};
+                    noDate, pdf,      tsv,       html,  design, saveAs, replace,   server};
         return {};
     }
 };
@@ -236,9 +241,17 @@ Options parse(const QStringList& arguments) {
                                  .arg(options.reportName,
                                       ReportCommand::reportNames().join(QStringLiteral(", ")))};
     }
-    if (positional.isEmpty())
-        throw UsageError{QStringLiteral("%1 needs a directory").arg(options.command) + hint()};
-    options.dir = positional.takeFirst();
+    // --server names the database instead of a directory.
+    if (parser.isSet(set.server)) {
+        const QString connection = parser.value(set.server).trimmed();
+        if (connection.isEmpty())
+            throw UsageError{QStringLiteral("--server needs a connection string") + hint()};
+        options.dir = ReportCommand::serverPlace(connection);
+    } else {
+        if (positional.isEmpty())
+            throw UsageError{QStringLiteral("%1 needs a directory").arg(options.command) + hint()};
+        options.dir = positional.takeFirst();
+    }
     if (options.command == QLatin1String("import")) {
         if (positional.isEmpty())
             throw UsageError{QStringLiteral("import needs the file to import after the directory") +
@@ -389,6 +402,25 @@ QString makeDatabase(const QString& dir, std::int64_t demoRecords) {
     return file->finalPath();
 }
 
+// The tables, the catalogue and the designs table on an empty database of a server, then
+// the grants a user's role needs, for the administrator to run: reading and writing the
+// rows, handing out record numbers, and nothing more (no table is made or dropped by users).
+int createOnServer(Database& db, QTextStream& out) {
+    if (db.tableExists(QStringLiteral("pvx")))
+        throw Failure{QStringLiteral("%1 already holds Purvex's tables; nothing was changed")
+                          .arg(db.serverName())};
+    Schema::create(db);
+    out << QStringLiteral("Made the tables of Purvex in %1.\n").arg(db.serverName());
+    out << QStringLiteral(
+               "-- A user's role (here purvex_user; give your own) needs these grants:\n"
+               "GRANT SELECT, INSERT, UPDATE, DELETE ON pvx, TypeNames, StatusNames, RptSpec, "
+               "%1 TO purvex_user;\n"
+               "GRANT SELECT ON LayoutVersion TO purvex_user;\n"
+               "GRANT USAGE ON SEQUENCE pvx_zelid_seq TO purvex_user;\n")
+               .arg(QString::fromLatin1(Schema::DesignsTable));
+    return ExitOk;
+}
+
 int report(const Options& options, QTextStream& out, QTextStream& err) {
     // Pages are laid out with the fonts they are printed in, which takes a GUI application
     // (main makes one for this command).
@@ -431,10 +463,12 @@ int due(const Options& options, QTextStream& out, QTextStream& err) {
 }
 
 int check(const QString& dirOrFile, bool strict, QTextStream& out) {
-    const QString path = ReportCommand::databasePath(dirOrFile);
     // Checking only reads: it locks no one out and works on a read-only copy. A file found
     // damaged at open is opened all the same, to list what is wrong with it.
-    auto db = Database::openReadOnly(path, Database::Damaged::Open);
+    auto db = ReportCommand::openServerOf(dirOrFile);
+    if (!db)
+        db =
+            Database::openReadOnly(ReportCommand::databasePath(dirOrFile), Database::Damaged::Open);
     QStringList problems = Schema::check(*db);
     // A sound catalogue's rows must also make reports on this file's tables.
     if (problems.isEmpty()) {
@@ -512,6 +546,13 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         if (options.command == QLatin1String("designs"))
             return DesignCommands::list(options.dir, out, err);
 
+        // create DIR makes a pvx.mdb, also beside a pvx.server; only --server makes tables
+        // on a server.
+        if (options.command == QLatin1String("create") &&
+            ReportCommand::isServerPlace(options.dir)) {
+            auto server = ReportCommand::openServerOf(options.dir);
+            return createOnServer(*server, out);
+        }
         const bool demo = options.command == QLatin1String("demo");
         const QString path = makeDatabase(options.dir, demo ? options.records : 0);
         if (demo)

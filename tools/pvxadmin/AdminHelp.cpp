@@ -39,8 +39,10 @@ const std::vector<CommandHelp>& commands() {
          "create DIR",
          "Makes a new, empty DIR/pvx.mdb with the tables and the standard report catalogue, "
          "making the folder DIR (and any folder above it) when it does not exist. An existing "
-         "pvx.mdb is never replaced.",
-         {},
+         "pvx.mdb is never replaced. With --server, makes the tables, the catalogue and the "
+         "designs table in an empty PostgreSQL database and prints the grants a user's role "
+         "needs.",
+         {{"--server CONNECTION", "instead of DIR: a libpq connection string, without a password"}},
          "",
          generalExitStatus},
         {"demo",
@@ -223,6 +225,12 @@ QString full() {
         if (*command.notes)
             out += wrapped(QString(), FullColumn, latin(command.notes));
     }
+    out += u'\n';
+    out += paragraph(u"A database shared on a PostgreSQL server: create, check, report, custom, "
+                     u"due and designs take --server CONNECTION (a libpq connection string) "
+                     u"instead of DIR, and a DIR that holds pvx.server and no pvx.mdb names "
+                     u"that server's database. Passwords come from ~/.pgpass, a service file "
+                     u"or PGPASSWORD, never from the command line."_s);
     out += u"\nOptions:\n"_s;
     out += wrapped(u"  -h, --help"_s, FullColumn,
                    u"show this help; after a command, that command's help alone"_s);

@@ -46,8 +46,7 @@ int list(const QString& dirOrFile, QTextStream& out, QTextStream& err) {
     const QList<StoredDesign> designs = DesignStore(*db).all();
     db->close();
     if (designs.isEmpty()) {
-        out << u"No designs are saved in %1.\n"_s.arg(
-            QDir::toNativeSeparators(ReportCommand::databasePath(dirOrFile)));
+        out << u"No designs are saved in %1.\n"_s.arg(ReportCommand::shownPlace(dirOrFile));
         return 0;
     }
     const QLocale locale = userLocale();
@@ -99,7 +98,9 @@ ReportDefinition load(Database& db, const ReportCatalogue& catalogue, const QStr
 }
 
 std::unique_ptr<Database> openForWriting(const QString& dirOrFile) {
-    auto db = Database::open(ReportCommand::databasePath(dirOrFile), true);
+    auto db = ReportCommand::openServerOf(dirOrFile);
+    if (!db)
+        db = Database::open(ReportCommand::databasePath(dirOrFile), true);
     // Both before anything is written: a file refused stays exactly as it was.
     Schema::requireKnownVersion(*db);
     Schema::requireOrdersTable(*db);

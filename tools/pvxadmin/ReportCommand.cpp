@@ -5,6 +5,7 @@
 #include "engine/FolderAccess.h"
 #include "engine/OutputFile.h"
 #include "engine/Schema.h"
+#include "engine/ServerFile.h"
 #include "reports/PageDocument.h"
 #include "reports/PagePainter.h"
 #include "reports/PrintBuiltInReport.h"
@@ -54,7 +55,52 @@ QString databasePath(const QString& dirOrFile) {
     return path;
 }
 
+QString serverPlace(const QString& connectionString) {
+    return QChar(u'\0') + connectionString;
+}
+
+bool isServerPlace(const QString& place) {
+    return place.startsWith(QChar(u'\0'));
+}
+
+namespace {
+
+// The pvx.server of a folder without pvx.mdb, or nothing.
+QString serverFileOf(const QString& place) {
+    const QFileInfo info(place);
+    if (!info.isDir())
+        return {};
+    const QDir dir(info.absoluteFilePath());
+    if (QFileInfo::exists(dir.filePath(databaseName)))
+        return {};
+    const QString file = dir.filePath(QString::fromLatin1(ServerFile::FileName));
+    return QFileInfo::exists(file) ? file : QString();
+}
+
+} // namespace
+
+std::unique_ptr<Database> openServerOf(const QString& place) {
+    if (isServerPlace(place))
+        return Database::openServer(place.mid(1));
+    const QString file = serverFileOf(place);
+    if (file.isEmpty())
+        return nullptr;
+    return Database::openServer(ServerFile::read(file));
+}
+
+QString shownPlace(const QString& place) {
+    if (isServerPlace(place) || !serverFileOf(place).isEmpty()) {
+        auto db = openServerOf(place);
+        return db->serverName();
+    }
+    return QDir::toNativeSeparators(databasePath(place));
+}
+
 std::unique_ptr<Database> openForReading(const QString& dirOrFile) {
+    if (auto server = openServerOf(dirOrFile)) {
+        Schema::requireKnownVersion(*server);
+        return server;
+    }
     auto db = Database::openReadOnly(databasePath(dirOrFile));
     Schema::requireKnownVersion(*db);
     return db;

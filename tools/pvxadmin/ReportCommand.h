@@ -46,6 +46,17 @@ QString databasePath(const QString& dirOrFile);
 // program made it: a command that reads it must not misread a layout it does not know.
 std::unique_ptr<Database> openForReading(const QString& dirOrFile);
 
+// Where a command finds its database: a folder (its pvx.mdb, or without one its pvx.server),
+// a file, or a server named with --server. A server place is the connection string behind a
+// NUL character, which no path given on a command line can hold.
+QString serverPlace(const QString& connectionString);
+bool isServerPlace(const QString& place);
+// The database on a server the place names (by --server, or a folder with pvx.server and
+// no pvx.mdb), connected; nullptr for a file.
+std::unique_ptr<Database> openServerOf(const QString& place);
+// What a place is called in messages: the file's path, or the server's database.
+QString shownPlace(const QString& place);
+
 // How an output file is named in pvxadmin's messages: its full path, or the standard output
 // for "-".
 QString shownTarget(const QString& fileName);

@@ -3,30 +3,19 @@
 #include "engine/EngineError.h"
 #include "engine/internal/ErrorMapping.h"
 
-#include <sqlite3.h>
-
-#include <vector>
-
-Connection::~Connection() {
-    close();
-}
-
 void Connection::checkOpen() const {
-    if (!db)
+    if (!isOpen())
         throwEngineError(ErrorNumber::InvalidObject);
 }
 
 void Connection::close() {
     // Statements borrowed right now stay valid objects; they are only finalised.
     m_cache.clear();
-    const QSet<SqliteStatement*> live = m_live;
+    const QSet<Statement*> live = m_live;
     m_live.clear();
-    for (SqliteStatement* statement : live)
+    for (Statement* statement : live)
         statement->detach();
-    if (db) {
-        sqlite3_close_v2(db);
-        db = nullptr;
-    }
+    closeHandle();
     transactionDepth = 0;
 }
 
@@ -38,9 +27,9 @@ StatementLease Connection::prepared(const QString& sql) {
         // The same text in use further up the stack must not be reset under its user.
         if (found->statement.use_count() == 1)
             return StatementLease(found->statement);
-        return StatementLease(std::make_shared<SqliteStatement>(*this, sql));
+        return StatementLease(newStatement(sql));
     }
-    auto statement = std::make_shared<SqliteStatement>(*this, sql);
+    std::shared_ptr<Statement> statement = newStatement(sql);
     if (!statement->tail().isEmpty() || statement->isEmpty())
         return StatementLease(std::move(statement));
     if (m_cache.size() >= CacheLimit) {
@@ -55,6 +44,16 @@ StatementLease Connection::prepared(const QString& sql) {
     return StatementLease(std::move(statement));
 }
 
+QVariantList Connection::firstColumn(const QString& sql, const QVariantList& params) {
+    QVariantList values;
+    StatementLease statement = prepared(sql);
+    statement->requireSingle();
+    statement->bind(params);
+    while (statement->step())
+        values.append(statement->value(0));
+    return values;
+}
+
 void Connection::takeInjectedWriteFailure() {
     if (failWritesLeft <= 0)
         return;
@@ -62,10 +61,10 @@ void Connection::takeInjectedWriteFailure() {
     throw EngineError(failWritesNumber, engineErrorText(failWritesNumber));
 }
 
-void Connection::registerStatement(SqliteStatement* statement) {
+void Connection::registerStatement(Statement* statement) {
     m_live.insert(statement);
 }
 
-void Connection::unregisterStatement(SqliteStatement* statement) {
+void Connection::unregisterStatement(Statement* statement) {
     m_live.remove(statement);
 }

@@ -4,9 +4,7 @@
 #include "engine/SqlText.h"
 #include "engine/internal/Connection.h"
 #include "engine/internal/ErrorMapping.h"
-#include "engine/internal/SqliteStatement.h"
-
-#include <sqlite3.h>
+#include "engine/internal/Statement.h"
 
 #include <algorithm>
 #include <climits>
@@ -54,6 +52,7 @@ Dynaset::Dynaset(std::shared_ptr<Connection> connection, const QString& table,
     m_keyIndex = m_fieldIndex.value(plainName(keyColumn).toCaseFolded(), -1);
     if (m_keyIndex < 0)
         throwEngineError(ErrorNumber::FieldNotFound, plainName(keyColumn));
+    m_versionIndex = m_fieldIndex.value(QStringLiteral("rowversion"), -1);
     parseOrder(orderBy);
 
     {
@@ -113,7 +112,7 @@ QString Dynaset::searchColumns() const {
         .arg(m_sortColumn.isEmpty() ? m_key : m_sortColumn);
 }
 
-Dynaset::Anchor Dynaset::takeRow(const SqliteStatement& search) const {
+Dynaset::Anchor Dynaset::takeRow(const Statement& search) const {
     m_row = search.row();
     const QVariant sortValue = m_row.takeLast();
     m_rowKey = search.int64Value(m_keyIndex);
@@ -507,35 +506,12 @@ bool Dynaset::noMatch() const {
     return m_noMatch;
 }
 
-// The engine's counter: one past both the highest key ever handed out (which survives the
-// deletion of the last row) and the highest key present.
+// The backend hands out the key, so that two users adding at once never get the same one.
 std::int64_t Dynaset::nextKey() {
-    Connection& conn = usable();
-    std::int64_t highest = 0;
-    {
-        StatementLease sequenceTable =
-            conn.prepared(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' "
-                                         "AND name = 'sqlite_sequence'"));
-        sequenceTable->bind({});
-        const bool hasSequence = sequenceTable->step() && sequenceTable->int64Value(0) > 0;
-        sequenceTable->reset();
-        if (hasSequence) {
-            StatementLease sequence = conn.prepared(
-                QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = ? COLLATE NOCASE"));
-            sequence->bind({plainName(m_table)});
-            if (sequence->step())
-                highest = sequence->int64Value(0);
-        }
-    }
-    StatementLease maxKey =
-        conn.prepared(QStringLiteral("SELECT max(%1) FROM %2").arg(m_key, m_table));
-    maxKey->bind({});
-    if (maxKey->step())
-        highest = std::max(highest, std::int64_t(maxKey->int64Value(0)));
     // Keys handed out here stay above those the dynaset opened with, even where the table
     // would reuse the key of a deleted last row, so an added row is never also taken for one
     // of the opened rows.
-    return std::max(highest, m_openedHighestKey) + 1;
+    return std::max(usable().nextKey(plainName(m_table), plainName(m_key)), m_openedHighestKey + 1);
 }
 
 void Dynaset::addNew() {
@@ -603,17 +579,56 @@ void Dynaset::update() {
         for (QString& column : columns)
             column += QStringLiteral(" = ?");
         params << keyVariant(m_bufferKey);
+        QString where = m_key + QStringLiteral(" = ?");
+        if (m_versionIndex >= 0) {
+            const QString version = quoteIdentifier(m_fields.at(m_versionIndex));
+            columns << QStringLiteral("%1 = %1 + 1").arg(version);
+            where += QStringLiteral(" AND %1 = ?").arg(version);
+            params << m_buffer.at(m_versionIndex);
+        }
         StatementLease change =
-            conn.prepared(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
-                              .arg(m_table, columns.join(QStringLiteral(", ")), m_key));
+            conn.prepared(QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                              .arg(m_table, columns.join(QStringLiteral(", ")), where));
         change->bind(params);
         change->step();
-        if (sqlite3_changes(conn.db) == 0)
-            throw EngineError(ErrorNumber::NoCurrentRecord,
-                              QStringLiteral("No current record.  The record has been deleted."));
+        if (conn.changes() == 0) {
+            if (m_versionIndex < 0)
+                throw EngineError(
+                    ErrorNumber::NoCurrentRecord,
+                    QStringLiteral("No current record.  The record has been deleted."));
+            refuseChangedRow();
+        }
     }
     m_rowValid = false;
     m_mode = EditMode::None;
+    // The edited row is found by what it holds now, so the next move goes on from its new
+    // place in the order and never comes back over the row itself.
+    if (!columns.isEmpty() && m_where == Where::OnOrdered && m_anchor.key == m_bufferKey &&
+        !m_sortColumn.isEmpty()) {
+        StatementLease reread = conn.prepared(
+            QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?").arg(searchColumns(), m_table, m_key));
+        reread->bind({keyVariant(m_bufferKey)});
+        if (reread->step())
+            m_anchor = takeRow(*reread);
+    }
+}
+
+// Another user's Update or Delete came first. The edit stays open with what this user set,
+// now over the row as it is, so that an Update again writes it knowingly.
+void Dynaset::refuseChangedRow() {
+    m_rowValid = false;
+    StatementLease current = m_conn->prepared(m_fetchSql);
+    current->bind({keyVariant(m_bufferKey)});
+    if (!current->step())
+        throw EngineError(ErrorNumber::RecordChanged,
+                          QStringLiteral("This record no longer exists: another user deleted it "
+                                         "after you started editing it.  Nothing was saved."));
+    m_buffer[m_versionIndex] = current->value(m_versionIndex);
+    throw EngineError(ErrorNumber::RecordChanged,
+                      QStringLiteral("This record was changed by another user after you started "
+                                     "editing it.  Your changes were not saved and are still on "
+                                     "the form: click Update to save them over the other user's, "
+                                     "or Cancel to see the record as it is now."));
 }
 
 void Dynaset::cancelUpdate() {
@@ -633,6 +648,8 @@ void Dynaset::deleteRecord() {
         remove->bind({keyVariant(key)});
         remove->step();
     }
+    // Where other users share the table, the row may have gone before this Delete came.
+    const bool goneBefore = m_versionIndex >= 0 && conn.changes() == 0;
     // An added row leaves the list, so that m_addedIndex names the row that followed it;
     // an opened row keeps its place in the order as the point to move on from.
     if (m_where == Where::OnAdded)
@@ -640,6 +657,9 @@ void Dynaset::deleteRecord() {
     m_mode = EditMode::None;
     m_onDeleted = true;
     m_rowValid = false;
+    if (goneBefore)
+        throw EngineError(ErrorNumber::RecordChanged,
+                          QStringLiteral("This record no longer exists: another user deleted it."));
 }
 
 bool Dynaset::isEditing() const {

@@ -14,7 +14,7 @@
 #include <vector>
 
 struct Connection;
-class SqliteStatement;
+class Statement;
 
 // An updatable recordset over one table, in the order of one of its columns (or of its key).
 // Nothing is read ahead: each move is one or two index searches from the row it leaves, by
@@ -98,7 +98,7 @@ private:
     // the first (last) row when from is null.
     std::optional<Anchor> seek(const Anchor* from, bool forward) const;
     QString searchColumns() const;
-    Anchor takeRow(const SqliteStatement& search) const;
+    Anchor takeRow(const Statement& search) const;
     const QString& searchSql(Search search) const;
     std::optional<Anchor> pick(Search search, const QVariant& first = {},
                                const QVariant& second = {}) const;
@@ -108,6 +108,7 @@ private:
     void goFirst();
     void goLast();
     std::int64_t nextKey();
+    [[noreturn]] void refuseChangedRow();
 
     std::shared_ptr<Connection> m_conn;
     QString m_table;
@@ -116,6 +117,9 @@ private:
     QStringList m_fields;
     QHash<QString, int> m_fieldIndex;
     int m_keyIndex = -1;
+    // The column rowversion, where the table has one (a database on a server): bumped by
+    // every Update, which writes only while it still holds the value read for editing.
+    int m_versionIndex = -1;
 
     // The sort column, quoted; empty when the rows are in key order.
     QString m_sortColumn;

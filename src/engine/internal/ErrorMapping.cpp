@@ -125,3 +125,42 @@ void throwSqliteError(sqlite3* db, int rc, SqlContext context, const QString& pa
     }
     throwEngineError(EngineFailure, message);
 }
+
+namespace {
+
+// The name the server puts between the first pair of double quotes of its message.
+QString quotedName(const QString& message) {
+    const qsizetype start = message.indexOf(QLatin1Char('"'));
+    const qsizetype end = start < 0 ? -1 : message.indexOf(QLatin1Char('"'), start + 1);
+    return end < 0 ? QString() : message.mid(start + 1, end - start - 1);
+}
+
+} // namespace
+
+void throwServerError(const QString& sqlState, const QString& message, SqlContext context) {
+    using namespace ErrorNumber;
+    // lock_not_available (a lock wait ran out), serialization_failure, deadlock_detected
+    if (sqlState == QLatin1String("55P03") || sqlState == QLatin1String("40001") ||
+        sqlState == QLatin1String("40P01"))
+        throwEngineError(context == SqlContext::Write ? RecordLocked : RecordLockedOnSave);
+    if (sqlState == QLatin1String("42P01"))
+        throwEngineError(TableNotFound, quotedName(message));
+    if (sqlState == QLatin1String("42703"))
+        throwEngineError(FieldNotFound, quotedName(message));
+    if (sqlState == QLatin1String("53100"))
+        throwEngineError(DiskFull);
+    if (sqlState == QLatin1String("22003"))
+        throw EngineError(Overflow, QStringLiteral("Overflow"));
+    if (sqlState == QLatin1String("42501"))
+        throw EngineError(PermissionDenied, QStringLiteral("Permission denied: %1").arg(message));
+    if (sqlState == QLatin1String("25006"))
+        throwEngineError(ReadOnly);
+    // syntax_error, undefined_function, ambiguous names and wrong types in the text
+    if (sqlState == QLatin1String("42601") || sqlState == QLatin1String("42883") ||
+        sqlState == QLatin1String("42702") || sqlState == QLatin1String("42725") ||
+        sqlState == QLatin1String("42804"))
+        throwEngineError(SyntaxError, message);
+    if (sqlState.startsWith(QLatin1String("22")))
+        throw EngineError(TypeMismatch, QStringLiteral("Type mismatch: %1").arg(message));
+    throwEngineError(EngineFailure, message);
+}

@@ -4,7 +4,7 @@
 #include "engine/EngineError.h"
 #include "engine/internal/Connection.h"
 #include "engine/internal/ErrorMapping.h"
-#include "engine/internal/SqliteStatement.h"
+#include "engine/internal/Statement.h"
 
 #include <algorithm>
 #include <cmath>
@@ -51,7 +51,7 @@ Snapshot::Snapshot(std::shared_ptr<Connection> connection, const QString& sql,
                    const QVariantList& params)
     : m_conn(std::move(connection)) {
     Connection& conn = usable();
-    m_stmt = std::make_unique<SqliteStatement>(conn, sql);
+    m_stmt = conn.newStatement(sql);
     m_stmt->requireSingle();
     if (m_stmt->writes())
         throwEngineError(ErrorNumber::ReadOnly);

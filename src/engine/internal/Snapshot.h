@@ -11,7 +11,7 @@
 #include <vector>
 
 struct Connection;
-class SqliteStatement;
+class Statement;
 
 // A read-only recordset over any query. Walked front to back it streams from the
 // statement and holds no rows, however large the result; moving back, to the last row
@@ -62,7 +62,7 @@ private:
     // Declared before the statement, so the statement is finalised while its
     // connection is still there.
     std::shared_ptr<Connection> m_conn;
-    std::unique_ptr<SqliteStatement> m_stmt;
+    std::unique_ptr<Statement> m_stmt;
     QStringList m_fields;
     QHash<QString, int> m_fieldIndex;
 

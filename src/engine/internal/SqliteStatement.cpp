@@ -1,7 +1,7 @@
 #include "engine/internal/SqliteStatement.h"
 
-#include "engine/internal/Connection.h"
 #include "engine/internal/ErrorMapping.h"
+#include "engine/internal/SqliteConnection.h"
 #include "engine/internal/ValueConversion.h"
 
 #include <sqlite3.h>
@@ -21,8 +21,8 @@ bool startsWithTransactionWord(const QString& sql) {
 
 } // namespace
 
-SqliteStatement::SqliteStatement(Connection& connection, const QString& sql)
-    : m_conn(&connection), m_sql(sql) {
+SqliteStatement::SqliteStatement(SqliteConnection& connection, const QString& sql)
+    : Statement(sql), m_conn(&connection) {
     connection.checkOpen();
     const QByteArray utf8 = sql.toUtf8();
     const char* tail = nullptr;
@@ -62,12 +62,6 @@ sqlite3_stmt* SqliteStatement::handle() const {
     if (!m_live)
         throwEngineError(ErrorNumber::InvalidObject);
     return m_stmt;
-}
-
-void SqliteStatement::requireSingle() const {
-    if (!m_tail.isEmpty())
-        throwEngineError(ErrorNumber::SyntaxError,
-                         QStringLiteral("only one statement is allowed here: %1").arg(m_sql));
 }
 
 void SqliteStatement::bind(const QVariantList& params) {

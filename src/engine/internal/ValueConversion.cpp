@@ -68,6 +68,8 @@ bool charAt(const QString& text, qsizetype pos, char16_t wanted) {
     return pos < text.size() && text.at(pos).unicode() == wanted;
 }
 
+} // namespace
+
 // "1998-05-30" is a date; "1998-05-30 14:05:00" (or with a T, without seconds, or with
 // milliseconds) is a date with the time of day the user typed. Anything else is not
 // ours to reinterpret. Parsed by hand: reports read this for every row.
@@ -110,6 +112,8 @@ QVariant dateFromText(const QString& text) {
         return {};
     return QVariant(QDateTime(date, time));
 }
+
+namespace {
 
 // An amount another tool stored beyond what Currency holds comes back as the number it is,
 // to be shown as such: reading a record must never fail on its amount.

@@ -10,6 +10,10 @@ enum class ColumnKind { Unknown, Integer, Real, Currency, Date, Boolean, Text, B
 
 ColumnKind columnKindOf(const char* declaredType);
 
+// A date stored as text ("1998-05-30", or "1998-05-30 14:05:00" with the time of day) as
+// QDate or QDateTime; an invalid QVariant for any other text.
+QVariant dateFromText(const QString& text);
+
 // The value of a result column the way the program works with it: dates as QDate (or
 // QDateTime with a time of day), amounts as Currency, yes/no as bool; anything stored that
 // does not fit its column's kind as it is stored.

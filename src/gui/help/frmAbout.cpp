@@ -51,7 +51,9 @@ frmAbout::frmAbout(const AppState& state, QWidget* parent) : QWidget(parent, Qt:
     Label2 = label(m_layout, u"Label2"_s, u"Version %1"_s.arg(QString::fromLatin1(Version::Text)));
 
     const QString database =
-        state.gDbPath.isEmpty() ? tr("none open") : QDir::toNativeSeparators(state.gDbPath);
+        !state.gServer.isEmpty()
+            ? tr("%1 (PostgreSQL server, shared)").arg(state.gServer)
+            : (state.gDbPath.isEmpty() ? tr("none open") : QDir::toNativeSeparators(state.gDbPath));
     // The addresses only when the build names them; the lines close up, empty ones last.
     QStringList lines = {
         tr("Keeps your mail orders, rebates and sales, and tells you what is overdue."),

@@ -12,6 +12,7 @@
 #include "engine/DomainCodes.h"
 #include "engine/Recordset.h"
 #include "engine/Schema.h"
+#include "engine/ServerFile.h"
 #include "gui/app/ElasticLayout.h"
 #include "gui/app/Services.h"
 #include "gui/app/WheelGuard.h"
@@ -23,6 +24,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -420,7 +422,20 @@ void frmMain::Form_Load() {
     // The older program's Access-format file, copied in by a user who switches, is offered
     // for conversion before anything tries to open it.
     trap([&] { offerAccessConversion(m_state, m_services); });
-    trap([&] { m_state.gDatabase = Database::open(m_state.gDbPath, true); });
+    // Without pvx.mdb, a pvx.server beside it names a database on a server, shared with
+    // other users; pvx.mdb, when there, is opened as always.
+    const QString serverFile = m_state.gDataDir + QString::fromLatin1(ServerFile::FileName);
+    const bool onServer = !m_state.gDataDir.isEmpty() && !QFileInfo::exists(m_state.gDbPath) &&
+                          QFileInfo::exists(serverFile);
+    trap([&] {
+        m_state.gDatabase = onServer ? Database::openServer(ServerFile::read(serverFile))
+                                     : Database::open(m_state.gDbPath, true);
+    });
+    trap([&] {
+        m_state.gServer = database().serverName();
+        setWindowTitle(m_state.gServer.isEmpty() ? u"PVX - Purvex"_s
+                                                 : u"PVX - Purvex - %1"_s.arg(m_state.gServer));
+    });
     trap([&] { Schema::requireKnownVersion(database()); });
     // Everything is checked before anything is written: a refused file stays as it was.
     trap([&] { Schema::requireOrdersTable(database()); });

@@ -136,6 +136,9 @@ public:
     bool mDirty = false;
     // True from Add New until Update or Cancel.
     bool mAdding = false;
+    // The last WriteRecord did not write the row, and the program goes on (another user's
+    // change came first): the form keeps what the user typed.
+    bool m_writeRefused = false;
 
     QLineEdit* txtDescr = nullptr;
     QComboBox* cmbType = nullptr;
@@ -223,6 +226,8 @@ private:
 
     // Replaces gOrders by a new dynaset over pvx in the given order.
     void openOrders(const QString& orderBy);
+    // Opens the orders again in the current sort order, reading the keys afresh.
+    void reopenOrders();
     // Puts the check mark on sort item index (1 to 3) alone.
     void checkSortItem(int index);
 

@@ -157,6 +157,7 @@ void frmMain::WriteRecord() {
 
     const bool written =
         !trap.ended() && writeWithRetry(m_state, trap, [this] { orders().update(); });
+    m_writeRefused = !written;
     if (written)
         return;
     // The row was not written: drop the buffer so that the recordset is not left half way
@@ -228,17 +229,21 @@ void frmMain::cmdUpdate_Click() {
                 key = 1;
         });
         trap([&] { WriteRecord(); });
-        if (trap.ended())
+        if (trap.ended() || m_writeRefused)
             return;
         trap([&] { cmdAddNew->setText(AddNewCaption); });
     } else {
         trap([&] { key = orders().value(u"zelid"_s); });
         trap([&] { orders().edit(); });
         trap([&] { WriteRecord(); });
-        if (trap.ended())
+        if (trap.ended() || m_writeRefused)
             return;
     }
 
+    // On a server others add records too: the keys read afresh show theirs as well, each in
+    // its place.
+    if (database().isServer())
+        trap([&] { reopenOrders(); });
     bool found = false;
     trap([&] { found = orders().findFirstWhere(u"zelid = ?"_s, {key}); });
     if (!found)

@@ -103,6 +103,11 @@ void frmMain::mnuSort_Click(int index) {
     ShowRecord();
 }
 
+void frmMain::reopenOrders() {
+    const QString orderBy = sortOrderBy(m_state.gSortOrder);
+    openOrders(orderBy.isEmpty() ? sortOrderBy(codeOf(SortOrder::OrderDate)) : orderBy);
+}
+
 void frmMain::openOrders(const QString& orderBy) {
     // The old recordset goes first so that its cached row is released before the new one
     // is read.

@@ -68,6 +68,9 @@ void frmMain::UpdateStatusLine() {
     if (counts.due > 0)
         text += u" \u00b7 %1 due within %2 days"_s.arg(locale.toString(counts.due),
                                                        locale.toString(DueItems::DefaultDays));
+    // Which database is open, so that nobody takes the shared one for their own file.
+    if (!m_state.gServer.isEmpty())
+        text = m_state.gServer.toHtmlEscaped() + u" \u00b7 "_s + text;
     lblDue->setText(text);
     lblDue->setToolTip(counts.overdue == 0
                            ? QString()
