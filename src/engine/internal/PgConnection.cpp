@@ -9,6 +9,8 @@
 
 #include <QSet>
 
+#include <vector>
+
 namespace {
 
 // How long a write waits for a row another user's unfinished write holds before it is
@@ -92,9 +94,17 @@ std::shared_ptr<PgConnection> PgConnection::connect(const QString& connectionStr
                           QStringLiteral("The connection string cannot be read: %1").arg(reason));
     }
     bool password = false;
+    bool timeoutGiven = !qEnvironmentVariableIsEmpty("PGCONNECT_TIMEOUT") ||
+                        !qEnvironmentVariableIsEmpty("PGSERVICE");
     for (const PQconninfoOption* option = options; option->keyword; ++option) {
-        if (qstrcmp(option->keyword, "password") == 0 && option->val && *option->val)
+        const bool given = option->val && *option->val;
+        if (qstrcmp(option->keyword, "password") == 0 && given)
             password = true;
+        // A named service is the administrator's place for settings, its timeout included.
+        if ((qstrcmp(option->keyword, "connect_timeout") == 0 ||
+             qstrcmp(option->keyword, "service") == 0) &&
+            given)
+            timeoutGiven = true;
     }
     PQconninfoFree(options);
     if (password)
@@ -102,14 +112,31 @@ std::shared_ptr<PgConnection> PgConnection::connect(const QString& connectionStr
                           QStringLiteral("The connection string holds a password.  Purvex never "
                                          "keeps one: remove it and put it in the password file "
                                          "~/.pgpass (or a service file, or PGPASSWORD) instead."));
-    PGconn* handle = PQconnectdb(connectionString.toUtf8().constData());
+    // libpq waits for a server that never answers for as long as the network lets it, so
+    // start-up would hang with no window; without a timeout of the user's own it gives up
+    // after DefaultConnectTimeout. The string comes last so that what it says wins.
+    const QByteArray string = connectionString.toUtf8();
+    const QByteArray timeout = QByteArray::number(DefaultConnectTimeout);
+    std::vector<const char*> keywords;
+    std::vector<const char*> values;
+    if (!timeoutGiven) {
+        keywords.push_back("connect_timeout");
+        values.push_back(timeout.constData());
+    }
+    keywords.push_back("dbname");
+    values.push_back(string.constData());
+    keywords.push_back(nullptr);
+    values.push_back(nullptr);
+    PGconn* handle = PQconnectdbParams(keywords.data(), values.data(), 1);
     if (!handle || PQstatus(handle) != CONNECTION_OK) {
         const QString reason = handle ? QString::fromUtf8(PQerrorMessage(handle)).trimmed()
                                       : QStringLiteral("out of memory");
+        const QString server = handle ? serverNameOf(handle) : QString();
         PQfinish(handle);
+        const QString where = server.isEmpty() ? QString() : QLatin1Char(' ') + server;
         throw EngineError(
             ErrorNumber::CannotOpenFile,
-            QStringLiteral("Could not connect to the database server: %1").arg(reason));
+            QStringLiteral("Could not connect to the database server%1: %2").arg(where, reason));
     }
     PQsetClientEncoding(handle, "UTF8");
     runQuietly(handle, LockWait);
@@ -124,12 +151,28 @@ void PgConnection::closeHandle() {
 }
 
 QString PgConnection::serverName() const {
+    return pg ? serverNameOf(pg) : QString();
+}
+
+QString PgConnection::serverNameOf(PGconn* connection) {
+    const QString host = QString::fromUtf8(PQhost(connection));
+    return QStringLiteral("%1 on %2:%3")
+        .arg(QString::fromUtf8(PQdb(connection)),
+             host.isEmpty() ? QStringLiteral("localhost") : host,
+             QString::fromUtf8(PQport(connection)));
+}
+
+QString PgConnection::setting(const char* keyword) const {
     if (!pg)
         return {};
-    const QString host = QString::fromUtf8(PQhost(pg));
-    return QStringLiteral("%1 on %2:%3")
-        .arg(QString::fromUtf8(PQdb(pg)), host.isEmpty() ? QStringLiteral("localhost") : host,
-             QString::fromUtf8(PQport(pg)));
+    PQconninfoOption* options = PQconninfo(pg);
+    QString value;
+    for (const PQconninfoOption* option = options; option && option->keyword; ++option) {
+        if (qstrcmp(option->keyword, keyword) == 0 && option->val)
+            value = QString::fromUtf8(option->val);
+    }
+    PQconninfoFree(options);
+    return value;
 }
 
 QByteArray PgConnection::nextStatementName() {
@@ -164,7 +207,10 @@ void PgConnection::rollbackQuietly(bool outermost, const QString& savepoint) {
 
 // The server's sequence of the key column hands out keys, which no two users ever share,
 // and which no rollback gives back. Rows brought in with their own keys (an import) leave
-// the sequence behind; it is then moved past them first.
+// the sequence behind; it is then moved past them. A key below the highest stored one is
+// usually just another user's later key saved first, so the sequence is moved only when
+// the key it gave is really taken, and only forwards: moving it back to the highest stored
+// key would hand out again the keys other users hold for rows they have not saved yet.
 std::int64_t PgConnection::nextKey(const QString& table, const QString& keyColumn) {
     const QVariant sequence = firstColumn(QStringLiteral("SELECT pg_get_serial_sequence(?, ?)"),
                                           {quoteIdentifier(table.toLower()), keyColumn.toLower()})
@@ -173,16 +219,18 @@ std::int64_t PgConnection::nextKey(const QString& table, const QString& keyColum
                                .arg(quoteIdentifier(keyColumn), quoteIdentifier(table));
     if (sequence.isNull())
         return firstColumn(maxSql).value(0).toLongLong() + 1;
-    const std::int64_t key = firstColumn(QStringLiteral("SELECT nextval(?::regclass)"), {sequence})
-                                 .value(0)
-                                 .toLongLong();
-    const std::int64_t highest = firstColumn(maxSql).value(0).toLongLong();
-    if (key > highest)
-        return key;
-    firstColumn(QStringLiteral("SELECT setval(?::regclass, ?)"), {sequence, qlonglong(highest)});
-    return firstColumn(QStringLiteral("SELECT nextval(?::regclass)"), {sequence})
-        .value(0)
-        .toLongLong();
+    const QString takenSql = QStringLiteral("SELECT 1 FROM %2 WHERE %1 = ?")
+                                 .arg(quoteIdentifier(keyColumn), quoteIdentifier(table));
+    const QString nextSql = QStringLiteral("SELECT nextval(?::regclass)");
+    std::int64_t key = firstColumn(nextSql, {sequence}).value(0).toLongLong();
+    while (!firstColumn(takenSql, {qlonglong(key)}).isEmpty()) {
+        const std::int64_t highest = firstColumn(maxSql).value(0).toLongLong();
+        firstColumn(QStringLiteral("SELECT setval(?::regclass, greatest(?, "
+                                   "pg_sequence_last_value(?::regclass)))"),
+                    {sequence, qlonglong(highest), sequence});
+        key = firstColumn(nextSql, {sequence}).value(0).toLongLong();
+    }
+    return key;
 }
 
 bool PgConnection::tableExists(const QString& table) {

@@ -37,8 +37,15 @@ public:
     ColumnKind kindOf(Oid table, int tableColumn, Oid type);
     // A name the server gives back in lower case, in the spelling the layout uses.
     static QString spelling(const QString& name);
+    // Seconds a connection waits for a server that does not answer, unless the connection
+    // string, PGCONNECT_TIMEOUT or a named service says otherwise.
+    static constexpr int DefaultConnectTimeout = 10;
+
     // "dbname on host:port" (or the socket folder), never the password.
     QString serverName() const;
+    static QString serverNameOf(PGconn* connection);
+    // A connection setting in effect (libpq's keyword), empty when none.
+    QString setting(const char* keyword) const;
 
     // A name for the next prepared statement, unique on this connection.
     QByteArray nextStatementName();
