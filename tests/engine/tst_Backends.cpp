@@ -7,13 +7,19 @@
 #include "engine/Recordset.h"
 #include "engine/Schema.h"
 #include "engine/SqlText.h"
+#include "engine/internal/PgConnection.h"
 #include "engine/internal/PgSqlText.h"
 #include "support/PgCluster.h"
 
 #include <QDate>
 #include <QDateTime>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <functional>
 #include <optional>
@@ -366,26 +372,84 @@ private Q_SLOTS:
 
     void connectingFailsClearly_data() {
         QTest::addColumn<QString>("connection");
-        QTest::addColumn<QString>("says");
-        QTest::newRow("password in the string") << "host=/nowhere dbname=x password=s3cret"
-                                                << "holds a password";
-        QTest::newRow("password in a URI") << "postgresql://me:s3cret@/x?host=/nowhere"
-                                           << "holds a password";
-        QTest::newRow("unreadable") << "host=/nowhere dbname"
-                                    << "cannot be read";
-        QTest::newRow("no server") << "host=/nonexistent-folder port=1 dbname=x connect_timeout=2"
-                                   << "Could not connect";
+        QTest::addColumn<QStringList>("says");
+        QTest::newRow("password in the string")
+            << "host=/nowhere dbname=x password=s3cret" << QStringList{"holds a password"};
+        QTest::newRow("password in a URI")
+            << "postgresql://me:s3cret@/x?host=/nowhere" << QStringList{"holds a password"};
+        QTest::newRow("unreadable") << "host=/nowhere dbname" << QStringList{"cannot be read"};
+        // {silent} is a folder with a socket that takes connections and never answers them.
+        QTest::newRow("no server")
+            << "host=/nonexistent-folder port=1 dbname=x"
+            << QStringList{"Could not connect to the database server x on /nonexistent-folder:1: ",
+                           "connection to server on socket"};
+        QTest::newRow("server that never answers, its own timeout")
+            << "host={silent} port=1 dbname=x connect_timeout=2"
+            << QStringList{"Could not connect to the database server x on {silent}:1: ",
+                           "timeout expired"};
+        QTest::newRow("URI, server that never answers")
+            << "postgresql:///x?host={silent}&port=1&connect_timeout=2"
+            << QStringList{"Could not connect to the database server x on {silent}:1: ",
+                           "timeout expired"};
     }
 
-    // A password is refused before anything is sent, and never shown.
+    // A password is refused before anything is sent, and never shown; a server that cannot
+    // be reached is named, with libpq's own reason.
     void connectingFailsClearly() {
         QFETCH(QString, connection);
-        QFETCH(QString, says);
-        const auto error = errorOf([&] { Database::openServer(connection); });
+        QFETCH(QStringList, says);
+        QTemporaryDir silent;
+        QVERIFY(silent.isValid());
+        const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        QVERIFY(listener >= 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray socketPath = QFile::encodeName(silent.filePath(".s.PGSQL.1"));
+        QVERIFY(size_t(socketPath.size()) < sizeof(address.sun_path));
+        qstrcpy(address.sun_path, socketPath.constData());
+        QCOMPARE(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+        QCOMPARE(::listen(listener, 4), 0);
+        const QString folder = QStringLiteral("{silent}");
+        const auto error =
+            errorOf([&] { Database::openServer(connection.replace(folder, silent.path())); });
+        ::close(listener);
         QVERIFY(error);
         QCOMPARE(error->number(), ErrorNumber::CannotOpenFile);
-        QVERIFY2(error->description().contains(says), qPrintable(error->description()));
+        for (QString text : says)
+            QVERIFY2(error->description().contains(text.replace(folder, silent.path())),
+                     qPrintable(error->description()));
         QVERIFY(!error->description().contains(QLatin1String("s3cret")));
+    }
+
+    void connectTimeoutHasADefault_data() {
+        QTest::addColumn<QString>("connection");
+        QTest::addColumn<QString>("timeout");
+        QTest::newRow("keywords") << "host=%1 port=5432 user=postgres dbname=backends"
+                                  << QString::number(PgConnection::DefaultConnectTimeout);
+        QTest::newRow("keywords, own timeout")
+            << "host=%1 port=5432 user=postgres dbname=backends connect_timeout=3"
+            << "3";
+        QTest::newRow("URI") << "postgresql://postgres@/backends?host=%1&port=5432"
+                             << QString::number(PgConnection::DefaultConnectTimeout);
+        QTest::newRow("URI, own timeout")
+            << "postgresql://postgres@/backends?host=%1&port=5432&connect_timeout=4"
+            << "4";
+    }
+
+    // Without a timeout of its own, a connection gives up on a silent server after a while
+    // instead of hanging start-up; one the user gives is kept.
+    void connectTimeoutHasADefault() {
+        if (!m_cluster->isRunning())
+            QSKIP(qPrintable(m_cluster->whyNot()));
+        QFETCH(QString, connection);
+        QFETCH(QString, timeout);
+        if (!qEnvironmentVariableIsEmpty("PGCONNECT_TIMEOUT") ||
+            !qEnvironmentVariableIsEmpty("PGSERVICE"))
+            QSKIP("the environment names a timeout or a service of its own");
+        const auto server = PgConnection::connect(connection.arg(m_cluster->socketFolder()));
+        QCOMPARE(server->setting("connect_timeout"), timeout);
+        QCOMPARE(server->serverName(),
+                 QStringLiteral("backends on %1:5432").arg(m_cluster->socketFolder()));
     }
 
     void rowVersionKeepsBothChanges_data() {
@@ -438,6 +502,44 @@ private Q_SLOTS:
         const auto again = errorOf([&] { rs->deleteRecord(); });
         QVERIFY(again);
         QCOMPARE(again->number(), ErrorNumber::RecordChanged);
+    }
+
+    void editOfARowDeletedElsewhere_data() {
+        QTest::addColumn<bool>("addedHere");
+        QTest::newRow("a record added here") << true;
+        QTest::newRow("a record saved here") << false;
+    }
+
+    // Edit of a record shown here and deleted by another user since is told like an Update
+    // of it (3197), not taken for a missing record that ends the program.
+    void editOfARowDeletedElsewhere() {
+        if (!m_cluster->isRunning())
+            QSKIP(qPrintable(m_cluster->whyNot()));
+        QFETCH(bool, addedHere);
+        auto mine = fresh(QStringLiteral("server"));
+        std::unique_ptr<Recordset> rs;
+        int key = 0;
+        if (addedHere) {
+            rs = mine->openDynaset(QStringLiteral("pvx"));
+            rs->addNew();
+            key = rs->value(QStringLiteral("zelid")).toInt();
+        } else {
+            key = addOrder(*mine, QStringLiteral("saved"));
+            rs = mine->openDynaset(QStringLiteral("pvx"));
+            rs->edit();
+        }
+        rs->setValue(QStringLiteral("descr"), QStringLiteral("mine"));
+        rs->update();
+        // An added row is read again only when needed, a saved one when it is next edited.
+        if (addedHere)
+            QVERIFY(rs->findFirst(QStringLiteral("zelid"), key));
+        Database::openServer(m_server)->execute(QStringLiteral("DELETE FROM pvx WHERE zelid = ?"),
+                                                {key});
+        const auto error = errorOf([&] { rs->edit(); });
+        QVERIFY(error);
+        QCOMPARE(error->number(), ErrorNumber::RecordChanged);
+        QVERIFY2(error->description().contains(QLatin1String("no longer exists")),
+                 qPrintable(error->description()));
     }
 
     // A row held by another user's unfinished write is a locked record after a moment, not

@@ -526,7 +526,18 @@ void Dynaset::addNew() {
 
 void Dynaset::edit() {
     usable();
-    m_buffer = currentRow();
+    try {
+        m_buffer = currentRow();
+    } catch (const EngineError& error) {
+        // Where other users share the table, a row gone since it was shown is their Delete
+        // winning, told as at Update, not a failure that ends the program.
+        if (m_versionIndex < 0 || error.number() != ErrorNumber::NoCurrentRecord || !hasCurrent())
+            throw;
+        m_rowValid = false;
+        throw EngineError(ErrorNumber::RecordChanged,
+                          QStringLiteral("This record no longer exists: another user deleted "
+                                         "it.  Nothing was saved."));
+    }
     m_changed.assign(std::size_t(m_fields.size()), false);
     m_bufferKey = currentKey();
     m_mode = EditMode::Editing;
