@@ -161,11 +161,13 @@ qint64 totalRows(Database& db) {
 // Writes every row of the source into the destination, which holds the layout with its
 // standard catalogue rows; those give way to the source's. Runs inside the destination's
 // transaction. Returns the source's summary.
-DatabaseCopy::Summary writeAll(Database& source, Database& destination, Progress& progress) {
+DatabaseCopy::Summary writeAll(Database& source, Database& destination, Progress& progress,
+                               const QString& where) {
     for (const Schema::TableColumns& table : Schema::tableColumns())
         if (isCatalogue(table.table))
             destination.execute(u"DELETE FROM %1"_s.arg(quoteIdentifier(table.table)));
-    progress.setStage(u"Copying the records"_s, totalRows(source));
+    const QString what = source.isServer() ? source.serverName() : u"pvx.mdb"_s;
+    progress.setStage(u"Copying %1 to %2..."_s.arg(what, where), totalRows(source));
     qint64 done = 0;
     QString lastTable;
     QString sql;
@@ -212,7 +214,7 @@ DatabaseCopy::Summary DatabaseCopy::toFile(Database& source, const QString& path
                           u"%1 exists already and was left as it was."_s.arg(native));
     // Beside the destination, so that the rename stays on one volume; a copy that was cut
     // short earlier is the only thing that may carry this name.
-    const QString work = path + u".new"_s;
+    const QString work = path + u".partial"_s;
     QFile::remove(work);
     Summary summary;
     try {
@@ -220,9 +222,12 @@ DatabaseCopy::Summary DatabaseCopy::toFile(Database& source, const QString& path
             auto copy = Database::create(work);
             Schema::create(*copy);
             consistentRead(source, [&] {
-                copy->transaction([&] { summary = writeAll(source, *copy, shown); });
+                copy->transaction([&] {
+                    summary = writeAll(source, *copy, shown,
+                                       QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
+                });
             });
-            shown.setStage(u"Checking the copy"_s, 0);
+            shown.setStage(u"Checking the copy..."_s, 0);
             requireSame(summary, readAll(*copy, {}));
             const QStringList problems = copy->integrityProblems();
             if (!problems.isEmpty())
@@ -235,6 +240,7 @@ DatabaseCopy::Summary DatabaseCopy::toFile(Database& source, const QString& path
                               u"%1 could not be written to the disk: %2"_s.arg(
                                   QDir::toNativeSeparators(work), file.errorString()));
         file.close();
+        shown.setStage(u"Putting the copy in place..."_s, 0);
         shown.disallowCancel();
         QString why;
         if (replaceExisting) {
@@ -273,14 +279,14 @@ DatabaseCopy::Summary DatabaseCopy::toServer(Database& source, Database& destina
                                       u"changed."_s.arg(destination.serverName()));
                 Schema::upgrade(destination);
             }
-            summary = writeAll(source, destination, shown);
+            summary = writeAll(source, destination, shown, destination.serverName());
             // Records came with their own numbers: the next one added gets a higher number.
             const qint64 highest =
                 destination.scalar(u"SELECT coalesce(max(zelid), 0) FROM pvx"_s).toLongLong();
             if (highest > 0)
                 destination.scalar(u"SELECT setval(pg_get_serial_sequence(?, ?)::regclass, ?)"_s,
                                    {u"pvx"_s, u"zelid"_s, highest});
-            shown.setStage(u"Checking the copy"_s, 0);
+            shown.setStage(u"Checking the copy..."_s, 0);
             requireSame(summary, readAll(destination, {}));
             shown.disallowCancel();
         });

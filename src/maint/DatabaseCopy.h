@@ -12,7 +12,7 @@ class Database;
 // catalogue and the saved designs. The source is read in one consistent read (on a server a
 // repeatable-read, read-only transaction, so the copy is one moment's state while others go
 // on writing) and never written. The destination gets all of it or nothing:
-// - a file is written under a temporary name beside it, checked, flushed and only then given
+// - a file is written as NAME.partial beside it, checked, flushed and only then given
 //   its name; an existing file of that name is replaced only when asked, and is kept as it was
 //   whenever the copy fails;
 // - a server's database takes the copy in one transaction, only while its orders and designs
@@ -25,6 +25,7 @@ public:
     struct TableCount {
         QString table;
         qint64 rows = 0;
+        bool operator==(const TableCount&) const = default;
     };
     // What a database holds, the same text on every backend for the same values.
     struct Summary {

@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -139,6 +140,14 @@ void frmBackup::cmdOk_Click() {
     const QString destination = destinationPath();
     m_services.setBusy(true);
     if (!m_state.gServer.isEmpty()) {
+        const QString dataFolder = QFileInfo(m_state.gDataDir).canonicalFilePath();
+        if (!destination.isEmpty() &&
+            QFileInfo(QFileInfo(destination).absolutePath()).canonicalFilePath() == dataFolder) {
+            // Nothing was copied; another drive may be chosen straight away.
+            m_services.message(backupIntoDataFolderMessage(destination));
+            m_services.setBusy(false);
+            return;
+        }
         // A failure was said already; either way the dialog closes, as after a file backup.
         backUpServer(destination);
         accept();
