@@ -22,22 +22,27 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr qint64 ProgressStep = 256;
+constexpr int BatchRows = 5000;
 
 // Tables the layout fills with its standard rows, which the copy replaces by the source's.
 bool isCatalogue(const QString& table) {
     return table != u"pvx"_s && table != QLatin1String(Schema::DesignsTable);
 }
 
-QString selectSql(const Schema::TableColumns& table) {
+// One batch of a table's rows in key order, after the key last read when `following`: a
+// server hands a whole result over at once, so a large table is read a batch at a time.
+QString selectSql(const Schema::TableColumns& table, bool following) {
     QStringList columns;
     for (const QString& column : table.columns)
         columns << quoteIdentifier(column);
     // The designs' key is text: both backends then order it by its bytes, so the rows are
     // summed in the same order on each.
     const bool textKey = table.table == QLatin1String(Schema::DesignsTable);
-    return u"SELECT %1 FROM %2 ORDER BY %3%4"_s.arg(
-        columns.join(u", "_s), quoteIdentifier(table.table), quoteIdentifier(table.columns.first()),
-        textKey ? u" COLLATE BINARY"_s : QString());
+    const QString key =
+        quoteIdentifier(table.columns.first()) + (textKey ? u" COLLATE BINARY"_s : QString());
+    return u"SELECT %1 FROM %2 %3 ORDER BY %4 LIMIT %5"_s.arg(
+        columns.join(u", "_s), quoteIdentifier(table.table),
+        following ? u"WHERE %1 > ?"_s.arg(key) : QString(), key, QString::number(BatchRows));
 }
 
 QString insertSql(const Schema::TableColumns& table) {
@@ -112,10 +117,13 @@ readAll(Database& db,
     for (const Schema::TableColumns& table : Schema::tableColumns()) {
         qint64 count = 0;
         hash.addData(QByteArray("table ") + table.table.toUtf8() + '\n');
-        if (db.tableExists(table.table)) {
-            auto rs = db.openSnapshot(selectSql(table));
+        QVariant lastKey;
+        for (int read = db.tableExists(table.table) ? BatchRows : 0; read == BatchRows;) {
+            read = 0;
+            auto rs = lastKey.isValid() ? db.openSnapshot(selectSql(table, true), {lastKey})
+                                        : db.openSnapshot(selectSql(table, false));
             QVariantList values;
-            while (!rs->eof()) {
+            for (; !rs->eof(); rs->moveNext(), ++read) {
                 values.clear();
                 QStringList texts;
                 for (const QString& column : table.columns) {
@@ -125,10 +133,14 @@ readAll(Database& db,
                 hash.addData(texts.join(u'\t').toUtf8() + '\n');
                 if (row)
                     row(table, values);
-                ++count;
-                rs->moveNext();
+                lastKey = values.first();
             }
             rs->close();
+            count += read;
+            // A row without a key (which a file's non-integer key allows) cannot be read on from.
+            if (read == BatchRows && lastKey.isNull())
+                throw EngineError(ErrorNumber::EngineFailure,
+                                  u"The table %1 holds a row without a key."_s.arg(table.table));
         }
         summary.counts << DatabaseCopy::TableCount{table.table, count};
     }

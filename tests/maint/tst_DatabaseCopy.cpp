@@ -102,6 +102,17 @@ private Q_SLOTS:
                     {1000000, u"far key"_s, 0, 0, QDate(2099, 12, 31), QVariant(), QVariant(),
                      QVariant()}}
             << Rows{};
+        Rows many;
+        for (int key = 1; key <= 5001; ++key)
+            many << QVariantList{key * 2,
+                                 u"order %1"_s.arg(key),
+                                 key % 3,
+                                 key % 3,
+                                 QDate(2026, 1, 1).addDays(key),
+                                 QVariant(),
+                                 QVariant::fromValue(Currency::fromRaw(key)),
+                                 QVariant()};
+        QTest::newRow("more rows than one batch") << many << Rows{};
         QTest::newRow("designs")
             << Rows{{1, u"one"_s, 0, 0, QDate(2026, 3, 1), QVariant(), QVariant(), QVariant()}}
             << Rows{{u"spending"_s, u"Spending"_s, u"fields=Description;Amount"_s},
@@ -117,8 +128,10 @@ private Q_SLOTS:
         QFETCH(Rows, designs);
         const QString tag = QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'_');
         auto first = freshFile(tag + u"_first.mdb"_s);
-        for (const QVariantList& row : orders)
-            first->execute(AddOrder, row);
+        first->transaction([&] {
+            for (const QVariantList& row : orders)
+                first->execute(AddOrder, row);
+        });
         for (const QVariantList& row : designs)
             first->execute(AddDesign, row);
         first->execute(u"UPDATE RptSpec SET \"Desc\" = ? WHERE SpecID = 1"_s, {u"Bought \u00fc"_s});
