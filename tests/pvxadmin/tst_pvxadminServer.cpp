@@ -167,8 +167,9 @@ private Q_SLOTS:
         QTest::newRow("folder with pvx.server") << true;
     }
 
-    // A demo file to an empty server and back into a new folder: the same values, the same
-    // checksum printed both ways; a second copy onto either target is refused.
+    // A demo file to an empty server and back into a new folder: the same checksum printed
+    // both ways (the values themselves are compared in the copy's own tests); a second copy
+    // onto either target is refused.
     void copyGoesBothWays() {
         if (!m_cluster->isRunning())
             QSKIP(qPrintable(m_cluster->whyNot()));
@@ -208,18 +209,6 @@ private Q_SLOTS:
         QCOMPARE(over.exitCode, 2);
         QVERIFY2(over.err.contains(QLatin1String("exists already")), qPrintable(over.err));
 
-        auto first = Database::openReadOnly(from + QStringLiteral("/pvx.mdb"));
-        auto second = Database::openReadOnly(back + QStringLiteral("/pvx.mdb"));
-        auto a = first->openSnapshot(QStringLiteral("SELECT * FROM pvx ORDER BY zelid"));
-        auto b = second->openSnapshot(QStringLiteral("SELECT * FROM pvx ORDER BY zelid"));
-        int rows = 0;
-        for (; !a->eof(); a->moveNext(), b->moveNext(), ++rows) {
-            QVERIFY(!b->eof());
-            for (const QString& field : a->fieldNames())
-                QCOMPARE(b->value(field), a->value(field));
-        }
-        QVERIFY(b->eof());
-        QCOMPARE(rows, 60);
         QCOMPARE(pvxadmin({QStringLiteral("copy"), from}).exitCode, 2);
     }
 };
