@@ -141,7 +141,7 @@ void frmBackup::cmdOk_Click() {
     m_services.setBusy(true);
     if (!m_state.gServer.isEmpty()) {
         const QString dataFolder = QFileInfo(m_state.gDataDir).canonicalFilePath();
-        if (!destination.isEmpty() &&
+        if (!destination.isEmpty() && !dataFolder.isEmpty() &&
             QFileInfo(QFileInfo(destination).absolutePath()).canonicalFilePath() == dataFolder) {
             // Nothing was copied; another drive may be chosen straight away.
             m_services.message(backupIntoDataFolderMessage(destination));
