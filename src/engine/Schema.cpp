@@ -313,6 +313,21 @@ QStringList names() {
     return list;
 }
 
+QList<TableColumns> tableColumns() {
+    QList<TableColumns> list;
+    std::vector<const Table*> all;
+    for (const Table& table : tables())
+        all.push_back(&table);
+    all.push_back(&designsTable());
+    for (const Table* table : all) {
+        TableColumns entry{QString::fromLatin1(table->name), {}};
+        for (const Column& column : table->columns)
+            entry.columns << QString::fromLatin1(column.name);
+        list << entry;
+    }
+    return list;
+}
+
 int addMissingIndexes(Database& db) {
     QSet<QString> present;
     for (const QString& name : db.indexNames())

@@ -24,6 +24,15 @@ inline constexpr const char* DesignsTable = "ReportDesigns";
 // in lower case).
 QStringList names();
 
+// A table of the layout and its columns in their own spelling, the key column first.
+struct TableColumns {
+    QString table;
+    QStringList columns;
+};
+// Every table a whole copy of the database carries: the orders, the lookup tables, the
+// report-field catalogue and the saved designs, in that order.
+QList<TableColumns> tableColumns();
+
 // Creates every table, index and catalogue row in one transaction on an empty database.
 void create(Database& db);
 

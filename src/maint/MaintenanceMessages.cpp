@@ -14,6 +14,12 @@ QString backupOntoItselfMessage(const QString& destination) {
            u"Choose another drive."_s.arg(QDir::toNativeSeparators(destination));
 }
 
+QString backupIntoDataFolderMessage(const QString& destination) {
+    return u"%1 is in the folder Purvex starts in, where it would be opened next time instead "
+           u"of the database on the server.  Choose another drive."_s.arg(
+               QDir::toNativeSeparators(destination));
+}
+
 QString compactQuestion() {
     return u"Do you wish to compact the Zelmar Program database?"_s;
 }

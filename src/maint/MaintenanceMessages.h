@@ -10,6 +10,9 @@
 QString backupFailedMessage();
 // The chosen drive's pvx.mdb is the database itself.
 QString backupOntoItselfMessage(const QString& destination);
+// A snapshot of a server's database refused in the folder Purvex starts in, where the file
+// would be opened next time instead of the server's database.
+QString backupIntoDataFolderMessage(const QString& destination);
 
 QString compactQuestion();
 QString compactTitle();

@@ -161,6 +161,56 @@ private Q_SLOTS:
         QVERIFY2(run.exitCode == exitCode, qPrintable(run.out + run.err));
         QVERIFY2(run.out.contains(says), qPrintable(run.out + run.err));
     }
+    void copyGoesBothWays_data() {
+        QTest::addColumn<bool>("byServerFile");
+        QTest::newRow("server:CONNECTION") << false;
+        QTest::newRow("folder with pvx.server") << true;
+    }
+
+    // A demo file to an empty server and back into a new folder: the same checksum printed
+    // both ways (the values themselves are compared in the copy's own tests); a second copy
+    // onto either target is refused.
+    void copyGoesBothWays() {
+        if (!m_cluster->isRunning())
+            QSKIP(qPrintable(m_cluster->whyNot()));
+        QFETCH(bool, byServerFile);
+        const QString tag = byServerFile ? QStringLiteral("byfile") : QStringLiteral("bystring");
+        const QString connection = m_cluster->createDatabase(QStringLiteral("copy_") + tag);
+        QString server = QStringLiteral("server:") + connection;
+        if (byServerFile) {
+            server = m_dir.filePath(tag + QStringLiteral("_server"));
+            QVERIFY(QDir().mkpath(server));
+            QFile file(server + QStringLiteral("/pvx.server"));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(connection.toUtf8());
+        }
+        const QString from = m_dir.filePath(tag + QStringLiteral("_from"));
+        const QString back = m_dir.filePath(tag + QStringLiteral("_back"));
+        QVERIFY(QDir().mkpath(back));
+        QCOMPARE(pvxadmin({QStringLiteral("demo"), from}).exitCode, 0);
+
+        const Run up = pvxadmin({QStringLiteral("copy"), from, server});
+        QVERIFY2(up.exitCode == 0, qPrintable(up.err));
+        QVERIFY2(up.out.contains(QLatin1String("\npvx\t60\n")), qPrintable(up.out));
+        const qsizetype sum = up.out.indexOf(QLatin1String("SHA-256\t"));
+        QVERIFY(sum > 0);
+        const QString checksum = up.out.mid(sum).trimmed();
+        QCOMPARE(checksum.size(), 8 + 64);
+
+        const Run again = pvxadmin({QStringLiteral("copy"), from, server});
+        QCOMPARE(again.exitCode, 2);
+        QVERIFY2(again.err.contains(QLatin1String("holds records or designs already")),
+                 qPrintable(again.err));
+
+        const Run down = pvxadmin({QStringLiteral("copy"), server, back});
+        QVERIFY2(down.exitCode == 0, qPrintable(down.err));
+        QCOMPARE(down.out.mid(down.out.indexOf(QLatin1String("SHA-256\t"))).trimmed(), checksum);
+        const Run over = pvxadmin({QStringLiteral("copy"), server, back});
+        QCOMPARE(over.exitCode, 2);
+        QVERIFY2(over.err.contains(QLatin1String("exists already")), qPrintable(over.err));
+
+        QCOMPARE(pvxadmin({QStringLiteral("copy"), from}).exitCode, 2);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestPvxadminServer)

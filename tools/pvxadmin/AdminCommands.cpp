@@ -1,6 +1,7 @@
 #include "AdminCommands.h"
 
 #include "AdminHelp.h"
+#include "CopyCommand.h"
 #include "CustomCommand.h"
 #include "DemoData.h"
 #include "DesignCommands.h"
@@ -51,6 +52,8 @@ struct Failure {
 struct Options {
     QString command;
     QString dir;
+    // copy only: where the copy goes (dir is where it comes from)
+    QString copyTo;
     std::int64_t records = DefaultDemoRecords;
     // --help, alone or after a command (whose help it then asks for), and --version
     bool help = false;
@@ -183,10 +186,11 @@ struct OptionSet {
 };
 
 const QStringList& commandNames() {
-    static const QStringList commands{
-        QStringLiteral("create"), QStringLiteral("demo"),   QStringLiteral("check"),
-        QStringLiteral("report"), QStringLiteral("custom"), QStringLiteral("due"),
-        QStringLiteral("import"), QStringLiteral("export"), QStringLiteral("designs")};
+    static const QStringList commands{QStringLiteral("create"),  QStringLiteral("demo"),
+                                      QStringLiteral("check"),   QStringLiteral("report"),
+                                      QStringLiteral("custom"),  QStringLiteral("due"),
+                                      QStringLiteral("import"),  QStringLiteral("export"),
+                                      QStringLiteral("designs"), QStringLiteral("copy")};
     return commands;
 }
 
@@ -240,6 +244,15 @@ Options parse(const QStringList& arguments) {
             throw UsageError{QStringLiteral("unknown report \"%1\"; the reports are %2")
                                  .arg(options.reportName,
                                       ReportCommand::reportNames().join(QStringLiteral(", ")))};
+    }
+    if (options.command == QLatin1String("copy")) {
+        if (positional.size() != 2)
+            throw UsageError{QStringLiteral("copy needs FROM and TO, each a directory or "
+                                            "server:CONNECTION") +
+                             hint()};
+        options.dir = positional.takeFirst();
+        options.copyTo = positional.takeFirst();
+        return options;
     }
     // --server names the database instead of a directory.
     if (parser.isSet(set.server)) {
@@ -545,6 +558,8 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
             return ExportCommand::run(options.exporting, out, err);
         if (options.command == QLatin1String("designs"))
             return DesignCommands::list(options.dir, out, err);
+        if (options.command == QLatin1String("copy"))
+            return CopyCommand::run(options.dir, options.copyTo, out, err);
 
         // create DIR makes a pvx.mdb, also beside a pvx.server; only --server makes tables
         // on a server.

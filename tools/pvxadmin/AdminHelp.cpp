@@ -113,6 +113,20 @@ const std::vector<CommandHelp>& commands() {
          "it is (never replaced), and a folder is refused. A report counts as written only "
          "once all of it reached FILE.",
          "0 written, 1 nothing to write or a failure, 2 wrong arguments."},
+        {"copy",
+         "copy FROM TO",
+         "Copies a whole database, every record with its record number, the report catalogue "
+         "and the saved designs, from FROM to TO, in either direction between a pvx.mdb and a "
+         "PostgreSQL server. Each of FROM and TO is a folder holding pvx.mdb, a folder holding "
+         "pvx.server, or server:CONNECTION (a libpq connection string). The source is read as "
+         "one moment's state while others go on working, and is never written. A pvx.mdb is "
+         "made new in TO, which must exist and hold none; a server database takes the copy "
+         "only while it holds no records and no designs (its tables are made when it has "
+         "none). All of it is copied or nothing is. Prints the rows of each table and the "
+         "SHA-256 of every value, which both sides agreed on.",
+         {},
+         "",
+         "0 the copy is in place, 2 on any failure or refusal (nothing was changed)."},
         {"designs",
          "designs DIR",
          "Lists the saved report designs of DIR/pvx.mdb (or DIR itself when it is a file), one "
@@ -226,8 +240,9 @@ QString full() {
             out += wrapped(QString(), FullColumn, latin(command.notes));
     }
     out += u'\n';
-    out += paragraph(u"A database shared on a PostgreSQL server: create, check, report, custom, "
-                     u"due and designs take --server CONNECTION (a libpq connection string) "
+    out += paragraph(u"A database shared on a PostgreSQL server: copy takes server:CONNECTION as "
+                     u"FROM or TO; create, check, report, custom, due and designs take --server "
+                     u"CONNECTION (a libpq connection string) "
                      u"instead of DIR, and a DIR that holds pvx.server and no pvx.mdb names "
                      u"that server's database. Passwords come from ~/.pgpass, a service file "
                      u"or PGPASSWORD, never from the command line."_s);
@@ -240,7 +255,7 @@ QString full() {
                      u"and custom also exit 1 when they find a fault or nothing to write; "
                      u"due exits 0 when nothing is overdue, 1 when something is and 2 on any "
                      u"error; import exits 1 when the file holds no records and 2 on any "
-                     u"error."_s);
+                     u"error; copy exits 2 on any failure."_s);
     return out;
 }
 

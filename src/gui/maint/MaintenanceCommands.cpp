@@ -20,6 +20,11 @@ void runBackup(AppState& state, Services& services) {
     state.gMaintenance = false;
 }
 
+void runServerBackup(AppState& state, Services& services) {
+    frmBackup dialog(state, services);
+    services.runModal(dialog);
+}
+
 void runCompaction(AppState& state, Services& services) {
     state.gMaintenance = true;
     const MsgAnswer answer = services.message(compactQuestion(), compactTitle(), MsgButtons::YesNo);

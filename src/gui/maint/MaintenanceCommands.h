@@ -12,6 +12,10 @@ class Services;
 // Shows the backup dialog between unloading and loading the main form.
 void runBackup(AppState& state, Services& services);
 
+// On a server: shows the backup dialog over the main form, which stays as it is (its unsaved
+// edits too), since the snapshot is read through a connection of its own and changes nothing.
+void runServerBackup(AppState& state, Services& services);
+
 // Asks first; No changes nothing. Yes compacts pvx.mdb in the data folder, keeping the
 // database as it was in pvxdb.bak, and says what failed if anything did.
 void runCompaction(AppState& state, Services& services);

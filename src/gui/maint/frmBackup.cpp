@@ -1,10 +1,14 @@
 #include "gui/maint/frmBackup.h"
 
+#include "maint/DatabaseCopy.h"
 #include "maint/MaintenanceMessages.h"
 #include "maint/SafeCopy.h"
 
 #include "core/AppState.h"
 #include "core/Progress.h"
+#include "engine/Database.h"
+#include "engine/EngineError.h"
+#include "engine/ServerFile.h"
 #include "gui/app/ElasticLayout.h"
 #include "gui/app/Services.h"
 #include "gui/app/WheelGuard.h"
@@ -14,6 +18,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -134,6 +139,21 @@ void frmBackup::Drive1_KeyPress(const QString& text) {
 void frmBackup::cmdOk_Click() {
     const QString destination = destinationPath();
     m_services.setBusy(true);
+    if (!m_state.gServer.isEmpty()) {
+        const QString dataFolder = QFileInfo(m_state.gDataDir).canonicalFilePath();
+        if (!destination.isEmpty() && !dataFolder.isEmpty() &&
+            QFileInfo(QFileInfo(destination).absolutePath()).canonicalFilePath() == dataFolder) {
+            // Nothing was copied; another drive may be chosen straight away.
+            m_services.message(backupIntoDataFolderMessage(destination));
+            m_services.setBusy(false);
+            return;
+        }
+        // A failure was said already; either way the dialog closes, as after a file backup.
+        backUpServer(destination);
+        accept();
+        m_services.setBusy(false);
+        return;
+    }
     SafeCopy::Result result;
     if (!destination.isEmpty()) {
         const auto progress = m_services.showProgress(windowTitle(), this);
@@ -157,6 +177,29 @@ void frmBackup::cmdOk_Click() {
     }
     accept();
     m_services.setBusy(false);
+}
+
+// Read through a connection of its own, as one moment's state, so that the main form's work
+// on the shared database is not disturbed. The snapshot replaces an earlier backup only once
+// it is complete and checked.
+bool frmBackup::backUpServer(const QString& destination) {
+    QString reason;
+    if (!destination.isEmpty()) {
+        try {
+            const auto progress = m_services.showProgress(windowTitle(), this);
+            auto source = Database::openServer(
+                ServerFile::read(m_state.gDataDir + QString::fromLatin1(ServerFile::FileName)));
+            DatabaseCopy::toFile(*source, destination, true, progress.get());
+            return true;
+        } catch (const EngineError& error) {
+            if (error.number() == ErrorNumber::OperationCancelled)
+                return false;
+            reason = error.description();
+        }
+    }
+    m_services.message(reason.isEmpty() ? backupFailedMessage()
+                                        : backupFailedMessage() + u"\n\n"_s + reason);
+    return false;
 }
 
 void frmBackup::cmdCancel_Click() {

@@ -12,6 +12,8 @@ class Services;
 
 // "Backup the Purvex Database": the user picks the drive, and OK copies pvx.mdb into its root
 // folder. The database must be closed while the dialog is open (the main form is unloaded).
+// On a server, OK writes a snapshot of the shared database there as pvx.mdb instead, which
+// the single-user version opens; the server's database stays open and unchanged.
 // A failed copy leaves the backup that was there before as it was; either way the dialog
 // closes, and the user chooses File, Backup again to retry.
 class frmBackup : public QDialog {
@@ -50,6 +52,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The copy of a database on a server; false when it failed.
+    bool backUpServer(const QString& destination);
+
     AppState& m_state;
     Services& m_services;
     ElasticLayout* m_layout = nullptr;

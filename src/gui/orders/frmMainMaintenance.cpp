@@ -16,14 +16,11 @@ void frmMain::connectMaintenanceHandlers() {
     connect(mnuPack, &QAction::triggered, this, &frmMain::mnuPack_Click);
 }
 
-// Both work on the file pvx.mdb. A database on a server is left to the server: the form
-// stays as it is, and nothing is closed or changed.
+// Backup of a database on a server writes a snapshot of it as a pvx.mdb, read while the form
+// stays open; packing is left to the server. Neither changes the server's database.
 void frmMain::mnuBackup_Click() {
     if (!m_state.gServer.isEmpty()) {
-        m_services.message(u"The database %1 is kept by its PostgreSQL server.  Back it up "
-                           u"with the server's own tools (pg_dump); Backup copies pvx.mdb "
-                           u"only, and nothing was copied."_s.arg(m_state.gServer),
-                           u"Backup"_s);
+        runServerBackup(m_state, m_services);
         return;
     }
     runBackup(m_state, m_services);
@@ -31,9 +28,10 @@ void frmMain::mnuBackup_Click() {
 
 void frmMain::mnuPack_Click() {
     if (!m_state.gServer.isEmpty()) {
-        m_services.message(u"The database %1 is kept by its PostgreSQL server, which keeps "
-                           u"its own storage tidy.  Nothing was changed."_s.arg(m_state.gServer),
-                           u"Pack Database"_s);
+        m_services.message(
+            u"The database %1 is on a PostgreSQL server, which keeps its own "
+            u"storage tidy, so it needs no packing.  Nothing was changed."_s.arg(m_state.gServer),
+            u"Pack Database"_s);
         return;
     }
     runCompaction(m_state, m_services);

@@ -157,27 +157,79 @@ private Q_SLOTS:
     void maintenanceLeavesTheServerAlone_data() {
         QTest::addColumn<QString>("item");
         QTest::addColumn<QString>("says");
-        QTest::newRow("Backup") << u"mnuBackup"_s << u"pg_dump"_s;
-        QTest::newRow("Pack Database") << u"mnuPack"_s << u"keeps its own storage tidy"_s;
+        QTest::addColumn<bool>("intoDataFolder");
+        QTest::newRow("Backup") << u"mnuBackup"_s << QString() << false;
+        QTest::newRow("Backup into the folder it starts in")
+            << u"mnuBackup"_s << u"would be opened next time instead"_s << true;
+        QTest::newRow("Pack Database") << u"mnuPack"_s << u"keeps its own storage tidy"_s << false;
     }
 
-    // The file commands say what to do instead, and the window goes on as it was.
+    // Backup writes a snapshot of the server's database over the backup on the chosen drive,
+    // which the single-user version opens, but never into the folder Purvex starts in, where
+    // it would be opened instead of the server; Pack Database says why it does nothing. Either way
+    // the window goes on as it was, and the server's rows are as they were.
     void maintenanceLeavesTheServerAlone() {
         if (!m_cluster->isRunning())
             QSKIP(qPrintable(m_cluster->whyNot()));
         QFETCH(QString, item);
         QFETCH(QString, says);
+        QFETCH(bool, intoDataFolder);
+        QTemporaryDir stick;
+        QVERIFY(stick.isValid());
+        const QString backup = stick.filePath(u"pvx.mdb"_s);
+        {
+            QFile earlier(backup);
+            QVERIFY(earlier.open(QIODevice::WriteOnly));
+            earlier.write("an earlier backup");
+        }
+        services().destinations = {
+            {(intoDataFolder ? dirPath() : stick.path()) + u"/"_s, u"STICK"_s}};
+        bool shown = false;
+        bool stayedOpen = false;
+        services().onModal = [&](QDialog& dialog) {
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowActive(&dialog));
+            click(dialog.findChild<QPushButton*>(u"cmdOk"_s));
+            shown = true;
+            stayedOpen = dialog.isVisible();
+            if (stayedOpen)
+                click(dialog.findChild<QPushButton*>(u"cmdCancel"_s));
+        };
         writeServerFile(m_shared);
         QVERIFY(showForm());
-        const QString shown = form()->findChild<QLineEdit*>(u"txtDescr"_s)->text();
+        const QString shownText = form()->findChild<QLineEdit*>(u"txtDescr"_s)->text();
+        auto other = Database::openServer(m_shared);
+        const QVariant rowsBefore = other->scalar(u"SELECT count(*) FROM pvx"_s);
         form()->findChild<QAction*>(item)->trigger();
-        QCOMPARE(services().messages.size(), 1);
-        QVERIFY2(services().messages.first().text.contains(says),
-                 qPrintable(services().messages.first().text));
+        if (says.isEmpty()) {
+            QVERIFY(shown);
+            QVERIFY(!stayedOpen);
+            QCOMPARE(services().messages.size(), 0);
+            QCOMPARE(services().progress.size(), 1);
+            QVERIFY(services().progress.at(0).stages.at(0).startsWith(u"Copying office on "_s));
+            auto copy = Database::open(backup);
+            QCOMPARE(Schema::check(*copy), QStringList{});
+            QCOMPARE(copy->scalar(u"SELECT count(*) FROM pvx"_s), rowsBefore);
+            const QString everyDescr = u"SELECT string_agg(descr, '|' ORDER BY zelid) FROM pvx"_s;
+            QCOMPARE(copy->scalar(u"SELECT group_concat(descr, '|') FROM (SELECT descr FROM pvx "
+                                  u"ORDER BY zelid)"_s),
+                     other->scalar(everyDescr));
+            QVERIFY(!QFile::exists(backup + u".partial"_s));
+        } else {
+            QCOMPARE(services().messages.size(), 1);
+            QVERIFY2(services().messages.first().text.contains(says),
+                     qPrintable(services().messages.first().text));
+            QCOMPARE(shown, intoDataFolder);
+            QCOMPARE(stayedOpen, intoDataFolder);
+            QFile earlier(backup);
+            QVERIFY(earlier.open(QIODevice::ReadOnly));
+            QCOMPARE(earlier.readAll(), QByteArray("an earlier backup"));
+        }
         QVERIFY(!services().ended);
         QVERIFY(state().gDatabase->isOpen());
         QVERIFY(!QFile::exists(dirPath() + u"/pvx.mdb"_s));
-        QCOMPARE(form()->findChild<QLineEdit*>(u"txtDescr"_s)->text(), shown);
+        QCOMPARE(form()->findChild<QLineEdit*>(u"txtDescr"_s)->text(), shownText);
+        QCOMPARE(other->scalar(u"SELECT count(*) FROM pvx"_s), rowsBefore);
     }
 
     void refusesWhatCannotBeOpened_data() {
